@@ -1,0 +1,76 @@
+#pragma once
+
+// Everything modal or machine-facing that the main window and its handlers call: message boxes,
+// the error display, the file dialogs, the dialogs of the program, the busy cursor and the web
+// browser. The program runs on the Qt implementation; tests answer the calls from a script.
+//
+// Texts of message boxes and of the error display are in the local 8-bit encoding (see
+// DisplayToQString); passwords and account names are Windows-1252 byte strings.
+
+#include <string>
+
+enum class TMessageKind { mkError, mkConfirmation, mkPlain };
+enum class TMessageButtons { mbOK, mbYesNo, mbOKCancel };
+
+// Answers of a message box.
+inline constexpr int idOK = 1;
+inline constexpr int idCancel = 2;
+inline constexpr int idYes = 6;
+inline constexpr int idNo = 7;
+
+inline constexpr const char* ApplicationTitle = "Kestovar";
+
+class TPlatformServices;
+
+enum class TFileDialogKind { fdOpen, fdSave };
+
+// An open or save dialog that keeps its file name and filter choice between uses.
+class TFileDialog {
+public:
+    TFileDialog(TPlatformServices& platform, TFileDialogKind kind) : FPlatform(platform), FKind(kind) {}
+
+    std::string Title;
+    std::string Filter;     // "Description|pattern|Description|pattern"
+    std::string DefaultExt; // added, after ".", to a name typed without an extension
+    std::string FileName;   // the name shown at first; after Execute, the chosen full path
+    int FilterIndex = 1;    // the filter entry selected, from 1
+
+    TFileDialogKind Kind() const noexcept { return FKind; }
+    // Shows the dialog; true when the user confirms a name. Cancel leaves FileName unchanged.
+    bool Execute();
+
+private:
+    TPlatformServices& FPlatform;
+    TFileDialogKind FKind;
+};
+
+class TPlatformServices {
+public:
+    virtual ~TPlatformServices() = default;
+
+    // Returns the answer of the pressed button, or idCancel when the box is closed.
+    virtual int ShowMessageBox(const std::string& text, TMessageKind kind,
+                               TMessageButtons buttons) = 0;
+    // The application's error display: a full stop is added when the message's last byte sorts
+    // after "."; the box has the application title, the error icon and one OK button.
+    void ShowErrorBox(const std::string& message) { ShowErrorText(ErrorDisplayText(message)); }
+    virtual bool ExecuteFileDialog(TFileDialog& dialog) = 0;
+    // The password prompt with this caption; the empty string when cancelled.
+    virtual std::string AskPassword(const std::string& caption) = 0;
+    // The new-account dialog; the empty string when cancelled.
+    virtual std::string AskNewAccountName() = 0;
+    virtual void ShowAbout() = 0;
+    virtual void SetBusyCursor(bool on) = 0;
+    virtual void OpenWebAddress(const std::string& address) = 0;
+
+    static std::string ErrorDisplayText(const std::string& message) {
+        if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+            return message + '.';
+        return message;
+    }
+
+protected:
+    virtual void ShowErrorText(const std::string& text) = 0;
+};
+
+inline bool TFileDialog::Execute() { return FPlatform.ExecuteFileDialog(*this); }

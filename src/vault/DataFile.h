@@ -1,0 +1,30 @@
+#pragma once
+
+// The data file: a check line of 16 hexadecimal digits made from the master password, then one
+// record line per account, each line followed by CR LF.
+
+#include "Blowfish.h"
+
+#include <string>
+#include <vector>
+
+// The CBC-MAC of the password enciphered under itself, as 16 upper-case hexadecimal digits.
+std::string MakeCheckLine(TBlowfish& cipher, const std::string& password);
+// True when the password is not empty, the file exists and its first line is the password's
+// check line.
+bool CheckPassword(TBlowfish& cipher, const std::string& path, const std::string& password);
+// Every line after the first, in file order.
+std::vector<std::string> ReadDataFile(const std::string& path);
+// Writes the check line of the master password and the lines. The old file is replaced only once
+// the new one is complete; on any failure it stays as it was and EInOutError is raised.
+void WriteDataFile(TBlowfish& cipher, const std::string& path, const std::string& masterPassword,
+                   const std::vector<std::string>& lines);
+
+// The name of the backup that a password change keeps: the path with ".bak" appended.
+std::string BackupPath(const std::string& path);
+// Erases an old backup and moves the data file onto the backup name; failures are ignored.
+void MakeBackup(const std::string& path);
+
+// Empty when the password can be a new master password (1 to 48 bytes); otherwise the sentence to
+// show in a message box.
+std::string NewMasterPasswordProblem(const std::string& password);

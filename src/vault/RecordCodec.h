@@ -1,0 +1,57 @@
+#pragma once
+
+// One account and its enciphered one-line form: the four fields enciphered in one CBC chain under
+// the master password followed by a fixed suffix, from a fixed IV, in the text form, joined by ";".
+
+#include "Blowfish.h"
+
+#include <string>
+#include <vector>
+
+struct TPassRecord {
+    std::string Account;
+    std::string Login;
+    std::string Password;
+    std::string Notes; // every notes line followed by ";"
+};
+
+// Part of the stored format: files written under other values cannot be read.
+inline constexpr const char* RecordKeySuffix = "QXV fill";
+inline constexpr const char* RecordIV = "qupewidoKRT52%MvB(/h3nx";
+
+// Each call keys the cipher, runs the chain over the four fields and wipes the cipher.
+std::string EncodeRecord(TBlowfish& cipher, const TPassRecord& record,
+                         const std::string& masterPassword);
+TPassRecord DecodeRecord(TBlowfish& cipher, const std::string& line,
+                         const std::string& masterPassword);
+
+// Keys the cipher once for many lines under one master password; every line still starts afresh
+// from the record IV, so the lines are exactly those of EncodeRecord and DecodeRecord. The cipher
+// is wiped when the object goes, also when an error ends the work.
+class TRecordCipher {
+public:
+    TRecordCipher(TBlowfish& cipher, const std::string& masterPassword);
+    ~TRecordCipher();
+    TRecordCipher(const TRecordCipher&) = delete;
+    TRecordCipher& operator=(const TRecordCipher&) = delete;
+
+    std::string Encode(const TPassRecord& record);
+    TPassRecord Decode(const std::string& line);
+    // The first column of the line that a record of this account name encodes to.
+    std::string EncodeAccountName(const std::string& account);
+
+private:
+    TBlowfish& FCipher;
+};
+
+// The enciphered account name of a line: the text before its first ";", empty when it has none.
+std::string AccountColumn(const std::string& line);
+
+// Notes conversions: each line followed by ";"; shown back as one line per piece ending at ";",
+// text after the last ";" dropped.
+std::string NotesFromLines(const std::vector<std::string>& lines);
+std::vector<std::string> NotesToLines(const std::string& notes);
+
+// Overwrites a string's bytes with spaces, with writes the compiler cannot drop, then empties it.
+void WipeString(std::string& text) noexcept;
+void WipeRecord(TPassRecord& record) noexcept;

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Set-up, build, run and test on Debian or Ubuntu.
+#   tools/dev.sh run     install what is missing, build, start Kestovar
+#   tools/dev.sh test    install what is missing, build, run every test (and the sanitizer build)
+#   tools/dev.sh bench   install what is missing, build, run the benchmarks
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libssl-dev nettle-dev
+    fonts-liberation
+)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}
+
+jobs=$(nproc)
+
+build() { # build <dir> [cmake options...]
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+}
+
+case "${1:-}" in
+run)
+    install_missing
+    build build -DBUILD_TESTING=OFF -DKESTOVAR_BENCH=OFF
+    echo "The program's window comes with a later change; the build is in build/."
+    ;;
+test)
+    install_missing
+    build build
+    (cd build && ctest --output-on-failure -j "$jobs")
+    # The tests without windows again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+    cmake -S . -B build-asan -G Ninja -DKESTOVAR_SANITIZE=ON -DKESTOVAR_BENCH=OFF >/dev/null
+    cmake --build build-asan -j "$jobs" --target core_tests
+    (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --output-on-failure -j "$jobs" -L core)
+    ;;
+bench)
+    install_missing
+    build build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+    for b in build-bench/bench/bench_*; do
+        [ -x "$b" ] && "$b"
+    done
+    ;;
+*)
+    echo "usage: tools/dev.sh run|test|bench" >&2
+    exit 2
+    ;;
+esac
