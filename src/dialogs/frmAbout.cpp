@@ -1,0 +1,159 @@
+#include "frmAbout.h"
+
+#include "DialogPlacement.h"
+#include "WebAddress.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace {
+
+constexpr const char* AdvertText =
+    "Ombrel Ledger\n"
+    "Household accounts, budgets and standing orders in one small window.\n"
+    "https://www.ombrel.example/ledger\n"
+    "\n"
+    "Ombrel Tally\n"
+    "Time sheets for freelancers, with weekly and monthly totals ready for invoicing.\n"
+    "https://www.ombrel.example/tally\n"
+    "\n"
+    "Ombrel Shelf\n"
+    "A catalogue of your books, records and films, searchable by title, author or "
+    "borrower.\n"
+    "https://www.ombrel.example/shelf\n"
+    "\n"
+    "Ombrel Courier\n"
+    "Letters and labels from your address lists, merged and printed in one go.\n"
+    "https://www.ombrel.example/courier\n"
+    "\n"
+    "Every program can be tried free for 30 days. Visit our web site for downloads, "
+    "updates and support.";
+
+QFont ScaledFont(const QFont& base, double factor, bool bold) {
+    QFont font = base;
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * factor);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+TfrmAboutKV::TfrmAboutKV(QWidget* parent, TOpenWebAddress openWebAddress)
+    : QDialog(parent, DialogWithoutSystemMenu | Qt::WindowCloseButtonHint),
+      FOpenWebAddress(std::move(openWebAddress)) {
+    setObjectName(QStringLiteral("frmAboutKV"));
+    setWindowTitle(QStringLiteral("About Kestovar v1.06"));
+
+    lblProductName = new QLabel(QStringLiteral("Kestovar"), this);
+    lblProductName->setObjectName(QStringLiteral("lblProductName"));
+    lblProductName->setFont(ScaledFont(font(), 1.6, true));
+    lblVersion = new QLabel(QStringLiteral("Version 1.06"), this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblDescription = new QLabel(QStringLiteral("Your passwords in one small vault, every account "
+                                               "enciphered with Blowfish under your master "
+                                               "password."),
+                                this);
+    lblDescription->setObjectName(QStringLiteral("lblDescription"));
+    lblDescription->setWordWrap(true);
+    lblCopyright = new QLabel(QStringLiteral("Copyright \u00A9 Ombrel Inc."), this);
+    lblCopyright->setObjectName(QStringLiteral("lblCopyright"));
+
+    pnlAdvert = new QFrame(this);
+    pnlAdvert->setObjectName(QStringLiteral("pnlAdvert"));
+    pnlAdvert->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    pnlAdvert->setLineWidth(2);
+    pnlAdvert->setFixedSize(313, 233);
+    pnlAdvert->setCursor(Qt::PointingHandCursor);
+    pnlAdvert->setToolTip(QString::fromLatin1(OmbrelWebAddress));
+    pnlAdvert->installEventFilter(this);
+    lblAdvertHeading = new QLabel(QStringLiteral("More programs from Ombrel Inc."), pnlAdvert);
+    lblAdvertHeading->setObjectName(QStringLiteral("lblAdvertHeading"));
+    lblAdvertHeading->setFont(ScaledFont(font(), 1.0, true));
+    lblAdvertHeading->setAlignment(Qt::AlignCenter);
+    rtfAdvert = new QPlainTextEdit(pnlAdvert);
+    rtfAdvert->setObjectName(QStringLiteral("rtfAdvert"));
+    rtfAdvert->setReadOnly(true);
+    rtfAdvert->setPlainText(QString::fromLatin1(AdvertText));
+    rtfAdvert->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    rtfAdvert->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    rtfAdvert->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette advertColours = rtfAdvert->palette();
+    advertColours.setColor(QPalette::Base, Qt::yellow);
+    advertColours.setColor(QPalette::Text, Qt::black);
+    rtfAdvert->setPalette(advertColours);
+    // The text area is for reading and scrolling; a click on it opens nothing.
+    rtfAdvert->setCursor(Qt::ArrowCursor);
+    rtfAdvert->viewport()->setCursor(Qt::IBeamCursor);
+
+    pnlButtons = new QFrame(this);
+    pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
+    btnWebSite = new QPushButton(QStringLiteral("Visit our web site"), pnlButtons);
+    btnWebSite->setObjectName(QStringLiteral("btnWebSite"));
+    btnWebSite->setToolTip(QString::fromLatin1(OmbrelWebAddress));
+    btnClose = new QPushButton(QStringLiteral("Close"), pnlButtons);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    btnClose->setDefault(true);
+
+    auto* advertLayout = new QVBoxLayout(pnlAdvert);
+    advertLayout->setContentsMargins(4, 4, 4, 4);
+    advertLayout->setSpacing(4);
+    advertLayout->addWidget(lblAdvertHeading);
+    advertLayout->addWidget(rtfAdvert, 1);
+    auto* buttonLayout = new QHBoxLayout(pnlButtons);
+    buttonLayout->setContentsMargins(0, 0, 0, 0);
+    buttonLayout->addWidget(btnWebSite);
+    buttonLayout->addStretch(1);
+    buttonLayout->addWidget(btnClose);
+    auto* formLayout = new QVBoxLayout(this);
+    formLayout->setContentsMargins(4, 8, 5, 6);
+    formLayout->setSpacing(4);
+    formLayout->addWidget(lblProductName);
+    formLayout->addWidget(lblVersion);
+    formLayout->addWidget(lblDescription);
+    formLayout->addWidget(lblCopyright);
+    formLayout->addStretch(1);
+    formLayout->addWidget(pnlAdvert, 0, Qt::AlignHCenter);
+    formLayout->addWidget(pnlButtons);
+
+    connect(btnWebSite, &QPushButton::clicked, this, &TfrmAboutKV::OpenProductPage);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
+
+    setFixedSize(322, 409);
+    CentreOnScreen(*this);
+    btnClose->setFocus();
+}
+
+bool TfrmAboutKV::eventFilter(QObject* watched, QEvent* event) {
+    // A left click on the panel or its heading (labels pass mouse events on). The release goes to
+    // the widget that took the press, so a release here ends a press made here.
+    if (watched == pnlAdvert && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            pnlAdvert->rect().contains(mouse->position().toPoint())) {
+            OpenProductPage();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmAboutKV::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Once the window exists its frame may be known, which the centring takes into account.
+    if (!event->spontaneous())
+        CentreOnScreen(*this);
+}
+
+void TfrmAboutKV::OpenProductPage() const {
+    if (FOpenWebAddress)
+        FOpenWebAddress(OmbrelWebAddress);
+}

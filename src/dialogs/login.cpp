@@ -1,0 +1,108 @@
+#include "login.h"
+
+#include "AnsiValidator.h"
+#include "Codepage.h"
+#include "DialogButtonRule.h"
+#include "DialogPlacement.h"
+#include "PasswordMaskStyle.h"
+#include "SecureWipe.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+// Overwrites the password in the edit before letting it go. text() shares the edit's own buffer,
+// so the zeros land there; setText then also drops the undo history, which holds the typed
+// characters one by one. Copies that the edit made and freed while the text was typed are beyond
+// reach.
+void WipePasswordEdit(QLineEdit& edit) {
+    const QString shared = edit.text();
+    SecureZero(const_cast<QChar*>(shared.constData()),
+               static_cast<std::size_t>(shared.size()) * sizeof(QChar));
+    edit.setText(QString());
+}
+
+} // namespace
+
+TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent, DialogWithoutSystemMenu) {
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(QStringLiteral("Enter password"));
+
+    grpPassword = new QGroupBox(QStringLiteral("Please enter the password"), this);
+    grpPassword->setObjectName(QStringLiteral("grpPassword"));
+    lblPassword = new QLabel(QStringLiteral("Enter password:"), grpPassword);
+    lblPassword->setObjectName(QStringLiteral("lblPassword"));
+    edtPassword = new QLineEdit(grpPassword);
+    edtPassword->setObjectName(QStringLiteral("edtPassword"));
+    lblPassword->setBuddy(edtPassword);
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+
+    edtPassword->setEchoMode(QLineEdit::Password);
+    edtPassword->setValidator(new TAnsiValidator(edtPassword));
+    // Created after the controls: children are destroyed in creation order, so the edit never
+    // outlives its style.
+    auto* maskStyle = new TPasswordMaskStyle();
+    maskStyle->setParent(this);
+    edtPassword->setStyle(maskStyle);
+
+    auto* passwordRow = new QHBoxLayout(grpPassword);
+    passwordRow->addWidget(lblPassword);
+    passwordRow->addWidget(edtPassword, 1);
+    auto* buttonRow = new QHBoxLayout();
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(btnOK);
+    buttonRow->addWidget(btnCancel);
+    auto* formLayout = new QVBoxLayout(this);
+    formLayout->setContentsMargins(6, 4, 6, 6);
+    formLayout->setSpacing(4);
+    formLayout->addWidget(grpPassword);
+    formLayout->addLayout(buttonRow);
+
+    connect(edtPassword, &QLineEdit::textChanged, this, &TfrmLogin::edtPasswordChange);
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmLogin::reject);
+    ApplyButtonRule(edtPassword->text(), *btnOK, *btnCancel);
+
+    setFixedSize(270, 104);
+    CentreOnScreen(*this);
+    edtPassword->setFocus();
+}
+
+TfrmLogin::~TfrmLogin() {
+    const QSignalBlocker quiet(edtPassword);
+    WipePasswordEdit(*edtPassword);
+}
+
+void TfrmLogin::SetCaption(const std::string& prompt) {
+    setWindowTitle(DisplayToQString(prompt));
+}
+
+std::string TfrmLogin::Password() const {
+    return QStringToAnsi(edtPassword->text());
+}
+
+void TfrmLogin::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Once the window exists its frame may be known, which the centring takes into account.
+    if (!event->spontaneous())
+        CentreOnScreen(*this);
+}
+
+void TfrmLogin::reject() {
+    WipePasswordEdit(*edtPassword);
+    QDialog::reject();
+}
+
+void TfrmLogin::edtPasswordChange(const QString& text) {
+    ApplyButtonRule(text, *btnOK, *btnCancel);
+}

@@ -1,0 +1,79 @@
+#include "newacct.h"
+
+#include "AnsiValidator.h"
+#include "Codepage.h"
+#include "DialogButtonRule.h"
+#include "DialogPlacement.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TfrmNewAcct::TfrmNewAcct(QWidget* parent) : QDialog(parent, DialogWithoutSystemMenu) {
+    setObjectName(QStringLiteral("frmNewAcct"));
+    setWindowTitle(QStringLiteral("Create new account"));
+
+    grpAccount = new QGroupBox(QStringLiteral("Account"), this);
+    grpAccount->setObjectName(QStringLiteral("grpAccount"));
+    lblAccountName = new QLabel(QStringLiteral("Account Name:"), grpAccount);
+    lblAccountName->setObjectName(QStringLiteral("lblAccountName"));
+    edtAcctName = new QLineEdit(grpAccount);
+    edtAcctName->setObjectName(QStringLiteral("edtAcctName"));
+    edtAcctName->setValidator(new TAnsiValidator(edtAcctName));
+    lblAccountName->setBuddy(edtAcctName);
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+
+    auto* nameRow = new QHBoxLayout(grpAccount);
+    nameRow->addWidget(lblAccountName);
+    nameRow->addWidget(edtAcctName, 1);
+    auto* buttonRow = new QHBoxLayout();
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(btnOK);
+    buttonRow->addWidget(btnCancel);
+    auto* formLayout = new QVBoxLayout(this);
+    formLayout->setContentsMargins(6, 4, 6, 6);
+    formLayout->setSpacing(4);
+    formLayout->addWidget(grpAccount);
+    formLayout->addLayout(buttonRow);
+
+    connect(edtAcctName, &QLineEdit::textChanged, this, &TfrmNewAcct::edtAcctNameChange);
+    connect(btnOK, &QPushButton::clicked, this, &TfrmNewAcct::btnOKClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmNewAcct::reject);
+    ApplyButtonRule(edtAcctName->text(), *btnOK, *btnCancel);
+
+    setFixedSize(242, 105);
+    // A fixed place on the screen, where it has always opened; moving it before the first show
+    // also keeps Qt from centring it over the main window.
+    move(192, 114);
+    edtAcctName->setFocus();
+}
+
+void TfrmNewAcct::reject() {
+    FResultName.clear();
+    QDialog::reject();
+}
+
+void TfrmNewAcct::keyPressEvent(QKeyEvent* event) {
+    // Escape does not close this dialog: only its buttons do.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TfrmNewAcct::edtAcctNameChange(const QString& text) {
+    ApplyButtonRule(text, *btnOK, *btnCancel);
+}
+
+void TfrmNewAcct::btnOKClick() {
+    FResultName = QStringToAnsi(edtAcctName->text());
+    accept();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QShowEvent;
+
+// The password prompt. The caller sets its caption to the question, runs it modally and takes
+// Password() whatever the result: a cancelled prompt has already emptied the edit.
+class TfrmLogin : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmLogin(QWidget* parent = nullptr);
+    ~TfrmLogin() override;
+
+    // The question shown as caption, in the local 8-bit encoding of program messages.
+    void SetCaption(const std::string& prompt);
+    // The typed password as Windows-1252 bytes (empty after Cancel). The caller wipes its copy.
+    std::string Password() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+public slots:
+    // Cancel, Escape and closing the window all end here, so none of them returns the text.
+    void reject() override;
+
+private:
+    void edtPasswordChange(const QString& text);
+
+    QGroupBox* grpPassword;
+    QLabel* lblPassword;
+    QLineEdit* edtPassword;
+    QPushButton* btnOK;
+    QPushButton* btnCancel;
+};

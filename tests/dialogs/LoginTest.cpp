@@ -1,0 +1,154 @@
+#include "login.h"
+#include "DialogTestSupport.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+class LoginPrompt : public testing::Test {
+protected:
+    void SetUp() override {
+        edtPassword = Child<QLineEdit>(form, "edtPassword");
+        btnOK = Child<QPushButton>(form, "btnOK");
+        btnCancel = Child<QPushButton>(form, "btnCancel");
+        ASSERT_NE(edtPassword, nullptr);
+        ASSERT_NE(btnOK, nullptr);
+        ASSERT_NE(btnCancel, nullptr);
+        form.show();
+    }
+
+    void ExpectOnlyCancelCanClose() const {
+        EXPECT_FALSE(btnOK->isEnabled());
+        EXPECT_FALSE(btnOK->isDefault());
+        EXPECT_TRUE(btnCancel->isDefault());
+    }
+
+    TfrmLogin form;
+    QLineEdit* edtPassword = nullptr;
+    QPushButton* btnOK = nullptr;
+    QPushButton* btnCancel = nullptr;
+};
+
+TEST_F(LoginPrompt, HasItsCaptionsNamesSizeAndPlace) {
+    EXPECT_EQ(form.objectName(), "frmLogin");
+    EXPECT_EQ(form.windowTitle(), "Enter password");
+    form.SetCaption("Please enter the old password");
+    EXPECT_EQ(form.windowTitle(), "Please enter the old password");
+
+    const auto* grpPassword = Child<QGroupBox>(form, "grpPassword");
+    const auto* lblPassword = Child<QLabel>(form, "lblPassword");
+    ASSERT_NE(grpPassword, nullptr);
+    ASSERT_NE(lblPassword, nullptr);
+    EXPECT_EQ(grpPassword->title(), "Please enter the password");
+    EXPECT_EQ(lblPassword->text(), "Enter password:");
+    EXPECT_EQ(lblPassword->buddy(), edtPassword);
+    EXPECT_EQ(AccessibleName(edtPassword), "Enter password:");
+    EXPECT_EQ(btnOK->text(), "OK");
+    EXPECT_EQ(AccessibleName(btnOK), "OK");
+    EXPECT_EQ(btnCancel->text(), "Cancel");
+    EXPECT_EQ(AccessibleName(btnCancel), "Cancel");
+
+    EXPECT_EQ(form.size(), QSize(270, 104));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_TRUE(form.layout()->minimumSize().boundedTo(form.size()) == form.layout()->minimumSize())
+        << "the controls do not fit into the prompt";
+    EXPECT_EQ(form.pos(), ScreenCentredPosition(form));
+
+    const Qt::WindowFlags flags = form.windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowSystemMenuHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowCloseButtonHint));
+}
+
+TEST_F(LoginPrompt, ShowsEveryCharacterAsAStar) {
+    EXPECT_EQ(edtPassword->echoMode(), QLineEdit::Password);
+    QTest::keyClicks(edtPassword, "pa s9");
+    EXPECT_EQ(edtPassword->displayText(), "*****");
+    EXPECT_EQ(form.Password(), "pa s9");
+}
+
+TEST_F(LoginPrompt, CannotBeConfirmedEmpty) {
+    ExpectOnlyCancelCanClose();
+    QTest::mouseClick(btnOK, Qt::LeftButton);
+    EXPECT_TRUE(form.isVisible());
+
+    QTest::keyClick(edtPassword, Qt::Key_Return);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+    EXPECT_EQ(form.Password(), "");
+}
+
+TEST_F(LoginPrompt, TypingAndDeletingOneCharacterLeavesCancelTheDefault) {
+    QTest::keyClick(edtPassword, 'x');
+    EXPECT_TRUE(btnOK->isEnabled());
+    EXPECT_TRUE(btnOK->isDefault());
+    EXPECT_FALSE(btnCancel->isDefault());
+
+    QTest::keyClick(edtPassword, Qt::Key_Backspace);
+    ExpectOnlyCancelCanClose();
+    QTest::keyClick(edtPassword, Qt::Key_Enter);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+}
+
+TEST_F(LoginPrompt, EnterConfirmsAnyTextSpacesIncluded) {
+    QTest::keyClick(edtPassword, ' ');
+    EXPECT_TRUE(btnOK->isEnabled());
+    QTest::keyClick(edtPassword, Qt::Key_Return);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(form.Password(), " ");
+}
+
+TEST_F(LoginPrompt, CancelAfterTypingYieldsNothing) {
+    QTest::keyClicks(edtPassword, "secret");
+    QTest::mouseClick(btnCancel, Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+    EXPECT_EQ(form.Password(), "");
+}
+
+TEST_F(LoginPrompt, EscapePressesCancelEvenWithTextTyped) {
+    QTest::keyClicks(edtPassword, "secret");
+    QTest::keyClick(edtPassword, Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+    EXPECT_EQ(form.Password(), "");
+}
+
+TEST_F(LoginPrompt, RefusesCharactersThatWindows1252CannotHold) {
+    QTest::keyClick(edtPassword, 'a');
+    TypeUnicode(edtPassword, QString::fromUtf8("\u0416\u4E2D"));
+    TypeUnicode(edtPassword, QString::fromUtf8("\u20AC\u00E9"));
+    EXPECT_EQ(edtPassword->text(), QString::fromUtf8("a\u20AC\u00E9"));
+    EXPECT_EQ(form.Password(), "a\x80\xE9");
+}
+
+// The modal way the main window uses it.
+TEST(LoginPromptModal, ReturnsTheTypedPasswordOrNothing) {
+    TfrmLogin confirmed;
+    const TModalRun ok = RunModal(confirmed, [&] {
+        auto* edit = Child<QLineEdit>(confirmed, "edtPassword");
+        QTest::keyClicks(edit, "Tr0ub4dor");
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    EXPECT_TRUE(ok.ClosedByUser);
+    EXPECT_EQ(ok.Result, QDialog::Accepted);
+    EXPECT_EQ(confirmed.Password(), "Tr0ub4dor");
+
+    TfrmLogin cancelled;
+    const TModalRun cancel = RunModal(cancelled, [&] {
+        QTest::keyClicks(Child<QLineEdit>(cancelled, "edtPassword"), "Tr0ub4dor");
+        QTest::mouseClick(Child<QPushButton>(cancelled, "btnCancel"), Qt::LeftButton);
+    });
+    EXPECT_TRUE(cancel.ClosedByUser);
+    EXPECT_EQ(cancel.Result, QDialog::Rejected);
+    EXPECT_EQ(cancelled.Password(), "");
+}
+
+} // namespace
