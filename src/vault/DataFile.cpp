@@ -1,0 +1,84 @@
+#include "DataFile.h"
+
+#include "FileSystem.h"
+#include "RecordCodec.h"
+#include "TextFile.h"
+#include "VaultGuards.h"
+#include "WipeGuard.h"
+
+namespace {
+
+// A record key is the master password and the eight-byte suffix, and a key has at most 56 bytes.
+constexpr std::size_t MaxMasterPasswordLength = 48;
+
+} // namespace
+
+std::string MakeCheckLine(TBlowfish& cipher, const std::string& password) {
+    TCipherWipeGuard cipherGuard(cipher);
+    cipher.SetCipherMode(TCipherMode::CBC);
+    cipher.SetStringMode(TStringMode::smEncode);
+    cipher.SetIV(password);
+    cipher.SetKey(password);
+    std::string text;
+    TWipeGuard textGuard(text);
+    cipher.EncryptString(password, text);
+    std::string checkLine;
+    cipher.GetCBCMacHex(checkLine);
+    return checkLine;
+}
+
+bool CheckPassword(TBlowfish& cipher, const std::string& path, const std::string& password) {
+    if (password.empty())
+        return false;
+    std::string madeLine = MakeCheckLine(cipher, password);
+    TWipeGuard madeGuard(madeLine);
+    if (!FilePresent(path))
+        return false;
+    TTextFile file;
+    file.OpenTextForReading(path);
+    std::string readLine = file.ReadTextLine();
+    TWipeGuard readGuard(readLine);
+    file.CloseTextFile();
+    return readLine == madeLine;
+}
+
+std::vector<std::string> ReadDataFile(const std::string& path) {
+    TTextFile file;
+    file.OpenTextForReading(path);
+    std::string checkLine = file.ReadTextLine();
+    WipeString(checkLine);
+    std::vector<std::string> lines;
+    while (!file.TextAtEnd())
+        lines.push_back(file.ReadTextLine());
+    file.CloseTextFile();
+    return lines;
+}
+
+void WriteDataFile(TBlowfish& cipher, const std::string& path, const std::string& masterPassword,
+                   const std::vector<std::string>& lines) {
+    // Made before the file is opened, so that a password that cannot be a key touches no file.
+    std::string checkLine = MakeCheckLine(cipher, masterPassword);
+    TWipeGuard checkGuard(checkLine);
+    TTextFile file;
+    file.OpenTextForWriting(path);
+    file.WriteTextLine(checkLine);
+    for (const auto& line : lines)
+        file.WriteTextLine(line);
+    file.CloseTextFile();
+}
+
+std::string BackupPath(const std::string& path) {
+    return path + ".bak";
+}
+
+void MakeBackup(const std::string& path) {
+    const std::string backup = BackupPath(path);
+    EraseFile(backup);
+    MoveFileTo(path, backup);
+}
+
+std::string NewMasterPasswordProblem(const std::string& password) {
+    if (!password.empty() && password.size() <= MaxMasterPasswordLength)
+        return {};
+    return "The password must have 1 to 48 characters. The data file was not created or changed.";
+}

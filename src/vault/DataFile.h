@@ -16,7 +16,8 @@ bool CheckPassword(TBlowfish& cipher, const std::string& path, const std::string
 // Every line after the first, in file order.
 std::vector<std::string> ReadDataFile(const std::string& path);
 // Writes the check line of the master password and the lines. The old file is replaced only once
-// the new one is complete; on any failure it stays as it was and EInOutError is raised.
+// the new one is complete; on any failure it stays as it was. An I/O failure raises EInOutError; a
+// master password that cannot be a key raises EKeyError before any file is touched.
 void WriteDataFile(TBlowfish& cipher, const std::string& path, const std::string& masterPassword,
                    const std::vector<std::string>& lines);
 

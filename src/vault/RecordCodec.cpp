@@ -1,0 +1,169 @@
+#include "RecordCodec.h"
+
+#include "SecureWipe.h"
+#include "VaultGuards.h"
+#include "WipeGuard.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// The order of the fields in a line, which is also the order of the chain.
+constexpr std::array<std::string TPassRecord::*, 4> RecordFields = {
+    &TPassRecord::Account, &TPassRecord::Login, &TPassRecord::Password, &TPassRecord::Notes};
+
+constexpr char FieldSeparator = ';';
+
+// Length of a field's text form: the padded cipher bytes, four characters per three bytes.
+std::size_t EncipheredTextLength(std::size_t plainLength) {
+    if (plainLength == 0)
+        return 0;
+    const std::size_t cipherBytes = (plainLength / 8 + 1) * 8;
+    return (cipherBytes * 4 + 2) / 3;
+}
+
+// Cuts a line at its first three ";". Where one is missing, the field of that step is empty and
+// the rest goes on unchanged, so a line without ";" is all notes.
+std::array<std::string_view, 4> SplitRecordLine(std::string_view rest) {
+    std::array<std::string_view, 4> texts;
+    for (std::size_t i = 0; i + 1 < texts.size(); ++i) {
+        const std::size_t separator = rest.find(FieldSeparator);
+        if (separator == std::string_view::npos)
+            continue;
+        texts[i] = rest.substr(0, separator);
+        rest.remove_prefix(separator + 1);
+    }
+    texts.back() = rest;
+    return texts;
+}
+
+} // namespace
+
+TRecordCipher::TRecordCipher(TBlowfish& cipher, const std::string& masterPassword)
+    : FCipher(cipher) {
+    std::string key;
+    TWipeGuard keyGuard(key);
+    key.reserve(masterPassword.size() + std::strlen(RecordKeySuffix));
+    key.append(masterPassword).append(RecordKeySuffix);
+    FCipher.SetCipherMode(TCipherMode::CBC);
+    FCipher.SetStringMode(TStringMode::smEncode);
+    try {
+        FCipher.SetKey(key);
+    } catch (...) {
+        // A refused key leaves any earlier schedule in force; the destructor will not run.
+        FCipher.Wipe();
+        throw;
+    }
+}
+
+TRecordCipher::~TRecordCipher() {
+    FCipher.Wipe();
+}
+
+std::string TRecordCipher::Encode(const TPassRecord& record) {
+    FCipher.SetIV(RecordIV);
+    std::size_t lineLength = RecordFields.size() - 1;
+    for (const auto field : RecordFields)
+        lineLength += EncipheredTextLength((record.*field).size());
+
+    std::string line;
+    TPendingStringWipe lineGuard(line);
+    line.reserve(lineLength);
+    std::string text;
+    TWipeGuard textGuard(text);
+    for (const auto field : RecordFields) {
+        if (field != RecordFields.front())
+            line += FieldSeparator;
+        FCipher.EncryptString(record.*field, text);
+        line += text;
+    }
+    lineGuard.Release();
+    return line;
+}
+
+TPassRecord TRecordCipher::Decode(const std::string& line) {
+    FCipher.SetIV(RecordIV);
+    const auto texts = SplitRecordLine(line);
+
+    TPassRecord record;
+    TPendingRecordWipe recordGuard(record);
+    std::string text;
+    TWipeGuard textGuard(text);
+    text.reserve(line.size());
+    for (std::size_t i = 0; i < RecordFields.size(); ++i) {
+        text.assign(texts[i]);
+        FCipher.DecryptString(text, record.*RecordFields[i]);
+    }
+    recordGuard.Release();
+    return record;
+}
+
+std::string TRecordCipher::EncodeAccountName(const std::string& account) {
+    FCipher.SetIV(RecordIV);
+    std::string text;
+    FCipher.EncryptString(account, text);
+    return text;
+}
+
+std::string EncodeRecord(TBlowfish& cipher, const TPassRecord& record,
+                         const std::string& masterPassword) {
+    TRecordCipher recordCipher(cipher, masterPassword);
+    return recordCipher.Encode(record);
+}
+
+TPassRecord DecodeRecord(TBlowfish& cipher, const std::string& line,
+                         const std::string& masterPassword) {
+    TRecordCipher recordCipher(cipher, masterPassword);
+    return recordCipher.Decode(line);
+}
+
+std::string AccountColumn(const std::string& line) {
+    const std::size_t separator = line.find(FieldSeparator);
+    if (separator == std::string::npos)
+        return {};
+    return line.substr(0, separator);
+}
+
+std::string NotesFromLines(const std::vector<std::string>& lines) {
+    std::size_t length = 0;
+    for (const auto& line : lines)
+        length += line.size() + 1;
+    // Reserved whole, so that no reallocation leaves a copy of the notes behind unwiped.
+    std::string notes;
+    notes.reserve(length);
+    for (const auto& line : lines) {
+        notes += line;
+        notes += FieldSeparator;
+    }
+    return notes;
+}
+
+std::vector<std::string> NotesToLines(const std::string& notes) {
+    // Reserved whole, so that no reallocation moves the lines and leaves copies behind.
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(std::count(notes.begin(), notes.end(), FieldSeparator)));
+    std::size_t start = 0;
+    for (std::size_t separator = notes.find(FieldSeparator); separator != std::string::npos;
+         separator = notes.find(FieldSeparator, start)) {
+        lines.emplace_back(notes, start, separator - start);
+        start = separator + 1;
+    }
+    return lines;
+}
+
+void WipeString(std::string& text) noexcept {
+    // The whole buffer, not only the text: bytes of an earlier, longer content may linger past
+    // the end. Growing to the capacity never reallocates.
+    text.resize(text.capacity());
+    SecureFill(text.data(), text.size(), ' ');
+    std::string released;
+    text.swap(released);
+}
+
+void WipeRecord(TPassRecord& record) noexcept {
+    for (const auto field : RecordFields)
+        WipeString(record.*field);
+}
