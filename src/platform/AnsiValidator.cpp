@@ -1,0 +1,7 @@
+#include "AnsiValidator.h"
+
+#include "Codepage.h"
+
+QValidator::State TAnsiValidator::validate(QString& input, int& /*pos*/) const {
+    return IsAnsiText(input) ? Acceptable : Invalid;
+}

@@ -17,6 +17,8 @@ public:
     int Count() const noexcept { return static_cast<int>(FLines.size()); }
     bool Empty() const noexcept { return FLines.empty(); }
     void Clear() noexcept { FLines.clear(); }
+    // Replaces the whole list at once.
+    void Assign(std::vector<std::string> lines) noexcept { FLines = std::move(lines); }
     // Orders the lines ascending by CompareTextLocale.
     void Sort();
 

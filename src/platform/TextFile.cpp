@@ -1,0 +1,305 @@
+#include "TextFile.h"
+
+#include "FileSystem.h"
+#include "IoErrorCodes.h"
+#include "PlatformErrors.h"
+#include "SecureWipe.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <string_view>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using namespace IoErrorCodes;
+
+namespace {
+
+constexpr char CarriageReturn = '\r';
+constexpr char CtrlZ = '\x1A';
+constexpr std::size_t WriteBufferSize = 64 * 1024;
+constexpr std::size_t ReadChunkSize = 64 * 1024;
+
+// The file holds check lines, so no copy of it is left behind in freed memory.
+void WipeText(std::string& text) noexcept {
+    SecureZero(text.data(), text.size());
+    text.clear();
+}
+
+void GrowWiping(std::string& text, std::size_t capacity) {
+    std::string larger;
+    larger.reserve(capacity);
+    larger.assign(text);
+    WipeText(text);
+    text.swap(larger);
+}
+
+std::string ReadWholeFile(QFile& file) {
+    std::string data;
+    data.reserve(static_cast<std::size_t>(std::max<qint64>(file.size(), 0)) + 1);
+    for (;;) {
+        if (data.size() == data.capacity())
+            GrowWiping(data, data.capacity() * 2 + ReadChunkSize);
+        const std::size_t used = data.size();
+        data.resize(data.capacity());
+        ClearSystemError();
+        const qint64 count = file.read(data.data() + used, static_cast<qint64>(data.size() - used));
+        const int err = LastSystemError();
+        if (count < 0) {
+            WipeText(data);
+            throw EInOutError(FromSystemError(err, ReadFault));
+        }
+        data.resize(used + static_cast<std::size_t>(count));
+        if (count == 0)
+            return data;
+    }
+}
+
+// The file that writing replaces: QSaveFile writes through a symbolic link to its target.
+std::string ReplacedPath(const std::string& path) {
+    const QFileInfo info(PathToQString(path));
+    return info.isSymLink() ? PathFromQString(info.symLinkTarget()) : path;
+}
+
+#ifndef Q_OS_WIN
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Why the file cannot be replaced, before anything is written: 0 when it can. A file without any
+// write permission is read-only for everybody, as the read-only attribute is on Windows, and is
+// refused even to the superuser; a folder or a device is never replaced by a file.
+int RefusalToWrite(const std::string& path, struct stat& existing, bool& exists) {
+    exists = false;
+    if (path.empty())
+        return PathNotFound;
+    if (::stat(path.c_str(), &existing) == 0) {
+        exists = true;
+        if (!S_ISREG(existing.st_mode))
+            return AccessDenied;
+        if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return AccessDenied;
+        ClearSystemError();
+        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+            return FromSystemError(LastSystemError(), AccessDenied);
+    } else {
+        const int err = LastSystemError();
+        if (err != ENOENT)
+            return FromErrno(err);
+    }
+    // The new file is made in the folder of the file that is replaced, which for a link is
+    // the folder of its target.
+    const std::string folder = FolderOf(ReplacedPath(path));
+    struct stat folderStatus {};
+    if (::stat(folder.c_str(), &folderStatus) != 0 || !S_ISDIR(folderStatus.st_mode))
+        return PathNotFound;
+    ClearSystemError();
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        return FromSystemError(LastSystemError(), AccessDenied);
+    return 0;
+}
+
+// Once renamed, the new file is durable only when its folder entry is.
+void SyncFolderOf(const std::string& path) noexcept {
+    const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return;
+    ::fsync(folder);
+    ::close(folder);
+}
+
+#else
+
+int RefusalToWrite(const std::string& path) {
+    if (path.empty())
+        return PathNotFound;
+    const QFileInfo info(PathToQString(path));
+    if (info.exists() && (info.isDir() || !info.isWritable()))
+        return AccessDenied;
+    if (!info.exists() && !QFileInfo(info.absolutePath()).isDir())
+        return PathNotFound;
+    return 0;
+}
+
+#endif
+
+} // namespace
+
+TTextFile::TTextFile() = default;
+
+TTextFile::~TTextFile() {
+    CloseCurrent();
+}
+
+void TTextFile::OpenTextForReading(const std::string& path) {
+    CloseCurrent();
+    QFile file(PathToQString(path));
+    ClearSystemError();
+    const bool opened = !path.empty() && file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    const int err = LastSystemError();
+    if (!opened)
+        throw EInOutError(CodeForFailure(path.empty() ? 0 : err, path, AccessDenied));
+    FData = ReadWholeFile(file);
+    FPosition = 0;
+    FMode = TMode::tmReading;
+}
+
+void TTextFile::OpenTextForWriting(const std::string& path) {
+    CloseCurrent();
+#ifndef Q_OS_WIN
+    struct stat existing {};
+    bool exists = false;
+    if (const int refusal = RefusalToWrite(path, existing, exists))
+        throw EInOutError(refusal);
+#else
+    if (const int refusal = RefusalToWrite(path))
+        throw EInOutError(refusal);
+#endif
+    auto writer = std::make_unique<QSaveFile>(PathToQString(path));
+    // Writing in place would bring back the truncated file that this class exists to prevent.
+    writer->setDirectWriteFallback(false);
+    ClearSystemError();
+    const bool opened = writer->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    const int err = LastSystemError();
+    if (!opened)
+        throw EInOutError(CodeForFailure(err, path, AccessDenied));
+#ifndef Q_OS_WIN
+    // The new file takes the place of the old one, so it keeps its owner where that is allowed;
+    // the permissions are carried over by QSaveFile.
+    if (exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
+        if (::fchown(writer->handle(), existing.st_uid, existing.st_gid) != 0) {
+            // Not permitted for an ordinary user: the file then belongs to the writer.
+        }
+    }
+#endif
+    FWriter = std::move(writer);
+    FWritePath = ReplacedPath(path);
+    FWriteBuffer.reserve(WriteBufferSize);
+    FMode = TMode::tmWriting;
+}
+
+std::string TTextFile::ReadTextLine() {
+    RequireMode(TMode::tmReading);
+    const std::size_t end =
+        std::min(FData.find_first_of(std::string_view("\r\x1A", 2), FPosition), FData.size());
+    std::string line(FData, FPosition, end - FPosition);
+    FPosition = end;
+    if (FPosition < FData.size() && FData[FPosition] == CarriageReturn) {
+        ++FPosition;
+        if (FPosition < FData.size() && FData[FPosition] == '\n')
+            ++FPosition;
+    }
+    return line;
+}
+
+bool TTextFile::TextAtEnd() const {
+    RequireMode(TMode::tmReading);
+    return FPosition >= FData.size() || FData[FPosition] == CtrlZ;
+}
+
+void TTextFile::WriteTextLine(const std::string& text) {
+    RequireMode(TMode::tmWriting);
+    static constexpr char LineEnd[] = {'\r', '\n'};
+    if (FWriteBuffer.size() + text.size() + sizeof LineEnd > FWriteBuffer.capacity())
+        FlushWriteBuffer();
+    if (text.size() + sizeof LineEnd > FWriteBuffer.capacity()) {
+        WriteBytes(text.data(), text.size());
+        WriteBytes(LineEnd, sizeof LineEnd);
+        return;
+    }
+    FWriteBuffer.append(text);
+    FWriteBuffer.append(LineEnd, sizeof LineEnd);
+}
+
+void TTextFile::CloseTextFile() {
+    if (FMode == TMode::tmReading) {
+        ReleaseReadData();
+        FMode = TMode::tmClosed;
+        return;
+    }
+    if (FMode != TMode::tmWriting)
+        return;
+    FlushWriteBuffer();
+#ifndef Q_OS_WIN
+    // QSaveFile syncs before it renames but ignores a failure; a file that may not be on the disk
+    // must not replace the old one. (On Windows, commit flushes the file buffers itself.)
+    ClearSystemError();
+    if (::fsync(FWriter->handle()) != 0) {
+        const int err = LastSystemError();
+        if (err != EINVAL) // a file system that cannot sync
+            FailWriting(FromSystemError(err, WriteFault));
+    }
+#endif
+    ClearSystemError();
+    const bool committed = FWriter->commit();
+    const int err = LastSystemError();
+    FWriter.reset();
+    const std::string path = std::move(FWritePath);
+    FWritePath.clear();
+    FMode = TMode::tmClosed;
+    if (!committed)
+        throw EInOutError(CodeForFailure(err, path, WriteFault));
+#ifndef Q_OS_WIN
+    SyncFolderOf(path);
+#endif
+}
+
+void TTextFile::RequireMode(TMode mode) const {
+    if (FMode != mode)
+        throw EInOutError(InvalidHandle);
+}
+
+void TTextFile::WriteBytes(const char* data, std::size_t size) {
+    ClearSystemError();
+    const qint64 written = FWriter->write(data, static_cast<qint64>(size));
+    const int err = LastSystemError();
+    if (written != static_cast<qint64>(size)) {
+        const int fallback = FWriter->error() == QFileDevice::ResourceError ? DiskFull : WriteFault;
+        FailWriting(FromSystemError(err, fallback));
+    }
+}
+
+void TTextFile::FlushWriteBuffer() {
+    if (FWriteBuffer.empty())
+        return;
+    WriteBytes(FWriteBuffer.data(), FWriteBuffer.size());
+    WipeText(FWriteBuffer);
+}
+
+void TTextFile::FailWriting(int code) {
+    DiscardWriter();
+    throw EInOutError(code);
+}
+
+void TTextFile::DiscardWriter() noexcept {
+    if (FWriter) {
+        // Closing without commit removes the new file; the old one is untouched.
+        FWriter->cancelWriting();
+        FWriter.reset();
+    }
+    WipeText(FWriteBuffer);
+    FWritePath.clear();
+    FMode = TMode::tmClosed;
+}
+
+void TTextFile::ReleaseReadData() noexcept {
+    WipeText(FData);
+    FPosition = 0;
+}
+
+void TTextFile::CloseCurrent() noexcept {
+    DiscardWriter();
+    ReleaseReadData();
+    FMode = TMode::tmClosed;
+}

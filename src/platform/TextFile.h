@@ -29,7 +29,20 @@ public:
     void CloseTextFile();
 
 private:
+    enum class TMode { tmClosed, tmReading, tmWriting };
+
+    void RequireMode(TMode mode) const;
+    void WriteBytes(const char* data, std::size_t size);
+    void FlushWriteBuffer();
+    [[noreturn]] void FailWriting(int code);
+    void DiscardWriter() noexcept;
+    void ReleaseReadData() noexcept;
+    void CloseCurrent() noexcept;
+
     std::string FData; // the whole file while reading
     std::size_t FPosition = 0;
     std::unique_ptr<QSaveFile> FWriter;
+    std::string FWriteBuffer; // fixed capacity, so that no stale copy of a line is left on the heap
+    std::string FWritePath;
+    TMode FMode = TMode::tmClosed;
 };
