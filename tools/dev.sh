@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Set-up, build, run and test on Debian or Ubuntu.
 #   tools/dev.sh run     install what is missing, build, start Kestovar
+#   tools/dev.sh shot    build and render docs/screenshot.png with a sample vault
 #   tools/dev.sh test    install what is missing, build, run every test (and the sanitizer build)
 #   tools/dev.sh bench   install what is missing, build, run the benchmarks
 set -euo pipefail
@@ -43,8 +44,8 @@ build() { # build <dir> [cmake options...]
 case "${1:-}" in
 run)
     install_missing
-    build build -DBUILD_TESTING=OFF -DKESTOVAR_BENCH=OFF
-    echo "The program's window comes with a later change; the build is in build/."
+    build build
+    exec build/src/app/kestovar
     ;;
 test)
     install_missing
@@ -57,6 +58,11 @@ test)
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --output-on-failure -j "$jobs" -L core)
     ;;
+shot)
+    install_missing
+    build build
+    QT_QPA_PLATFORM=offscreen build/tools/kestovar_screenshot docs/screenshot.png
+    ;;
 bench)
     install_missing
     build build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
@@ -65,7 +71,7 @@ bench)
     done
     ;;
 *)
-    echo "usage: tools/dev.sh run|test|bench" >&2
+    echo "usage: tools/dev.sh run|test|bench|shot" >&2
     exit 2
     ;;
 esac

@@ -1,0 +1,33 @@
+#include "DesktopPlatform.h"
+
+#include "Codepage.h"
+#include "frmAbout.h"
+#include "login.h"
+#include "newacct.h"
+
+#include <QApplication>
+
+namespace {
+
+QWidget* DialogOwner() { return QApplication::activeWindow(); }
+
+} // namespace
+
+std::string TDesktopPlatform::AskPassword(const std::string& caption) {
+    TfrmLogin dialog(DialogOwner());
+    dialog.SetCaption(caption);
+    dialog.exec();
+    return dialog.Password();
+}
+
+std::string TDesktopPlatform::AskNewAccountName() {
+    TfrmNewAcct dialog(DialogOwner());
+    dialog.exec();
+    return dialog.ResultName();
+}
+
+void TDesktopPlatform::ShowAbout() {
+    TfrmAboutKV dialog(DialogOwner(),
+                       [this](const std::string& address) { OpenWebAddress(address); });
+    dialog.exec();
+}

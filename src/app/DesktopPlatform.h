@@ -1,0 +1,13 @@
+#pragma once
+
+// The program's platform services: Qt's message boxes and file dialogs, and the program's own
+// dialogs for the password prompt, a new account and About.
+
+#include "QtPlatform.h"
+
+class TDesktopPlatform : public TQtPlatform {
+public:
+    std::string AskPassword(const std::string& caption) override;
+    std::string AskNewAccountName() override;
+    void ShowAbout() override;
+};

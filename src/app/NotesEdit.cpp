@@ -1,0 +1,71 @@
+#include "NotesEdit.h"
+
+#include "Codepage.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextDocument>
+
+TNotesEdit::TNotesEdit(QWidget* parent) : QPlainTextEdit(parent) {
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+std::vector<std::string> TNotesEdit::Lines() const {
+    // The raw text keeps non-breaking spaces, which toPlainText() would turn into spaces.
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    std::vector<std::string> lines;
+    if (text.isEmpty())
+        return lines;
+    QStringList pieces = text.split(QLatin1Char('\n'));
+    if (pieces.back().isEmpty())
+        pieces.removeLast();
+    lines.reserve(static_cast<std::size_t>(pieces.size()));
+    for (const QString& piece : pieces)
+        lines.push_back(QStringToAnsi(piece));
+    return lines;
+}
+
+void TNotesEdit::SetLines(const std::vector<std::string>& lines) {
+    QStringList texts;
+    for (const std::string& line : lines)
+        texts.append(AnsiToQString(line));
+    setPlainText(texts.join(QLatin1Char('\n')));
+}
+
+void TNotesEdit::keyPressEvent(QKeyEvent* event) {
+    if (!IsAnsiText(event->text())) {
+        QApplication::beep();
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void TNotesEdit::inputMethodEvent(QInputMethodEvent* event) {
+    if (!IsAnsiText(event->commitString())) {
+        QApplication::beep();
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+bool TNotesEdit::canInsertFromMimeData(const QMimeData* source) const {
+    return source->hasText() && IsAnsiText(source->text());
+}
+
+void TNotesEdit::insertFromMimeData(const QMimeData* source) {
+    if (!source->hasText() || !IsAnsiText(source->text())) {
+        QApplication::beep();
+        return;
+    }
+    // Plain text only, as it was copied.
+    insertPlainText(source->text());
+}

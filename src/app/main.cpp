@@ -1,0 +1,21 @@
+// Kestovar: a password vault in one small window.
+
+#include "DesktopPlatform.h"
+#include "KestovarApplication.h"
+#include "mainform.h"
+
+int main(int argc, char** argv) {
+    TKestovarApplication application(argc, argv);
+    TDesktopPlatform platform;
+    application.SetErrorDisplay(&platform);
+
+    TfrmMain form(platform);
+    try {
+        form.FormCreate();
+    } catch (...) {
+        // Shown like any other error; the window still opens.
+        application.ShowCurrentException();
+    }
+    form.show();
+    return application.exec();
+}

@@ -1,0 +1,252 @@
+// The main window's state and display: enabling rules, start-up, opening a data file, the
+// account selector and the fields of the shown account, the save question and exit.
+
+#include "mainform.h"
+
+#include "AccountListModel.h"
+#include "Codepage.h"
+#include "DataFile.h"
+#include "FileSystem.h"
+#include "NotesEdit.h"
+#include "Settings.h"
+#include "WipeGuard.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+
+// Sets a flag for the life of a scope.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& flag) noexcept : FFlag(flag) { FFlag = true; }
+    ~TFlagScope() { FFlag = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+class TBusyCursorScope {
+public:
+    explicit TBusyCursorScope(TPlatformServices& platform) : FPlatform(platform) {
+        FPlatform.SetBusyCursor(true);
+    }
+    ~TBusyCursorScope() { FPlatform.SetBusyCursor(false); }
+    TBusyCursorScope(const TBusyCursorScope&) = delete;
+    TBusyCursorScope& operator=(const TBusyCursorScope&) = delete;
+
+private:
+    TPlatformServices& FPlatform;
+};
+
+} // namespace
+
+void TfrmMain::FormCreate() {
+    TBusyCursorScope busy(FPlatform);
+    FRecords.Clear();
+    try {
+        TSettingsStore settings;
+        if (settings.OpenSettingsKey(SettingsKeyPath, false)) {
+            FDataFile = settings.ReadSettingsString(SettingsDataFileValue);
+            OpenDataFile(FDataFile);
+        } else {
+            UpdateButtons();
+            UpdateFieldEnabling();
+        }
+    } catch (...) {
+        // A settings value that cannot be read: no vault, New and Open usable.
+        FDataFile.clear();
+        UpdateButtons();
+        UpdateFieldEnabling();
+        throw;
+    }
+}
+
+void TfrmMain::SetModified(bool flag) {
+    FModified = flag;
+    SetPanel(1, FModified ? QStringLiteral("MOD") : QString());
+}
+
+void TfrmMain::UpdateButtons() {
+    const bool open = !FDataFile.empty();
+    spdNew->setEnabled(true);
+    spdOpen->setEnabled(true);
+    for (QToolButton* button : {spdSave, spdSaveAs, spdClose, spdAdd, spdChangePassword})
+        button->setEnabled(open);
+    spdDelete->setEnabled(!FRecords.Empty());
+}
+
+void TfrmMain::UpdateFieldEnabling() {
+    const bool shown = !cboAccount->currentText().isEmpty();
+    edtLogin->setEnabled(shown);
+    edtPassword->setEnabled(shown);
+    mmoNotes->setEnabled(shown);
+}
+
+std::string TfrmMain::AskPassword(const std::string& prompt) {
+    return FPlatform.AskPassword(prompt);
+}
+
+void TfrmMain::OpenDataFile(std::string path) {
+    if (!path.empty() && FilePresent(path)) {
+        ClearVault();
+        std::string password = AskPassword("Please enter the password");
+        TWipeGuard wipePassword(password);
+        try {
+            if (CheckPassword(Blowfish1, path, password)) {
+                LoadVault(path, password, MakeCheckLine(Blowfish1, password));
+            } else {
+                FDataFile.clear();
+                ForgetMasterPassword();
+                SetPanel(0, QStringLiteral("0"));
+                SetPanel(2, QStringLiteral("No data file"));
+                FPlatform.ShowMessageBox("The password was not correct. The data file was not opened",
+                                         TMessageKind::mkError, TMessageButtons::mbOK);
+            }
+        } catch (...) {
+            // Nothing of a file that failed to open stays open, so that no later Save can
+            // overwrite it with an emptied vault.
+            FDataFile.clear();
+            ForgetMasterPassword();
+            ClearVault();
+            SetPanel(0, QStringLiteral("0"));
+            SetPanel(2, QStringLiteral("No data file"));
+            UpdateButtons();
+            UpdateFieldEnabling();
+            throw;
+        }
+    } else {
+        FDataFile.clear();
+        SetPanel(2, QStringLiteral("Data file not found"));
+    }
+    UpdateButtons();
+    UpdateFieldEnabling();
+}
+
+void TfrmMain::LoadVault(const std::string& path, const std::string& password,
+                         std::string checkLine) {
+    FDataFile.clear(); // until every line is in
+    std::vector<std::string> lines = ReadDataFile(path);
+    ForgetMasterPassword();
+    FMasterPassword = password;
+    FCheckLine = std::move(checkLine);
+    FRecords.Assign(std::move(lines));
+    RefreshAccountList();
+    FDataFile = path;
+    SetPanel(2, PathToQString(path));
+    SetModified(false);
+}
+
+void TfrmMain::RefreshAccountList() {
+    FAccounts->Clear();
+    std::vector<std::pair<std::string, int>> accounts;
+    accounts.reserve(static_cast<std::size_t>(FRecords.Count()));
+    {
+        TRecordCipher codec(Blowfish1, FMasterPassword);
+        for (int i = 0; i < FRecords.Count(); ++i) {
+            TPassRecord record = codec.Decode(FRecords[i]);
+            TRecordWipeGuard wipeRecord(record);
+            accounts.emplace_back(std::move(record.Account), i);
+        }
+    }
+    FAccounts->Fill(accounts);
+    for (auto& account : accounts)
+        WipeString(account.first);
+    SetPanel(0, QString::number(FRecords.Count()));
+    ShowFirstAccount();
+}
+
+void TfrmMain::ShowFirstAccount() {
+    if (FAccounts->rowCount() > 0) {
+        SelectAccountRow(0);
+        return;
+    }
+    {
+        TFlagScope loading(FLoading);
+        cboAccount->setCurrentIndex(-1);
+        edtLogin->clear();
+        edtPassword->clear();
+        mmoNotes->clear();
+        WipeRecord(FCurrent);
+        FCurrentLine = -1;
+    }
+    UpdateFieldEnabling();
+}
+
+void TfrmMain::SelectAccountRow(int row) {
+    cboAccount->setCurrentIndex(row); // by program: no change notification
+    cboAccountChange();
+}
+
+void TfrmMain::cboAccountChange() {
+    {
+        TFlagScope loading(FLoading);
+        edtLogin->clear();
+        edtPassword->clear();
+        mmoNotes->clear();
+        WipeRecord(FCurrent);
+        FCurrentLine = -1;
+        const int row = cboAccount->currentIndex();
+        if (row >= 0) {
+            const int line = FAccounts->LineOf(row);
+            TPassRecord record = DecodeRecord(Blowfish1, FRecords[line], FMasterPassword);
+            TRecordWipeGuard wipeRecord(record);
+            ShowRecord(record);
+            FCurrent = record;
+            FCurrentLine = line;
+        }
+    }
+    UpdateFieldEnabling();
+}
+
+void TfrmMain::ShowRecord(const TPassRecord& record) {
+    edtLogin->setText(AnsiToQString(record.Login));
+    edtPassword->setText(AnsiToQString(record.Password));
+    std::vector<std::string> lines = NotesToLines(record.Notes);
+    mmoNotes->SetLines(lines);
+    for (std::string& line : lines)
+        WipeString(line);
+}
+
+bool TfrmMain::QuerySave() {
+    if (!FModified)
+        return true;
+    const int answer =
+        FPlatform.ShowMessageBox("You have changed your data. Do you want to save your changes?",
+                                 TMessageKind::mkConfirmation, TMessageButtons::mbYesNo);
+    if (answer != idYes)
+        return true;
+    return SaveVault();
+}
+
+void TfrmMain::ClearVault() {
+    {
+        TFlagScope loading(FLoading);
+        FRecords.Clear();
+        FAccounts->Clear();
+        cboAccount->setCurrentIndex(-1);
+        edtLogin->clear();
+        edtPassword->clear();
+        mmoNotes->clear();
+        WipeRecord(FCurrent);
+        FCurrentLine = -1;
+    }
+    UpdateFieldEnabling();
+}
+
+void TfrmMain::ForgetMasterPassword() {
+    WipeString(FMasterPassword);
+    WipeString(FCheckLine);
+}
+
+void TfrmMain::spdExitClick() {
+    if (!QuerySave())
+        return;
+    FExiting = true;
+    close();
+}
+
+void TfrmMain::AboutClick() { FPlatform.ShowAbout(); }

@@ -1,0 +1,177 @@
+// The file commands: New, Open, Save, Save as, Close and Change password.
+
+#include "mainform.h"
+
+#include "DataFile.h"
+#include "FileSystem.h"
+#include "Settings.h"
+#include "WipeGuard.h"
+
+void TfrmMain::WriteDataFile() {
+    SetPanel(2, PathToQString(FDataFile));
+    ::WriteDataFile(Blowfish1, FDataFile, FMasterPassword, FRecords.Lines());
+    FCheckLine = MakeCheckLine(Blowfish1, FMasterPassword);
+    SetModified(false);
+}
+
+bool TfrmMain::SaveVault() {
+    if (FDataFile.empty()) {
+        // The vault has changes but no file: ask where to put it.
+        if (!sdlDataFile.Execute())
+            return false;
+        FDataFile = sdlDataFile.FileName;
+        WriteDataFile();
+        RememberDataFile();
+        UpdateButtons();
+        return true;
+    }
+    WriteDataFile();
+    return true;
+}
+
+void TfrmMain::RememberDataFile() {
+    TSettingsStore settings;
+    settings.OpenSettingsKey(SettingsKeyPath, true);
+    settings.WriteSettingsString(SettingsDataFileValue, FDataFile);
+}
+
+bool TfrmMain::AskNewMasterPassword(std::string& password) {
+    std::string fresh = AskPassword("Please enter the new password");
+    TWipeGuard wipeFresh(fresh);
+    std::string confirm = AskPassword("Please confirm the new password");
+    TWipeGuard wipeConfirm(confirm);
+    if (fresh != confirm) {
+        FPlatform.ShowMessageBox(
+            "The passwords were not the same. The data file was not created or changed.",
+            TMessageKind::mkPlain, TMessageButtons::mbOK);
+        return false;
+    }
+    // Refused before any file is created, emptied or moved.
+    const std::string problem = NewMasterPasswordProblem(fresh);
+    if (!problem.empty()) {
+        FPlatform.ShowMessageBox(problem, TMessageKind::mkPlain, TMessageButtons::mbOK);
+        return false;
+    }
+    password = fresh;
+    return true;
+}
+
+void TfrmMain::spdNewClick() {
+    if (!QuerySave())
+        return;
+    if (odlDataFile.Execute()) {
+        const std::string path = odlDataFile.FileName;
+        bool proceed = true;
+        if (FilePresent(path)) {
+            proceed = FPlatform.ShowMessageBox(
+                          path + " exists already. Do you want to overwrite it?",
+                          TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel) == idOK;
+            if (proceed) {
+                std::string old = AskPassword("Please enter the password of the file to overwrite");
+                TWipeGuard wipeOld(old);
+                proceed = CheckPassword(Blowfish1, path, old);
+                if (!proceed)
+                    FPlatform.ShowMessageBox("The password of the file to overwrite was not "
+                                             "entered correctly. The file has not been overwritten",
+                                             TMessageKind::mkPlain, TMessageButtons::mbOK);
+            }
+        }
+        std::string password;
+        TWipeGuard wipePassword(password);
+        if (proceed && AskNewMasterPassword(password)) {
+            // The new file is written before anything of the open vault is given up, so that a
+            // failed write leaves the previous vault and its path as they were.
+            const std::vector<std::string> noLines;
+            ::WriteDataFile(Blowfish1, path, password, noLines);
+            std::string checkLine = MakeCheckLine(Blowfish1, password);
+            ClearVault();
+            ForgetMasterPassword();
+            FMasterPassword = password;
+            FCheckLine = std::move(checkLine);
+            FDataFile = path;
+            SetPanel(0, QStringLiteral("0"));
+            SetPanel(2, PathToQString(path));
+            SetModified(false);
+            RememberDataFile();
+        }
+    }
+    UpdateButtons();
+    UpdateFieldEnabling();
+}
+
+void TfrmMain::spdOpenClick() {
+    if (!QuerySave())
+        return;
+    if (!odlDataFile.Execute())
+        return;
+    FDataFile = odlDataFile.FileName;
+    try {
+        OpenDataFile(FDataFile);
+    } catch (...) {
+        RememberDataFile(); // the file that failed to open is not opened again at start-up
+        throw;
+    }
+    RememberDataFile();
+}
+
+void TfrmMain::spdSaveClick() { SaveVault(); }
+
+void TfrmMain::spdSaveAsClick() {
+    if (!sdlDataFile.Execute())
+        return;
+    FDataFile = sdlDataFile.FileName;
+    WriteDataFile();
+    RememberDataFile();
+    UpdateButtons();
+}
+
+void TfrmMain::spdCloseClick() {
+    if (!QuerySave())
+        return;
+    FDataFile.clear();
+    ClearVault();
+    SetModified(false);
+    SetPanel(0, QStringLiteral("0"));
+    SetPanel(2, QStringLiteral("No data file"));
+    UpdateButtons();
+}
+
+void TfrmMain::spdChangePasswordClick() {
+    std::string old = AskPassword("Please enter the old password");
+    TWipeGuard wipeOld(old);
+    if (!CheckPassword(Blowfish1, FDataFile, old)) {
+        FPlatform.ShowMessageBox("The current password was not entered correctly. The password "
+                                 "for the data file was not changed.",
+                                 TMessageKind::mkPlain, TMessageButtons::mbOK);
+        return;
+    }
+    std::string password;
+    TWipeGuard wipePassword(password);
+    if (!AskNewMasterPassword(password) || FMasterPassword.empty())
+        return;
+
+    MakeBackup(FDataFile);
+
+    // Re-encipher every line under the new password, one decoded record at a time; the list
+    // changes only once all lines are done.
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(FRecords.Count()));
+    {
+        TBlowfish newCipher;
+        TRecordCipher oldCodec(Blowfish1, FMasterPassword);
+        TRecordCipher newCodec(newCipher, password);
+        for (const std::string& line : FRecords.Lines()) {
+            TPassRecord record = oldCodec.Decode(line);
+            TRecordWipeGuard wipeRecord(record);
+            lines.push_back(newCodec.Encode(record));
+        }
+    }
+    std::string checkLine = MakeCheckLine(Blowfish1, password);
+    FRecords.Assign(std::move(lines));
+    ForgetMasterPassword();
+    FMasterPassword = password;
+    FCheckLine = std::move(checkLine);
+    // Until the new file is written the vault in memory differs from every file on disk.
+    SetModified(true);
+    WriteDataFile();
+}

@@ -1,0 +1,220 @@
+// Editing accounts in place, adding and deleting them.
+
+#include "MainFormFixture.h"
+
+#include "TextCompare.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+const char* const SaveQuestion = "You have changed your data. Do you want to save your changes?";
+}
+
+TEST_F(MainFormTest, EveryChangeOfAFieldIsStoredAtOnceAndUndoingItRestoresTheLine) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me", "pw", "a;")});
+    const std::string original = FileBytes(path);
+    TfrmMain& form = StartWithVault(path, "secret");
+    const std::string line = form.Records()[0];
+
+    TypeInto(Login(), "x");
+    EXPECT_EQ(form.PanelText(1), "MOD");
+    EXPECT_NE(form.Records()[0], line);
+    EXPECT_EQ(DecodeRecord(Cipher, form.Records()[0], "secret").Login, "mex");
+
+    QTest::keyClick(Login(), Qt::Key_Backspace);
+    EXPECT_EQ(form.Records()[0], line) << "the earlier login enciphers to the earlier line";
+    EXPECT_TRUE(form.Modified());
+    Click("spdSave");
+    EXPECT_EQ(FileBytes(path), original);
+    EXPECT_EQ(form.PanelText(1), "");
+
+    TypeInto(Password(), "!");
+    Notes()->moveCursor(QTextCursor::End);
+    TypeInto(Notes(), "\nsecond line");
+    const TPassRecord stored = DecodeRecord(Cipher, form.Records()[0], "secret");
+    EXPECT_TRUE(SameRecord(stored, Record("Bank", "me", "pw!", "a;second line;")));
+}
+
+TEST_F(MainFormTest, LongNotesLinesAreStoredAsTyped) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    const std::string longLine(300, 'w');
+    TypeInto(Notes(), QString::fromStdString(longLine));
+    EXPECT_EQ(DecodeRecord(Cipher, form.Records()[0], "secret").Notes, longLine + ";");
+}
+
+TEST_F(MainFormTest, CharactersOutsideWindows1252AreRefusedWhereTyped) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    TypeInto(Login(), QString::fromUtf8("a\u20ac\u0416b"));     // euro sign kept, Cyrillic refused
+    TypeInto(Notes(), QString::fromUtf8("\u00e9\u4e2d"));       // e acute kept, CJK refused
+    const TPassRecord stored = DecodeRecord(Cipher, form.Records()[0], "secret");
+    EXPECT_EQ(stored.Login, "a\x80" "b");
+    EXPECT_EQ(stored.Notes, "\xe9;");
+}
+
+TEST_F(MainFormTest, AddToAnEmptyVaultSelectsTheNewAccount) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {});
+    TfrmMain& form = StartWithVault(path, "secret");
+    EXPECT_FALSE(Enabled("spdDelete"));
+
+    Platform.ExpectNewAccount("Bank");
+    Click("spdAdd");
+    EXPECT_EQ(SelectorItems(), QStringList({"Bank"}));
+    EXPECT_EQ(Selector()->currentText(), "Bank");
+    EXPECT_EQ(Login()->text(), "");
+    EXPECT_TRUE(Login()->isEnabled());
+    EXPECT_EQ(form.focusWidget(), Login());
+    EXPECT_EQ(form.PanelText(0), "1");
+    EXPECT_EQ(form.PanelText(1), "MOD");
+    EXPECT_TRUE(Enabled("spdDelete"));
+}
+
+TEST_F(MainFormTest, AddKeepsTheLinesSortedAndEachAccountOnItsOwnLine) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Mail", "m"), Record("Bank", "b")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    for (const char* name : {"zoo", "Alpha", "kite"}) {
+        Platform.ExpectNewAccount(name);
+        Click("spdAdd");
+        EXPECT_EQ(Selector()->currentText(), name);
+        TypeInto(Login(), QString::fromLatin1(name) + "-login");
+    }
+    EXPECT_EQ(SelectorItems(), QStringList({"Alpha", "Bank", "kite", "Mail", "zoo"}));
+    std::vector<std::string> lines = form.Records().Lines();
+    EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end(), [](const auto& a, const auto& b) {
+        return CompareTextLocale(a, b) < 0;
+    }));
+    const std::map<QString, QString> logins{{"Mail", "m"},
+                                            {"Bank", "b"},
+                                            {"zoo", "zoo-login"},
+                                            {"Alpha", "Alpha-login"},
+                                            {"kite", "kite-login"}};
+    for (const auto& [name, login] : logins) {
+        Choose(name);
+        EXPECT_EQ(Login()->text(), login) << name.toStdString();
+    }
+}
+
+TEST_F(MainFormTest, CancelledAddShowsTheFirstAccountAgainAndChangesNothing) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("b", "1"), Record("a", "2")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    Choose("b");
+    const std::vector<std::string> before = form.Records().Lines();
+    Platform.ExpectNewAccount("");
+    Click("spdAdd");
+    EXPECT_EQ(form.Records().Lines(), before);
+    EXPECT_EQ(Selector()->currentText(), "a");
+    EXPECT_FALSE(form.Modified());
+}
+
+TEST_F(MainFormTest, CancelledAddSelectsAnAccountWithAnEmptyNameWithItsFieldsDisabled) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("b", "1"), Record("", "hidden")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    Platform.ExpectNewAccount("");
+    Click("spdAdd");
+    EXPECT_EQ(Selector()->currentIndex(), 0);
+    EXPECT_EQ(Selector()->currentText(), "");
+    EXPECT_FALSE(Login()->isEnabled());
+    EXPECT_TRUE(Platform.Done());
+    EXPECT_FALSE(form.Modified());
+}
+
+TEST_F(MainFormTest, AddRefusesANameThatIsAlreadyInTheVault) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    const std::vector<std::string> before = form.Records().Lines();
+    Platform.ExpectNewAccount("Bank");
+    Platform.ExpectMessageBox("An account named Bank exists already.", TMessageKind::mkPlain,
+                              TMessageButtons::mbOK, idOK);
+    Click("spdAdd");
+    EXPECT_EQ(form.Records().Lines(), before);
+    EXPECT_FALSE(form.Modified());
+
+    Platform.ExpectNewAccount("bank"); // another name: letter case counts
+    Click("spdAdd");
+    EXPECT_EQ(form.Records().Count(), 2);
+}
+
+TEST_F(MainFormTest, TwoAccountsOfOneNameInAFileEachKeepTheirOwnLine) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Mail", "first"), Record("Mail", "second")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    ASSERT_EQ(SelectorItems(), QStringList({"Mail", "Mail"}));
+
+    // Each entry shows its own line.
+    std::vector<std::string> logins;
+    for (int row = 0; row < 2; ++row) {
+        Selector()->setCurrentIndex(row);
+        emit Selector()->activated(row);
+        logins.push_back(Login()->text().toStdString());
+    }
+    std::sort(logins.begin(), logins.end());
+    EXPECT_EQ(logins, (std::vector<std::string>{"first", "second"}));
+
+    // Editing the shown entry changes its line only.
+    const std::string shownLogin = Login()->text().toStdString();
+    TypeInto(Login(), "+");
+    std::vector<std::string> stored;
+    for (const std::string& line : form.Records().Lines())
+        stored.push_back(DecodeRecord(Cipher, line, "secret").Login);
+    std::sort(stored.begin(), stored.end());
+    const std::string other = shownLogin == "first" ? "second" : "first";
+    std::vector<std::string> expected{shownLogin + "+", other};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(stored, expected);
+
+    // Deleting the shown entry removes its line, and the other account stays.
+    Click("spdDelete");
+    ASSERT_EQ(form.Records().Count(), 1);
+    EXPECT_EQ(DecodeRecord(Cipher, form.Records()[0], "secret").Login, other);
+    EXPECT_EQ(Login()->text().toStdString(), other);
+}
+
+TEST_F(MainFormTest, DeletingTheOnlyAccountEmptiesTheWindow) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me", "pw", "n;")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    Click("spdDelete");
+    EXPECT_EQ(SelectorItems(), QStringList());
+    EXPECT_EQ(Selector()->currentText(), "");
+    EXPECT_EQ(Login()->text(), "");
+    EXPECT_EQ(Password()->text(), "");
+    EXPECT_EQ(Notes()->toPlainText(), "");
+    EXPECT_FALSE(Login()->isEnabled());
+    EXPECT_FALSE(Enabled("spdDelete"));
+    EXPECT_EQ(form.PanelText(0), "0");
+    EXPECT_EQ(form.PanelText(1), "MOD");
+    EXPECT_TRUE(form.Records().Empty());
+}
+
+TEST_F(MainFormTest, DeleteShowsTheFirstRemainingAccount) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("c", "3"), Record("a", "1"), Record("b", "2")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    Choose("b");
+    Click("spdDelete");
+    EXPECT_EQ(SelectorItems(), QStringList({"a", "c"}));
+    EXPECT_EQ(Login()->text(), "1");
+    Choose("c");
+    EXPECT_EQ(Login()->text(), "3");
+    EXPECT_EQ(form.Records().Count(), 2);
+    Platform.ExpectMessageBox(SaveQuestion, TMessageKind::mkConfirmation,
+                              TMessageButtons::mbYesNo, idYes);
+    Click("spdClose");
+    std::vector<std::string> names;
+    for (const TPassRecord& record : ReadVault(path, "secret"))
+        names.push_back(record.Account);
+    EXPECT_EQ(names, (std::vector<std::string>{"c", "a"})) << "file order is kept";
+}

@@ -1,0 +1,163 @@
+// Start-up, the display of a vault, and the save question when the window closes.
+
+#include "MainFormFixture.h"
+
+#include <QDir>
+#include <QSettings>
+
+
+namespace {
+const std::vector<std::string> NoFileCommands{"spdNew", "spdOpen"};
+}
+
+TEST_F(MainFormTest, FirstStartWithoutSettingsAsksNothing) {
+    TfrmMain& form = Start();
+    EXPECT_TRUE(Platform.Calls().empty());
+    EXPECT_EQ(EnabledCommands(), NoFileCommands);
+    EXPECT_TRUE(Enabled("spdExit"));
+    EXPECT_TRUE(Enabled("spdAboutOmbrel"));
+    EXPECT_TRUE(Enabled("SpeedButton1"));
+    EXPECT_EQ(form.PanelText(2), "No data file");
+    EXPECT_EQ(form.PanelText(0), "0");
+    EXPECT_EQ(Platform.BusyDepth(), 0);
+    EXPECT_FALSE(Login()->isEnabled());
+}
+
+TEST_F(MainFormTest, StartWithEmptyOrMissingRememberedFileSaysNotFound) {
+    for (const std::string& remembered : {std::string(), Path("gone.kvf")}) {
+        Remember(remembered);
+        TfrmMain& form = Start();
+        EXPECT_TRUE(Platform.Calls().empty());
+        EXPECT_EQ(EnabledCommands(), NoFileCommands);
+        EXPECT_EQ(form.PanelText(2), "Data file not found");
+        EXPECT_TRUE(form.DataFile().empty());
+    }
+}
+
+TEST_F(MainFormTest, StartWithTheRightPasswordShowsTheFirstAccountInOrder) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret",
+               {Record("gamma", "g"), Record("Alpha", "a", "pa", "one;two;"), Record("beta")});
+    TfrmMain& form = StartWithVault(path, "secret");
+
+    ASSERT_EQ(Platform.Calls().size(), 1u);
+    EXPECT_TRUE(Platform.Calls()[0].Busy) << "the prompt comes while the cursor is busy";
+    EXPECT_EQ(Platform.BusyDepth(), 0);
+    EXPECT_EQ(SelectorItems(), QStringList({"Alpha", "beta", "gamma"}));
+    EXPECT_EQ(Selector()->currentText(), "Alpha");
+    EXPECT_EQ(Login()->text(), "a");
+    EXPECT_EQ(Password()->text(), "pa");
+    EXPECT_EQ(Notes()->toPlainText(), "one\ntwo");
+    EXPECT_EQ(form.PanelText(0), "3");
+    EXPECT_EQ(form.PanelText(1), "");
+    EXPECT_EQ(form.PanelText(2), QString::fromStdString(path));
+    EXPECT_EQ(EnabledCommands().size(), 8u);
+    EXPECT_TRUE(Login()->isEnabled());
+
+    Choose("gamma");
+    EXPECT_EQ(Login()->text(), "g");
+    EXPECT_EQ(Password()->text(), "");
+    EXPECT_FALSE(form.Modified()) << "showing an account is no edit";
+}
+
+TEST_F(MainFormTest, CancelledOrWrongPasswordAtStartOpensNothing) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank")});
+    for (const std::string& typed : {std::string(), std::string("Secret")}) {
+        Remember(path);
+        Platform.ExpectPassword("Please enter the password", typed);
+        Platform.ExpectMessageBox("The password was not correct. The data file was not opened",
+                                  TMessageKind::mkError, TMessageButtons::mbOK, idOK);
+        TfrmMain& form = Start();
+        EXPECT_TRUE(form.DataFile().empty());
+        EXPECT_EQ(form.PanelText(2), "No data file");
+        EXPECT_EQ(form.PanelText(0), "0");
+        EXPECT_EQ(SelectorItems(), QStringList());
+        EXPECT_EQ(EnabledCommands(), NoFileCommands);
+        EXPECT_EQ(Platform.BusyDepth(), 0);
+    }
+}
+
+TEST_F(MainFormTest, SettingsValueThatIsNotTextIsShownAndTheWindowOpens) {
+    {
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "OmbrelInc",
+                           "Durnhold");
+        settings.setValue("Datafile", QStringList{"a", "b"});
+    }
+    // The message ends in a quote, which sorts before the full stop: no stop is added.
+    Platform.ExpectErrorBox("Invalid data type for 'Datafile'");
+    TfrmMain& form = Start();
+    EXPECT_EQ(EnabledCommands(), NoFileCommands);
+    EXPECT_EQ(Platform.BusyDepth(), 0);
+    EXPECT_TRUE(form.DataFile().empty());
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(MainFormTest, AFileThatFailsToOpenLeavesNoVaultThatASaveCouldOverwrite) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me")});
+    const std::string original = FileBytes(path);
+    // A typed password too long for a key: the cipher refuses it while the file is opened.
+    Remember(path);
+    Platform.ExpectPassword("Please enter the password", std::string(57, 'x'));
+    Platform.ExpectErrorBox("Blowfish: Key must be between 1 and 56 bytes.");
+    TfrmMain& form = Start();
+    EXPECT_TRUE(form.DataFile().empty());
+    EXPECT_EQ(EnabledCommands(), NoFileCommands);
+    EXPECT_EQ(Platform.BusyDepth(), 0);
+    EXPECT_EQ(FileBytes(path), original);
+}
+
+TEST_F(MainFormTest, ClosingAfterAnEditAsksOnceAndNoWritesNothing) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me")});
+    const std::string original = FileBytes(path);
+    TfrmMain& form = StartWithVault(path, "secret");
+    TypeInto(Login(), "x");
+    ASSERT_TRUE(form.Modified());
+
+    Platform.ExpectMessageBox("You have changed your data. Do you want to save your changes?",
+                              TMessageKind::mkConfirmation, TMessageButtons::mbYesNo, idNo);
+    EXPECT_TRUE(form.close());
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(FileBytes(path), original);
+    EXPECT_TRUE(Platform.Done());
+}
+
+TEST_F(MainFormTest, ClosingWithYesSavesAndAFailedSaveKeepsTheWindowOpen) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    TypeInto(Login(), "x");
+
+    // The file's folder is taken away: the save fails and nothing is discarded.
+    Platform.ExpectMessageBox("You have changed your data. Do you want to save your changes?",
+                              TMessageKind::mkConfirmation, TMessageButtons::mbYesNo, idYes);
+    Platform.ExpectErrorBox("Invalid filename.");
+    ASSERT_TRUE(QDir().rename(Dir.path(), Dir.path() + "-away"));
+    form.close(); // through the event dispatch, which shows the error
+    ASSERT_TRUE(QDir().rename(Dir.path() + "-away", Dir.path()));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.Modified());
+
+    Platform.ExpectMessageBox("You have changed your data. Do you want to save your changes?",
+                              TMessageKind::mkConfirmation, TMessageButtons::mbYesNo, idYes);
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(ReadVault(path, "secret")[0].Login, "mex");
+}
+
+TEST_F(MainFormTest, ExceptionsInHandlersAreShownAndTheWindowStaysUsable) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    Platform.ExpectFileDialog(TFileDialogKind::fdSave, "Save password file",
+                              Path("missing/folder/x.kvf"));
+    Platform.ExpectErrorBox("Invalid filename.");
+    Click("spdSaveAs");
+    EXPECT_TRUE(Platform.Done());
+    Platform.ExpectAbout();
+    Click("SpeedButton1");
+    Platform.ExpectAbout();
+    Click("spdAboutOmbrel");
+    EXPECT_TRUE(form.isVisible());
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+// Platform services for tests: every modal call is answered from a script that the test sets up,
+// checked against what the script expects, and recorded with its texts. A call that the script
+// did not expect fails the test.
+
+#include "PlatformServices.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+class TScriptedPlatform : public TPlatformServices {
+public:
+    enum class TCallKind { MessageBox, ErrorBox, FileDialog, Password, NewAccount, About, WebAddress };
+
+    struct TCall {
+        TCallKind Kind;
+        std::string Text; // message, error text, prompt caption, dialog title or web address
+        TMessageKind MessageKind = TMessageKind::mkPlain;
+        TMessageButtons Buttons = TMessageButtons::mbOK;
+        bool Busy = false; // the busy cursor was on when the call came
+    };
+
+    ~TScriptedPlatform() override;
+
+    // What the next calls must be, and their answers.
+    void ExpectMessageBox(std::string text, TMessageKind kind, TMessageButtons buttons,
+                          int answer);
+    void ExpectErrorBox(std::string text);
+    void ExpectFileDialog(TFileDialogKind kind, std::string title, std::string chosenPath);
+    void ExpectFileDialogCancelled(TFileDialogKind kind, std::string title);
+    void ExpectPassword(std::string caption, std::string typed);
+    void ExpectNewAccount(std::string name);
+    void ExpectAbout();
+    void ExpectWebAddress(std::string address);
+
+    // True when every expected call has come; the destructor fails the test otherwise.
+    bool Done() const noexcept { return FScript.empty(); }
+    const std::vector<TCall>& Calls() const noexcept { return FCalls; }
+    int BusyDepth() const noexcept { return FBusyDepth; }
+
+    int ShowMessageBox(const std::string& text, TMessageKind kind,
+                       TMessageButtons buttons) override;
+    bool ExecuteFileDialog(TFileDialog& dialog) override;
+    std::string AskPassword(const std::string& caption) override;
+    std::string AskNewAccountName() override;
+    void ShowAbout() override;
+    void SetBusyCursor(bool on) override;
+    void OpenWebAddress(const std::string& address) override;
+
+protected:
+    void ShowErrorText(const std::string& text) override;
+
+private:
+    struct TExpectation {
+        TCall Call;
+        std::string Answer; // typed text, chosen path or name
+        int ButtonAnswer = idCancel;
+        TFileDialogKind DialogKind = TFileDialogKind::fdOpen;
+        bool Confirmed = true;
+    };
+
+    TExpectation Next(const TCall& call);
+
+    std::deque<TExpectation> FScript;
+    std::vector<TCall> FCalls;
+    int FBusyDepth = 0;
+};
