@@ -81,3 +81,9 @@ void TAccountListModel::LineRemoved(int line) {
         if (other > line)
             --other;
 }
+
+void TAccountListModel::LineInserted(int line) {
+    for (int& other : FLines)
+        if (other >= line)
+            ++other;
+}

@@ -30,6 +30,8 @@ public:
     int RowOfLine(int line) const;
     // The record lines were reordered: old line i is now newIndexOfOld[i].
     void RemapLines(const std::vector<int>& newIndexOfOld);
+    // A record line was inserted at this index: the later ones moved down.
+    void LineInserted(int line);
     // A record line was removed: the later ones moved up.
     void LineRemoved(int line);
 

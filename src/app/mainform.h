@@ -5,6 +5,7 @@
 // every command on the vault.
 
 #include "Blowfish.h"
+#include "FileStamp.h"
 #include "PlatformServices.h"
 #include "RecordCodec.h"
 #include "RecordList.h"
@@ -12,6 +13,7 @@
 #include <QWidget>
 
 #include <string>
+#include <vector>
 
 class QComboBox;
 class QFrame;
@@ -69,10 +71,15 @@ private:
     void UpdateFieldEnabling();
     std::string AskPassword(const std::string& prompt);
     void OpenDataFile(std::string path); // by value: callers pass FDataFile, which it changes
-    void LoadVault(const std::string& path, const std::string& password, std::string checkLine);
-    void RefreshAccountList();
-    void ShowFirstAccount();
-    void SelectAccountRow(int row);
+    // These return the indices of the lines that could not be read.
+    std::vector<int> LoadVault(const std::string& path, const std::string& password,
+                               const std::string& checkLine);
+    std::vector<int> RefreshAccountList();
+    static std::string DamagedLinesMessage(const std::vector<int>& damaged);
+    // An already keyed record cipher, when the caller has one, saves a key schedule.
+    void ShowFirstAccount(TRecordCipher* keyed = nullptr);
+    void SelectAccountRow(int row, TRecordCipher* keyed = nullptr);
+    void ShowChosenAccount(TRecordCipher* keyed);
     void ShowRecord(const TPassRecord& record);
     bool QuerySave();
     void ClearVault();
@@ -82,13 +89,21 @@ private:
     TPassRecord GatherRecord() const;
     int FindRecordIndex(const std::string& recordLine) const;
     void StoreRecord(const TPassRecord& record);
+    // Puts a new line at its place in the order of FRecords and returns its index.
+    int InsertSorted(std::string line);
     void FieldChanged(std::string TPassRecord::*field);
 
     // Files.
-    void WriteDataFile();
+    // Writes the vault to FDataFile; false when the user chose not to overwrite a file that
+    // another program changed (unless that was confirmed already).
+    bool WriteDataFile(bool confirmed = false);
+    bool ConfirmOverwrite();
+    void RememberStamp();
+    void ForgetStamp();
     bool SaveVault();
     void RememberDataFile();
     bool AskNewMasterPassword(std::string& password);
+    bool PasswordOpensDataFile(const std::string& password);
 
     TPlatformServices& FPlatform;
 
@@ -97,9 +112,12 @@ private:
     std::string FCheckLine;
     TRecordList FRecords;
     bool FModified = false;
+    bool FLinesSorted = true; // FRecords is known to be in CompareTextLocale order
     bool FLoading = false;
     bool FExiting = false;
     TPassRecord FCurrent;
+    TFileStamp FStamp;      // the data file as this program last read or wrote it
+    std::string FStampPath; // where FStamp was taken
     int FCurrentLine = -1; // the line of FRecords that the shown account came from
     TBlowfish Blowfish1;
 

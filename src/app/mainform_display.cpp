@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include <optional>
+
 namespace {
 
 // Sets a flag for the life of a scope.
@@ -91,15 +93,22 @@ std::string TfrmMain::AskPassword(const std::string& prompt) {
 }
 
 void TfrmMain::OpenDataFile(std::string path) {
+    std::vector<int> damaged;
     if (!path.empty() && FilePresent(path)) {
         ClearVault();
         std::string password = AskPassword("Please enter the password");
         TWipeGuard wipePassword(password);
         try {
-            if (CheckPassword(Blowfish1, path, password)) {
-                LoadVault(path, password, MakeCheckLine(Blowfish1, password));
+            // The check line is made once: it tests the password and stays as FCheckLine.
+            std::string checkLine;
+            TWipeGuard wipeCheckLine(checkLine);
+            if (!password.empty())
+                checkLine = MakeCheckLine(Blowfish1, password);
+            if (!password.empty() && FileHasCheckLine(path, checkLine)) {
+                damaged = LoadVault(path, password, checkLine);
             } else {
                 FDataFile.clear();
+                ForgetStamp();
                 ForgetMasterPassword();
                 SetPanel(0, QStringLiteral("0"));
                 SetPanel(2, QStringLiteral("No data file"));
@@ -110,6 +119,7 @@ void TfrmMain::OpenDataFile(std::string path) {
             // Nothing of a file that failed to open stays open, so that no later Save can
             // overwrite it with an emptied vault.
             FDataFile.clear();
+            ForgetStamp();
             ForgetMasterPassword();
             ClearVault();
             SetPanel(0, QStringLiteral("0"));
@@ -124,44 +134,71 @@ void TfrmMain::OpenDataFile(std::string path) {
     }
     UpdateButtons();
     UpdateFieldEnabling();
+    if (!damaged.empty())
+        FPlatform.ShowMessageBox(DamagedLinesMessage(damaged), TMessageKind::mkPlain,
+                                 TMessageButtons::mbOK);
 }
 
-void TfrmMain::LoadVault(const std::string& path, const std::string& password,
-                         std::string checkLine) {
+std::vector<int> TfrmMain::LoadVault(const std::string& path, const std::string& password,
+                                     const std::string& checkLine) {
     FDataFile.clear(); // until every line is in
     std::vector<std::string> lines = ReadDataFile(path);
     ForgetMasterPassword();
     FMasterPassword = password;
-    FCheckLine = std::move(checkLine);
+    FCheckLine = checkLine;
     FRecords.Assign(std::move(lines));
-    RefreshAccountList();
+    FLinesSorted = false;
+    std::vector<int> damaged = RefreshAccountList();
     FDataFile = path;
+    RememberStamp();
     SetPanel(2, PathToQString(path));
     SetModified(false);
+    return damaged;
 }
 
-void TfrmMain::RefreshAccountList() {
+std::vector<int> TfrmMain::RefreshAccountList() {
     FAccounts->Clear();
+    std::vector<int> damaged;
     std::vector<std::pair<std::string, int>> accounts;
     accounts.reserve(static_cast<std::size_t>(FRecords.Count()));
-    {
-        TRecordCipher codec(Blowfish1, FMasterPassword);
-        for (int i = 0; i < FRecords.Count(); ++i) {
-            TPassRecord record = codec.Decode(FRecords[i]);
-            TRecordWipeGuard wipeRecord(record);
-            accounts.emplace_back(std::move(record.Account), i);
-        }
+    // One key schedule for all lines, and none for an empty vault. Each line gives only its
+    // name here; the whole record is deciphered when its account is shown.
+    std::optional<TRecordCipher> codec;
+    if (!FRecords.Empty())
+        codec.emplace(Blowfish1, FMasterPassword);
+    for (int i = 0; i < FRecords.Count(); ++i) {
+        const std::string& line = FRecords[i];
+        if (RecordLineReadable(line))
+            accounts.emplace_back(codec->DecodeAccount(line), i);
+        else
+            damaged.push_back(i); // kept as it is, never shown
     }
     FAccounts->Fill(accounts);
     for (auto& account : accounts)
         WipeString(account.first);
     SetPanel(0, QString::number(FRecords.Count()));
-    ShowFirstAccount();
+    ShowFirstAccount(codec ? &*codec : nullptr);
+    return damaged;
 }
 
-void TfrmMain::ShowFirstAccount() {
+std::string TfrmMain::DamagedLinesMessage(const std::vector<int>& damaged) {
+    // Line numbers of the file: the check line is line 1.
+    constexpr std::size_t Listed = 10;
+    std::string numbers;
+    for (std::size_t i = 0; i < damaged.size() && i < Listed; ++i)
+        numbers += (i ? ", " : "") + std::to_string(damaged[i] + 2);
+    if (damaged.size() > Listed)
+        numbers += " and " + std::to_string(damaged.size() - Listed) + " more";
+    if (damaged.size() == 1)
+        return "1 line of the data file could not be read (line " + numbers +
+               "). It is kept unchanged in the file.";
+    return std::to_string(damaged.size()) + " lines of the data file could not be read (lines " +
+           numbers + "). They are kept unchanged in the file.";
+}
+
+void TfrmMain::ShowFirstAccount(TRecordCipher* keyed) {
     if (FAccounts->rowCount() > 0) {
-        SelectAccountRow(0);
+        SelectAccountRow(0, keyed);
         return;
     }
     {
@@ -176,12 +213,14 @@ void TfrmMain::ShowFirstAccount() {
     UpdateFieldEnabling();
 }
 
-void TfrmMain::SelectAccountRow(int row) {
+void TfrmMain::SelectAccountRow(int row, TRecordCipher* keyed) {
     cboAccount->setCurrentIndex(row); // by program: no change notification
-    cboAccountChange();
+    ShowChosenAccount(keyed);
 }
 
-void TfrmMain::cboAccountChange() {
+void TfrmMain::cboAccountChange() { ShowChosenAccount(nullptr); }
+
+void TfrmMain::ShowChosenAccount(TRecordCipher* keyed) {
     {
         TFlagScope loading(FLoading);
         edtLogin->clear();
@@ -191,8 +230,10 @@ void TfrmMain::cboAccountChange() {
         FCurrentLine = -1;
         const int row = cboAccount->currentIndex();
         if (row >= 0) {
+            // The entry knows its own line: only that line is deciphered.
             const int line = FAccounts->LineOf(row);
-            TPassRecord record = DecodeRecord(Blowfish1, FRecords[line], FMasterPassword);
+            TPassRecord record = keyed ? keyed->Decode(FRecords[line])
+                                       : DecodeRecord(Blowfish1, FRecords[line], FMasterPassword);
             TRecordWipeGuard wipeRecord(record);
             ShowRecord(record);
             FCurrent = record;
@@ -226,6 +267,7 @@ void TfrmMain::ClearVault() {
     {
         TFlagScope loading(FLoading);
         FRecords.Clear();
+        FLinesSorted = true;
         FAccounts->Clear();
         cboAccount->setCurrentIndex(-1);
         edtLogin->clear();

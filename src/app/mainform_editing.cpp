@@ -12,6 +12,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <algorithm>
+
 TPassRecord TfrmMain::GatherRecord() const {
     TPassRecord record;
     record.Account = QStringToAnsi(cboAccount->currentText());
@@ -37,8 +39,16 @@ void TfrmMain::StoreRecord(const TPassRecord& record) {
         return;
     std::string line = EncodeRecord(Blowfish1, record, FMasterPassword);
     const int index = FindRecordIndex(line);
-    if (index >= 0)
-        FRecords.Put(index, std::move(line));
+    if (index < 0)
+        return;
+    FRecords.Put(index, std::move(line));
+    // A changed line may have left its place in the order; its neighbours tell.
+    if (FLinesSorted) {
+        const std::string& stored = FRecords[index];
+        FLinesSorted = (index == 0 || CompareTextLocale(FRecords[index - 1], stored) <= 0) &&
+                       (index + 1 == FRecords.Count() ||
+                        CompareTextLocale(stored, FRecords[index + 1]) <= 0);
+    }
 }
 
 void TfrmMain::FieldChanged(std::string TPassRecord::*field) {
@@ -69,45 +79,56 @@ void TfrmMain::spdAddClick() {
         return;
     }
 
-    std::string line;
-    {
-        TRecordCipher codec(Blowfish1, FMasterPassword);
-        const std::string column = codec.EncodeAccountName(name);
-        for (const std::string& existing : FRecords.Lines()) {
-            if (AccountColumn(existing) == column) {
-                // A second account of one name could not be told apart from the first.
-                FPlatform.ShowMessageBox("An account named " + AnsiToDisplay(name) +
-                                             " exists already.",
-                                         TMessageKind::mkPlain, TMessageButtons::mbOK);
-                return;
-            }
+    TRecordCipher codec(Blowfish1, FMasterPassword);
+    const std::string column = codec.EncodeAccountName(name);
+    for (const std::string& existing : FRecords.Lines()) {
+        if (AccountColumn(existing) == column) {
+            // A second account of one name could not be told apart from the first.
+            FPlatform.ShowMessageBox("An account named " + AnsiToDisplay(name) +
+                                         " exists already.",
+                                     TMessageKind::mkPlain, TMessageButtons::mbOK);
+            return;
         }
-        line = codec.Encode(TPassRecord{name, {}, {}, {}});
     }
+    const int added = InsertSorted(codec.Encode(TPassRecord{name, {}, {}, {}}));
+    SetModified(true);
 
-    FRecords.Add(std::move(line));
-    const int added = FRecords.Count() - 1;
-    // The lines are kept sorted after every Add.
-    const std::vector<int> order = SortedOrder(FRecords.Lines());
+    const int row = FAccounts->InsertSorted(name, added);
+    SetPanel(0, QString::number(FRecords.Count()));
+    SelectAccountRow(row, &codec);
+    UpdateButtons();
+    if (edtLogin->isEnabled())
+        edtLogin->setFocus();
+}
+
+int TfrmMain::InsertSorted(std::string line) {
+    FCurrentLine = -1;
+    if (FLinesSorted) {
+        const auto& lines = FRecords.Lines();
+        const auto place = std::upper_bound(
+            lines.begin(), lines.end(), line,
+            [](const std::string& a, const std::string& b) { return CompareTextLocale(a, b) < 0; });
+        const int index = static_cast<int>(place - lines.begin());
+        FRecords.Insert(index, std::move(line));
+        FAccounts->LineInserted(index);
+        return index;
+    }
+    // The lines are sorted whole once; from then on each Add only finds its place.
+    std::vector<std::string> lines = FRecords.Take();
+    lines.push_back(std::move(line));
+    const std::vector<int> order = SortedOrder(lines);
     std::vector<std::string> sorted;
     sorted.reserve(order.size());
     std::vector<int> newIndexOfOld(order.size());
     for (std::size_t k = 0; k < order.size(); ++k) {
         const auto old = static_cast<std::size_t>(order[k]);
-        sorted.push_back(FRecords.Lines()[old]);
+        sorted.push_back(std::move(lines[old]));
         newIndexOfOld[old] = static_cast<int>(k);
     }
     FRecords.Assign(std::move(sorted));
-    SetModified(true);
-
-    FCurrentLine = -1;
+    FLinesSorted = true;
     FAccounts->RemapLines(newIndexOfOld);
-    const int row = FAccounts->InsertSorted(name, newIndexOfOld[static_cast<std::size_t>(added)]);
-    SetPanel(0, QString::number(FRecords.Count()));
-    SelectAccountRow(row);
-    UpdateButtons();
-    if (edtLogin->isEnabled())
-        edtLogin->setFocus();
+    return newIndexOfOld.back();
 }
 
 void TfrmMain::spdDeleteClick() {

@@ -3,15 +3,41 @@
 #include "mainform.h"
 
 #include "DataFile.h"
+#include "FileStamp.h"
 #include "FileSystem.h"
 #include "Settings.h"
 #include "WipeGuard.h"
 
-void TfrmMain::WriteDataFile() {
+bool TfrmMain::ConfirmOverwrite() {
+    if (FStampPath.empty() || FStampPath != FDataFile || StampFile(FDataFile) == FStamp)
+        return true;
+    return FPlatform.ShowMessageBox("The data file was changed by another program since it was "
+                                    "opened. Do you want to overwrite it?",
+                                    TMessageKind::mkConfirmation,
+                                    TMessageButtons::mbOKCancel) == idOK;
+}
+
+void TfrmMain::RememberStamp() {
+    FStampPath = FDataFile;
+    FStamp = StampFile(FDataFile);
+}
+
+void TfrmMain::ForgetStamp() {
+    FStampPath.clear();
+    FStamp = {};
+}
+
+bool TfrmMain::WriteDataFile(bool confirmed) {
+    if (!confirmed && !ConfirmOverwrite())
+        return false;
     SetPanel(2, PathToQString(FDataFile));
-    ::WriteDataFile(Blowfish1, FDataFile, FMasterPassword, FRecords.Lines());
-    FCheckLine = MakeCheckLine(Blowfish1, FMasterPassword);
+    // FCheckLine is always the check line of FMasterPassword: no key schedule for a save.
+    if (FCheckLine.empty())
+        FCheckLine = MakeCheckLine(Blowfish1, FMasterPassword);
+    WriteDataFileWithCheckLine(FDataFile, FCheckLine, FRecords.Lines());
+    RememberStamp();
     SetModified(false);
+    return true;
 }
 
 bool TfrmMain::SaveVault() {
@@ -20,13 +46,13 @@ bool TfrmMain::SaveVault() {
         if (!sdlDataFile.Execute())
             return false;
         FDataFile = sdlDataFile.FileName;
-        WriteDataFile();
+        if (!WriteDataFile())
+            return false;
         RememberDataFile();
         UpdateButtons();
         return true;
     }
-    WriteDataFile();
-    return true;
+    return WriteDataFile();
 }
 
 void TfrmMain::RememberDataFile() {
@@ -81,9 +107,8 @@ void TfrmMain::spdNewClick() {
         if (proceed && AskNewMasterPassword(password)) {
             // The new file is written before anything of the open vault is given up, so that a
             // failed write leaves the previous vault and its path as they were.
-            const std::vector<std::string> noLines;
-            ::WriteDataFile(Blowfish1, path, password, noLines);
             std::string checkLine = MakeCheckLine(Blowfish1, password);
+            WriteDataFileWithCheckLine(path, checkLine, {});
             ClearVault();
             ForgetMasterPassword();
             FMasterPassword = password;
@@ -92,6 +117,7 @@ void TfrmMain::spdNewClick() {
             SetPanel(0, QStringLiteral("0"));
             SetPanel(2, PathToQString(path));
             SetModified(false);
+            RememberStamp();
             RememberDataFile();
         }
     }
@@ -120,7 +146,8 @@ void TfrmMain::spdSaveAsClick() {
     if (!sdlDataFile.Execute())
         return;
     FDataFile = sdlDataFile.FileName;
-    WriteDataFile();
+    if (!WriteDataFile())
+        return;
     RememberDataFile();
     UpdateButtons();
 }
@@ -129,6 +156,7 @@ void TfrmMain::spdCloseClick() {
     if (!QuerySave())
         return;
     FDataFile.clear();
+    ForgetStamp();
     ClearVault();
     SetModified(false);
     SetPanel(0, QStringLiteral("0"));
@@ -136,10 +164,18 @@ void TfrmMain::spdCloseClick() {
     UpdateButtons();
 }
 
+bool TfrmMain::PasswordOpensDataFile(const std::string& password) {
+    // The master password's check line is known already: the file on disk is compared with it
+    // without a key schedule.
+    if (!password.empty() && password == FMasterPassword && !FCheckLine.empty())
+        return FileHasCheckLine(FDataFile, FCheckLine);
+    return CheckPassword(Blowfish1, FDataFile, password);
+}
+
 void TfrmMain::spdChangePasswordClick() {
     std::string old = AskPassword("Please enter the old password");
     TWipeGuard wipeOld(old);
-    if (!CheckPassword(Blowfish1, FDataFile, old)) {
+    if (!PasswordOpensDataFile(old)) {
         FPlatform.ShowMessageBox("The current password was not entered correctly. The password "
                                  "for the data file was not changed.",
                                  TMessageKind::mkPlain, TMessageButtons::mbOK);
@@ -149,18 +185,31 @@ void TfrmMain::spdChangePasswordClick() {
     TWipeGuard wipePassword(password);
     if (!AskNewMasterPassword(password) || FMasterPassword.empty())
         return;
+    if (!ConfirmOverwrite())
+        return;
+    // The file stays in place, and a copy of it is the backup, before anything is written.
+    if (!MakeBackup(FDataFile)) {
+        FPlatform.ShowMessageBox("The backup file " + BackupPath(FDataFile) +
+                                     " could not be made. The password for the data file was not "
+                                     "changed.",
+                                 TMessageKind::mkError, TMessageButtons::mbOK);
+        return;
+    }
 
-    MakeBackup(FDataFile);
-
-    // Re-encipher every line under the new password, one decoded record at a time; the list
-    // changes only once all lines are done.
+    // Re-encipher every line under the new password, one decoded record at a time, keying each
+    // cipher once; a line that cannot be read goes over unchanged. The list changes only once
+    // all lines are done.
     std::vector<std::string> lines;
     lines.reserve(static_cast<std::size_t>(FRecords.Count()));
-    {
+    if (!FRecords.Empty()) {
         TBlowfish newCipher;
         TRecordCipher oldCodec(Blowfish1, FMasterPassword);
         TRecordCipher newCodec(newCipher, password);
         for (const std::string& line : FRecords.Lines()) {
+            if (!RecordLineReadable(line)) {
+                lines.push_back(line);
+                continue;
+            }
             TPassRecord record = oldCodec.Decode(line);
             TRecordWipeGuard wipeRecord(record);
             lines.push_back(newCodec.Encode(record));
@@ -168,10 +217,11 @@ void TfrmMain::spdChangePasswordClick() {
     }
     std::string checkLine = MakeCheckLine(Blowfish1, password);
     FRecords.Assign(std::move(lines));
+    FLinesSorted = false;
     ForgetMasterPassword();
     FMasterPassword = password;
     FCheckLine = std::move(checkLine);
     // Until the new file is written the vault in memory differs from every file on disk.
     SetModified(true);
-    WriteDataFile();
+    WriteDataFile(true);
 }

@@ -14,3 +14,6 @@ bool FilePresent(const std::string& path);
 bool EraseFile(const std::string& path);
 // Renames a file; fails when newPath exists already.
 bool MoveFileTo(const std::string& oldPath, const std::string& newPath);
+// Copies a file whole. An existing target is replaced only once the copy is complete and on the
+// disk; on any failure it stays as it was.
+bool CopyFileReplacing(const std::string& from, const std::string& to);

@@ -4,6 +4,7 @@
 // EStringListError "List index out of bounds (%d)".
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class TRecordList {
@@ -17,6 +18,8 @@ public:
     int Count() const noexcept { return static_cast<int>(FLines.size()); }
     bool Empty() const noexcept { return FLines.empty(); }
     void Clear() noexcept { FLines.clear(); }
+    // Hands the lines over and leaves the list empty.
+    std::vector<std::string> Take() noexcept { return std::exchange(FLines, {}); }
     // Replaces the whole list at once.
     void Assign(std::vector<std::string> lines) noexcept { FLines = std::move(lines); }
     // Orders the lines ascending by CompareTextLocale.

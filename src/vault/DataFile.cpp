@@ -32,6 +32,10 @@ bool CheckPassword(TBlowfish& cipher, const std::string& path, const std::string
         return false;
     std::string madeLine = MakeCheckLine(cipher, password);
     TWipeGuard madeGuard(madeLine);
+    return FileHasCheckLine(path, madeLine);
+}
+
+bool FileHasCheckLine(const std::string& path, const std::string& checkLine) {
     if (!FilePresent(path))
         return false;
     TTextFile file;
@@ -39,7 +43,7 @@ bool CheckPassword(TBlowfish& cipher, const std::string& path, const std::string
     std::string readLine = file.ReadTextLine();
     TWipeGuard readGuard(readLine);
     file.CloseTextFile();
-    return readLine == madeLine;
+    return readLine == checkLine;
 }
 
 std::vector<std::string> ReadDataFile(const std::string& path) {
@@ -59,6 +63,11 @@ void WriteDataFile(TBlowfish& cipher, const std::string& path, const std::string
     // Made before the file is opened, so that a password that cannot be a key touches no file.
     std::string checkLine = MakeCheckLine(cipher, masterPassword);
     TWipeGuard checkGuard(checkLine);
+    WriteDataFileWithCheckLine(path, checkLine, lines);
+}
+
+void WriteDataFileWithCheckLine(const std::string& path, const std::string& checkLine,
+                                const std::vector<std::string>& lines) {
     TTextFile file;
     file.OpenTextForWriting(path);
     file.WriteTextLine(checkLine);
@@ -71,10 +80,8 @@ std::string BackupPath(const std::string& path) {
     return path + ".bak";
 }
 
-void MakeBackup(const std::string& path) {
-    const std::string backup = BackupPath(path);
-    EraseFile(backup);
-    MoveFileTo(path, backup);
+bool MakeBackup(const std::string& path) {
+    return CopyFileReplacing(path, BackupPath(path));
 }
 
 std::string NewMasterPasswordProblem(const std::string& password) {

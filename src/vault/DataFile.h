@@ -13,6 +13,8 @@ std::string MakeCheckLine(TBlowfish& cipher, const std::string& password);
 // True when the password is not empty, the file exists and its first line is the password's
 // check line.
 bool CheckPassword(TBlowfish& cipher, const std::string& path, const std::string& password);
+// True when the file exists and its first line is this check line.
+bool FileHasCheckLine(const std::string& path, const std::string& checkLine);
 // Every line after the first, in file order.
 std::vector<std::string> ReadDataFile(const std::string& path);
 // Writes the check line of the master password and the lines. The old file is replaced only once
@@ -23,8 +25,13 @@ void WriteDataFile(TBlowfish& cipher, const std::string& path, const std::string
 
 // The name of the backup that a password change keeps: the path with ".bak" appended.
 std::string BackupPath(const std::string& path);
-// Erases an old backup and moves the data file onto the backup name; failures are ignored.
-void MakeBackup(const std::string& path);
+// Copies the data file to the backup name, replacing an old backup only once the copy is complete,
+// so that at every moment the data file is in place and the backup is whole. False on failure.
+bool MakeBackup(const std::string& path);
+
+// The same with a check line already made from the master password.
+void WriteDataFileWithCheckLine(const std::string& path, const std::string& checkLine,
+                                const std::vector<std::string>& lines);
 
 // Empty when the password can be a new master password (1 to 48 bytes); otherwise the sentence to
 // show in a message box.

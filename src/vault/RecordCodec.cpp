@@ -40,6 +40,23 @@ std::array<std::string_view, 4> SplitRecordLine(std::string_view rest) {
     return texts;
 }
 
+// Whether DecryptString accepts a field's text: characters of the text form only, and a decoded
+// byte count that is a non-zero multiple of 8 (4 characters give 3 bytes; a last group of 2 or 3
+// characters gives 1 or 2 bytes, of 1 character nothing).
+bool FieldTextReadable(std::string_view text) noexcept {
+    if (text.empty())
+        return true;
+    for (const char ch : text) {
+        const bool inTable = (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'Z') ||
+                             (ch >= 'a' && ch <= 'z') || ch == '+' || ch == '-';
+        if (!inTable)
+            return false;
+    }
+    constexpr std::size_t LastGroupBytes[4] = {0, 0, 1, 2};
+    const std::size_t bytes = text.size() / 4 * 3 + LastGroupBytes[text.size() % 4];
+    return bytes >= 8 && bytes % 8 == 0;
+}
+
 } // namespace
 
 TRecordCipher::TRecordCipher(TBlowfish& cipher, const std::string& masterPassword)
@@ -106,6 +123,20 @@ std::string TRecordCipher::EncodeAccountName(const std::string& account) {
     std::string text;
     FCipher.EncryptString(account, text);
     return text;
+}
+
+std::string TRecordCipher::DecodeAccount(const std::string& line) {
+    FCipher.SetIV(RecordIV);
+    std::string account;
+    FCipher.DecryptString(AccountColumn(line), account);
+    return account;
+}
+
+bool RecordLineReadable(std::string_view line) noexcept {
+    for (const std::string_view text : SplitRecordLine(line))
+        if (!FieldTextReadable(text))
+            return false;
+    return true;
 }
 
 std::string EncodeRecord(TBlowfish& cipher, const TPassRecord& record,

@@ -6,6 +6,7 @@
 #include "Blowfish.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct TPassRecord {
@@ -39,6 +40,8 @@ public:
     TPassRecord Decode(const std::string& line);
     // The first column of the line that a record of this account name encodes to.
     std::string EncodeAccountName(const std::string& account);
+    // The account name alone: the first field starts the chain, so it deciphers without the rest.
+    std::string DecodeAccount(const std::string& line);
 
 private:
     TBlowfish& FCipher;
@@ -46,6 +49,10 @@ private:
 
 // The enciphered account name of a line: the text before its first ";", empty when it has none.
 std::string AccountColumn(const std::string& line);
+
+// True exactly when DecodeRecord can decipher the line: every field is empty or a text of the
+// text form whose byte count is a non-zero multiple of 8. Tells a damaged line without a key.
+bool RecordLineReadable(std::string_view line) noexcept;
 
 // Notes conversions: each line followed by ";"; shown back as one line per piece ending at ";",
 // text after the last ";" dropped.

@@ -133,6 +133,9 @@ TEST_F(MainFormTest, ClosingWithYesSavesAndAFailedSaveKeepsTheWindowOpen) {
     // The file's folder is taken away: the save fails and nothing is discarded.
     Platform.ExpectMessageBox("You have changed your data. Do you want to save your changes?",
                               TMessageKind::mkConfirmation, TMessageButtons::mbYesNo, idYes);
+    Platform.ExpectMessageBox("The data file was changed by another program since it was "
+                              "opened. Do you want to overwrite it?",
+                              TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel, idOK);
     Platform.ExpectErrorBox("Invalid filename.");
     ASSERT_TRUE(QDir().rename(Dir.path(), Dir.path() + "-away"));
     form.close(); // through the event dispatch, which shows the error

@@ -252,24 +252,27 @@ TEST_F(DataFile, WriteThatFailsPartWayLeavesTheOldFile) {
         EXPECT_EQ("PassData.kvf", entry.path().filename().string()) << "a partial file was left";
 }
 
-TEST_F(DataFile, BackupTakesTheFileAndReplacesAnOldBackup) {
+TEST_F(DataFile, BackupCopiesTheFileAndReplacesAnOldBackup) {
     EXPECT_EQ(FPath + ".bak", BackupPath(FPath));
-    WriteBytes(FPath, "current");
-    WriteBytes(BackupPath(FPath), "older backup");
-    MakeBackup(FPath);
-    EXPECT_FALSE(std::filesystem::exists(FPath));
-    EXPECT_EQ("current", ReadBytes(BackupPath(FPath)));
+    WriteBytes(FPath, "current\r\n\x1a after the end");
+    WriteBytes(BackupPath(FPath), "older backup, longer than the file");
+    EXPECT_TRUE(MakeBackup(FPath));
+    EXPECT_EQ("current\r\n\x1a after the end", ReadBytes(FPath)) << "the data file stays";
+    EXPECT_EQ("current\r\n\x1a after the end", ReadBytes(BackupPath(FPath)));
 }
 
-TEST_F(DataFile, BackupFailuresAreIgnored) {
-    EXPECT_NO_THROW(MakeBackup(FFolder.File("missing.kvf")));
-    // A folder in the backup's place survives both steps; the data file stays where it was.
+TEST_F(DataFile, AFailedBackupSaysSoAndChangesNothing) {
+    EXPECT_FALSE(MakeBackup(FFolder.File("missing.kvf")));
+    // A folder in the backup's place cannot be replaced; the data file stays where it was.
     WriteBytes(FPath, "current");
     std::filesystem::create_directory(BackupPath(FPath));
     WriteBytes(BackupPath(FPath) + "/inside", "kept");
-    EXPECT_NO_THROW(MakeBackup(FPath));
+    EXPECT_FALSE(MakeBackup(FPath));
     EXPECT_EQ("current", ReadBytes(FPath));
     EXPECT_EQ("kept", ReadBytes(BackupPath(FPath) + "/inside"));
+    for (const auto& entry : std::filesystem::directory_iterator(FFolder.Path()))
+        EXPECT_NE(entry.path().filename().string().find("PassData.kvf"), std::string::npos)
+            << "a partial copy was left: " << entry.path();
 }
 
 TEST_F(DataFile, PasswordChangeKeepsTheOldFileAsBackup) {
@@ -280,7 +283,7 @@ TEST_F(DataFile, PasswordChangeKeepsTheOldFileAsBackup) {
     const std::string newMaster = "new master";
     ASSERT_TRUE(CheckPassword(FCipher, FPath, Master));
     ASSERT_EQ("", NewMasterPasswordProblem(newMaster));
-    MakeBackup(FPath);
+    ASSERT_TRUE(MakeBackup(FPath));
     std::vector<std::string> newLines;
     for (const auto& line : oldLines) {
         TPassRecord record = DecodeRecord(FCipher, line, Master);
