@@ -1,0 +1,725 @@
+// The real main window on vaults of 1,000, 10,000 and 100,000 accounts, under the offscreen
+// platform with every dialog answered from a script:
+//   bench_mainform [SIZE...]
+// For each action it prints the median time, the key schedules that the action ran, and the
+// targets as PASS or MISS; timings never make it fail. It fails (exit 2) when the window does
+// something it should not: an unexpected message box, error or dialog, or a wrong result.
+//
+// Peak memory is measured in child processes of this same program (hidden mode
+// `--memory PATH`), one opening an empty vault and one the largest vault.
+
+#include "BlowCore.h"
+#include "Codepage.h"
+#include "DataFile.h"
+#include "KestovarApplication.h"
+#include "PlatformServices.h"
+#include "RecordCodec.h"
+#include "TestVault.h"
+#include "mainform.h"
+
+#include <openssl/blowfish.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+// Two master passwords of 12 bytes, so that the record key (password and suffix) has the 20 bytes
+// of the OpenSSL floor. Change password goes from one to the other.
+constexpr std::array<const char*, 2> MasterPasswords = {"bench master", "bench second"};
+constexpr std::size_t FloorKeySchedules = 100000;
+constexpr std::size_t FloorKeyLength = 20;
+constexpr double OpenFloorTarget = 0.1;
+constexpr std::size_t MemoryFileFactor = 5;
+constexpr std::array<std::size_t, 3> DefaultSizes = {1000, 10000, 100000};
+// Sizes from this one up count as expensive: Open and Save are repeated fewer times.
+constexpr std::size_t LargeSize = 100000;
+
+using TClock = std::chrono::steady_clock;
+
+[[noreturn]] void Fail(const std::string& what) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "bench_mainform: FAILED: %s\n", what.c_str());
+    std::fflush(stderr);
+    std::_Exit(2); // at once: nothing wrong may be timed, and the window may be in any state
+}
+
+void Require(bool condition, const std::string& what) {
+    if (!condition)
+        Fail(what);
+}
+
+std::string Grouped(std::uintmax_t number) {
+    std::string digits = std::to_string(number);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+std::string Milliseconds(double seconds) {
+    char text[32];
+    const double ms = seconds * 1e3;
+    std::snprintf(text, sizeof text, ms < 10 ? "%.3f ms" : ms < 100 ? "%.2f ms" : "%.1f ms", ms);
+    return text;
+}
+
+const char* Verdict(bool pass) {
+    return pass ? "PASS" : "MISS";
+}
+
+// ---- The platform: every dialog answered from a script, anything else fatal.
+
+class TScriptedAnswers : public TPlatformServices {
+public:
+    void ExpectOpenDialog(std::string path) { FScript.push_back({TCall::OpenDialog, {}, path}); }
+    void ExpectPassword(std::string caption, std::string answer) {
+        FScript.push_back({TCall::Password, std::move(caption), std::move(answer)});
+    }
+    void ExpectAccountName(std::string name) {
+        FScript.push_back({TCall::AccountName, {}, std::move(name)});
+    }
+    void RequireAllAsked(const char* action) {
+        Require(FScript.empty(), std::string(action) + ": the window did not ask for every answer");
+    }
+
+    int ShowMessageBox(const std::string& text, TMessageKind, TMessageButtons) override {
+        Fail("unexpected message box: \"" + text + "\"");
+    }
+    bool ExecuteFileDialog(TFileDialog& dialog) override {
+        Require(dialog.Kind() == TFileDialogKind::fdOpen, "unexpected save dialog");
+        dialog.FileName = Next(TCall::OpenDialog, "open dialog");
+        return true;
+    }
+    std::string AskPassword(const std::string& caption) override {
+        Require(!FScript.empty() && FScript.front().Caption == caption,
+                "unexpected password prompt \"" + caption + "\"");
+        return Next(TCall::Password, caption);
+    }
+    std::string AskNewAccountName() override {
+        return Next(TCall::AccountName, "new-account dialog");
+    }
+    void ShowAbout() override { Fail("unexpected About dialog"); }
+    void SetBusyCursor(bool) override {}
+    void OpenWebAddress(const std::string&) override { Fail("unexpected web address"); }
+
+protected:
+    void ShowErrorText(const std::string& text) override {
+        Fail("unexpected error box: \"" + text + "\"");
+    }
+
+private:
+    enum class TCall { OpenDialog, Password, AccountName };
+    struct TAnswer {
+        TCall Call;
+        std::string Caption;
+        std::string Answer;
+    };
+
+    std::string Next(TCall call, const std::string& what) {
+        Require(!FScript.empty() && FScript.front().Call == call, "unexpected " + what);
+        std::string answer = std::move(FScript.front().Answer);
+        FScript.pop_front();
+        return answer;
+    }
+
+    std::deque<TAnswer> FScript;
+};
+
+// ---- Measurements.
+
+struct TSample {
+    double Seconds = 0;
+    double EventSeconds = 0; // the part spent on the posted events (layout, painting)
+    std::uint64_t KeySchedules = 0;
+};
+
+// The action and the events it leaves posted, which are part of what the user waits for.
+template <typename TWork> TSample Measure(const char* name, TWork&& action) {
+    const std::uint64_t keysBefore = KeyScheduleCount();
+    const auto start = TClock::now();
+    auto handled = start;
+    try {
+        action();
+        handled = TClock::now();
+        QCoreApplication::processEvents();
+    } catch (const std::exception& error) {
+        Fail(std::string(name) + " raised: " + error.what());
+    }
+    const auto stop = TClock::now();
+    return {std::chrono::duration<double>(stop - start).count(),
+            std::chrono::duration<double>(stop - handled).count(), KeyScheduleCount() - keysBefore};
+}
+
+double OpenSslKeySchedules() {
+    const std::string key(FloorKeyLength, 'k');
+    BF_KEY schedule;
+    unsigned sink = 0;
+    const auto start = TClock::now();
+    for (std::size_t i = 0; i < FloorKeySchedules; ++i) {
+        BF_set_key(&schedule, static_cast<int>(key.size()),
+                   reinterpret_cast<const unsigned char*>(key.data()));
+        sink += schedule.P[i % 18];
+    }
+    const double seconds = std::chrono::duration<double>(TClock::now() - start).count();
+    volatile unsigned keep = sink; // the schedules are used, so the loop stays
+    (void)keep;
+    return seconds;
+}
+
+enum TAction { aOpen, aChoose, aKeystroke, aAdd, aDelete, aSave, aChangePassword, ActionCount };
+constexpr std::array<const char*, ActionCount> ActionNames = {
+    "Open", "Choose account", "Keystroke (login)", "Add", "Delete", "Save", "Change password"};
+constexpr std::array<std::uint64_t, ActionCount> KeyScheduleTargets = {2, 3, 3, 2, 2, 0, 2};
+
+struct TActionResult {
+    std::vector<TSample> Samples;
+    double MedianSeconds() const {
+        std::vector<double> seconds;
+        for (const TSample& sample : Samples)
+            seconds.push_back(sample.Seconds);
+        return Median(seconds);
+    }
+    double MedianEventSeconds() const {
+        std::vector<double> seconds;
+        for (const TSample& sample : Samples)
+            seconds.push_back(sample.EventSeconds);
+        return Median(seconds);
+    }
+    double MinSeconds() const {
+        double least = Samples.front().Seconds;
+        for (const TSample& sample : Samples)
+            least = std::min(least, sample.Seconds);
+        return least;
+    }
+    std::uint64_t MinKeys() const {
+        std::uint64_t least = Samples.front().KeySchedules;
+        for (const TSample& sample : Samples)
+            least = std::min(least, sample.KeySchedules);
+        return least;
+    }
+    std::uint64_t MaxKeys() const {
+        std::uint64_t most = 0;
+        for (const TSample& sample : Samples)
+            most = std::max(most, sample.KeySchedules);
+        return most;
+    }
+};
+
+struct TSizeResult {
+    std::size_t Accounts = 0;
+    std::uintmax_t FileBytes = 0;
+    double GenerateSeconds = 0;
+    std::array<TActionResult, ActionCount> Actions;
+};
+
+// ---- The window under test, with what the bench knows the vault holds.
+
+class TWindowBench {
+public:
+    TWindowBench(TScriptedAnswers& answers, std::string path,
+                 const std::vector<TPassRecord>& accounts)
+        : FAnswers(answers), FPath(std::move(path)), FForm(answers) {
+        for (const TPassRecord& account : accounts)
+            FLogins.emplace(account.Account, account.Login);
+        FSelector = FForm.findChild<QComboBox*>(QStringLiteral("cboAccount"));
+        FLogin = FForm.findChild<QLineEdit*>(QStringLiteral("edtLogin"));
+        Require(FSelector && FLogin, "cboAccount or edtLogin not found");
+        FForm.show();
+        QCoreApplication::processEvents();
+    }
+
+    TSample Open() {
+        Require(!FForm.Modified(), "Open would ask to save");
+        FAnswers.ExpectOpenDialog(FPath);
+        FAnswers.ExpectPassword("Please enter the password", Password());
+        const TSample sample = Measure("Open", [&] { FForm.spdOpenClick(); });
+        FAnswers.RequireAllAsked("Open");
+        Require(FForm.DataFile() == FPath, "Open: the data file is not open");
+        RequireCount("Open");
+        Require(FSelector->currentIndex() == 0, "Open: the first account is not shown");
+        RequireShownAccount("Open");
+        Require(!FForm.Modified() && FForm.PanelText(1).isEmpty(),
+                "Open: the vault is marked modified");
+        Require(FForm.PanelText(2) == QString::fromStdString(FPath),
+                "Open: the status bar does not show the path");
+        return sample;
+    }
+
+    TSample Choose(int row) {
+        Require(row >= 0 && row < FSelector->count(), "Choose: no such row");
+        const TSample sample = Measure("Choose account", [&] {
+            FSelector->setCurrentIndex(row);
+            emit FSelector->activated(row);
+        });
+        Require(FSelector->currentIndex() == row, "Choose: the row is not selected");
+        RequireShownAccount("Choose account");
+        return sample;
+    }
+
+    TSample Keystroke() {
+        RequireShownAccount("Keystroke");
+        const std::string name = ShownName();
+        const QString before = FLogin->text();
+        FLogin->setFocus();
+        FLogin->end(false);
+        const TSample sample = Measure("Keystroke", [&] { QTest::keyClick(FLogin, Qt::Key_X); });
+        Require(FLogin->text() == before + QLatin1Char('x'), "Keystroke: the login did not change");
+        Require(FForm.Modified() && FForm.PanelText(1) == QStringLiteral("MOD"),
+                "Keystroke: the vault is not marked modified");
+        FLogins.at(name) = QStringToAnsi(FLogin->text());
+        const TPassRecord stored = StoredRecord(name, "Keystroke");
+        Require(stored.Login == FLogins.at(name), "Keystroke: the record line was not updated");
+        return sample;
+    }
+
+    TSample Add(const std::string& name) {
+        Require(FLogins.find(name) == FLogins.end(), "Add: the new name is not new");
+        const int before = FForm.Records().Count();
+        FAnswers.ExpectAccountName(name);
+        const TSample sample = Measure("Add", [&] { FForm.spdAddClick(); });
+        FAnswers.RequireAllAsked("Add");
+        FLogins.emplace(name, std::string());
+        Require(FForm.Records().Count() == before + 1, "Add: no line was added");
+        RequireCount("Add");
+        Require(ShownName() == name, "Add: the new account is not shown");
+        RequireShownAccount("Add");
+        Require(FForm.Modified(), "Add: the vault is not marked modified");
+        StoredRecord(name, "Add");
+        return sample;
+    }
+
+    // Deletes the account shown at the row, which is chosen first (not timed).
+    TSample Delete(int row) {
+        Choose(row);
+        const std::string name = ShownName();
+        const int before = FForm.Records().Count();
+        const TSample sample = Measure("Delete", [&] { FForm.spdDeleteClick(); });
+        Require(FForm.Records().Count() == before - 1, "Delete: no line was removed");
+        FLogins.erase(name);
+        RequireCount("Delete");
+        Require(LinesNamed(name) == 0, "Delete: the account's line is still there");
+        Require(FForm.Modified(), "Delete: the vault is not marked modified");
+        if (FSelector->count() > 0) {
+            Require(FSelector->currentIndex() == 0, "Delete: the first account is not shown");
+            RequireShownAccount("Delete");
+        }
+        return sample;
+    }
+
+    // Saves a change made just before (not timed).
+    TSample Save() {
+        Keystroke();
+        const TSample sample = Measure("Save", [&] { FForm.spdSaveClick(); });
+        Require(!FForm.Modified(), "Save: the vault is still marked modified");
+        RequireFileHoldsVault("Save");
+        return sample;
+    }
+
+    TSample ChangePassword() {
+        const std::string backup = BackupPath(FPath);
+        std::filesystem::remove(backup);
+        const std::size_t next = 1 - FPassword;
+        FAnswers.ExpectPassword("Please enter the old password", Password());
+        FAnswers.ExpectPassword("Please enter the new password", MasterPasswords[next]);
+        FAnswers.ExpectPassword("Please confirm the new password", MasterPasswords[next]);
+        const TSample sample = Measure("Change password", [&] { FForm.spdChangePasswordClick(); });
+        FAnswers.RequireAllAsked("Change password");
+        FPassword = next;
+        Require(std::filesystem::exists(backup), "Change password: no backup was kept");
+        Require(!FForm.Modified(), "Change password: the vault is still marked modified");
+        RequireFileHoldsVault("Change password");
+        RequireShownAccount("Change password");
+        StoredRecord(ShownName(), "Change password"); // deciphers under the new password
+        return sample;
+    }
+
+    int Rows() const { return FSelector->count(); }
+    int CurrentRow() const { return FSelector->currentIndex(); }
+    bool HasName(const std::string& name) const { return FLogins.count(name) != 0; }
+
+private:
+    std::string Password() const { return MasterPasswords[FPassword]; }
+    std::string ShownName() const { return QStringToAnsi(FSelector->currentText()); }
+
+    void RequireCount(const char* action) {
+        const int lines = FForm.Records().Count();
+        Require(static_cast<std::size_t>(lines) == FLogins.size(),
+                std::string(action) + ": the vault holds " + std::to_string(lines) +
+                    " lines, expected " + std::to_string(FLogins.size()));
+        Require(FSelector->count() == lines, std::string(action) + ": the selector lists " +
+                                                 std::to_string(FSelector->count()) + " of " +
+                                                 std::to_string(lines) + " accounts");
+        Require(FForm.PanelText(0) == QString::number(lines),
+                std::string(action) + ": the status bar shows the wrong count");
+    }
+
+    // The fields show the login that the bench knows for the selected name.
+    void RequireShownAccount(const char* action) {
+        Require(FSelector->currentIndex() >= 0, std::string(action) + ": no account shown");
+        const auto known = FLogins.find(ShownName());
+        Require(known != FLogins.end(), std::string(action) + ": an unknown account is shown");
+        Require(QStringToAnsi(FLogin->text()) == known->second,
+                std::string(action) + ": the login shown is not the account's");
+        Require(FLogin->isEnabled(), std::string(action) + ": the fields are disabled");
+    }
+
+    std::size_t LinesNamed(const std::string& name) {
+        TRecordCipher codec(FChecker, Password());
+        const std::string column = codec.EncodeAccountName(name);
+        return static_cast<std::size_t>(
+            std::count_if(FForm.Records().Lines().begin(), FForm.Records().Lines().end(),
+                          [&](const std::string& line) { return AccountColumn(line) == column; }));
+    }
+
+    // The one line of the account, deciphered with the bench's own cipher object.
+    TPassRecord StoredRecord(const std::string& name, const char* action) {
+        TRecordCipher codec(FChecker, Password());
+        const std::string column = codec.EncodeAccountName(name);
+        const std::string* found = nullptr;
+        for (const std::string& line : FForm.Records().Lines()) {
+            if (AccountColumn(line) == column) {
+                Require(!found, std::string(action) + ": two lines hold one account");
+                found = &line;
+            }
+        }
+        Require(found, std::string(action) + ": the account has no line");
+        TPassRecord record = codec.Decode(*found);
+        Require(record.Account == name, std::string(action) + ": the line does not decipher");
+        return record;
+    }
+
+    void RequireFileHoldsVault(const char* action) {
+        Require(CheckPassword(FChecker, FPath, Password()),
+                std::string(action) + ": the file does not open under the master password");
+        Require(ReadDataFile(FPath) == FForm.Records().Lines(),
+                std::string(action) + ": the file does not hold the vault's lines");
+    }
+
+    TScriptedAnswers& FAnswers;
+    std::string FPath;
+    std::size_t FPassword = 0;
+    TfrmMain FForm;
+    QComboBox* FSelector = nullptr;
+    QLineEdit* FLogin = nullptr;
+    std::unordered_map<std::string, std::string> FLogins; // account name -> login
+    TBlowfish FChecker;
+};
+
+// Rows in the middle third, spread out, never the one shown now.
+int FarRow(int rows, int step, int current) {
+    const int third = std::max(1, rows / 3);
+    int row = third + static_cast<int>((static_cast<long long>(step) * 7919) % third);
+    if (row == current)
+        row = (row + 1) % rows;
+    return std::min(row, rows - 1);
+}
+
+struct TRepeats {
+    int Open, Choose, Keystroke, Add, Delete, Save, ChangePassword;
+};
+
+TRepeats RepeatsFor(std::size_t accounts) {
+    if (accounts >= LargeSize)
+        return {3, 9, 9, 5, 5, 3, 3};
+    return {5, 9, 9, 5, 5, 5, 3};
+}
+
+void RunWindow(TScriptedAnswers& answers, const std::string& path,
+               const std::vector<TPassRecord>& accounts, TSizeResult& result,
+               std::vector<double>& floor) {
+    TWindowBench bench(answers, path, accounts);
+    const TRepeats repeats = RepeatsFor(accounts.size());
+    auto& actions = result.Actions;
+    for (int i = 0; i < repeats.Open; ++i) {
+        if (accounts.size() >= LargeSize)
+            floor.push_back(OpenSslKeySchedules()); // alternating, so both see the same machine
+        actions[aOpen].Samples.push_back(bench.Open());
+    }
+    for (int i = 0; i < repeats.Choose; ++i)
+        actions[aChoose].Samples.push_back(
+            bench.Choose(FarRow(bench.Rows(), i + 1, bench.CurrentRow())));
+    for (int i = 0; i < repeats.Keystroke; ++i)
+        actions[aKeystroke].Samples.push_back(bench.Keystroke());
+    for (int i = 0, serial = 0; i < repeats.Add; ++i) {
+        std::string name;
+        do
+            name = "Bench added " + std::to_string(++serial) + " caf\xE9";
+        while (bench.HasName(name));
+        actions[aAdd].Samples.push_back(bench.Add(name));
+    }
+    for (int i = 0; i < repeats.Delete; ++i)
+        actions[aDelete].Samples.push_back(
+            bench.Delete(FarRow(bench.Rows(), 100 + i, bench.CurrentRow())));
+    for (int i = 0; i < repeats.Save; ++i)
+        actions[aSave].Samples.push_back(bench.Save());
+    for (int i = 0; i < repeats.ChangePassword; ++i)
+        actions[aChangePassword].Samples.push_back(bench.ChangePassword());
+}
+
+// ---- Peak memory, in a child process of this program.
+
+long PeakResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
+int MemoryMode(const std::string& path) {
+    TScriptedAnswers answers;
+    TfrmMain form(answers);
+    form.show();
+    answers.ExpectOpenDialog(path);
+    answers.ExpectPassword("Please enter the password", MasterPasswords[0]);
+    try {
+        form.spdOpenClick();
+        QCoreApplication::processEvents();
+    } catch (const std::exception& error) {
+        Fail(std::string("Open raised: ") + error.what());
+    }
+    answers.RequireAllAsked("Open");
+    Require(form.DataFile() == path, "the vault did not open");
+    std::printf("records %d VmHWM %ld\n", form.Records().Count(), PeakResidentKiB());
+    return 0;
+}
+
+struct TMemoryResult {
+    int Records = -1;
+    long PeakKiB = -1;
+};
+
+TMemoryResult PeakOfOpening(const std::string& path) {
+    std::fflush(stdout); // the child writes to the same error stream
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--memory"), QString::fromStdString(path)});
+    Require(child.waitForFinished(-1), "the memory child did not run");
+    Require(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+            "the memory child failed");
+    TMemoryResult result;
+    const QByteArray output = child.readAllStandardOutput();
+    Require(std::sscanf(output.constData(), "records %d VmHWM %ld", &result.Records,
+                        &result.PeakKiB) == 2,
+            "the memory child printed no figures");
+    return result;
+}
+
+// ---- Report.
+
+void PrintSizeTable(const TSizeResult& size, double floorSeconds) {
+    std::printf("\n== %s accounts: data file %s bytes, generated in %.2f s\n",
+                Grouped(size.Accounts).c_str(), Grouped(size.FileBytes).c_str(),
+                size.GenerateSeconds);
+    std::printf("%-18s %4s %12s %12s %12s %12s %8s  %s\n", "action", "runs", "median", "min",
+                "events", "per account", "keys", "key target");
+    for (int a = 0; a < ActionCount; ++a) {
+        const TActionResult& action = size.Actions[static_cast<std::size_t>(a)];
+        const std::uint64_t keysMin = action.MinKeys();
+        const std::uint64_t keysMax = action.MaxKeys();
+        const std::string keys =
+            keysMin == keysMax ? Grouped(keysMax) : Grouped(keysMin) + "-" + Grouped(keysMax);
+        char perAccount[32];
+        std::snprintf(perAccount, sizeof perAccount, "%.3f us",
+                      action.MedianSeconds() * 1e6 / static_cast<double>(size.Accounts));
+        const std::uint64_t target = KeyScheduleTargets[static_cast<std::size_t>(a)];
+        std::printf("%-18s %4zu %12s %12s %12s %12s %8s  <= %ju %s", ActionNames[a],
+                    action.Samples.size(), Milliseconds(action.MedianSeconds()).c_str(),
+                    Milliseconds(action.MinSeconds()).c_str(),
+                    Milliseconds(action.MedianEventSeconds()).c_str(), perAccount, keys.c_str(),
+                    static_cast<std::uintmax_t>(target), Verdict(keysMax <= target));
+        if (a == aOpen)
+            std::printf("   (%.3f x %s OpenSSL key schedules)",
+                        action.MedianSeconds() / floorSeconds, Grouped(FloorKeySchedules).c_str());
+        std::printf("\n");
+    }
+}
+
+double NLogN(std::size_t n) {
+    const double x = static_cast<double>(n);
+    return x * std::log(x);
+}
+
+void PrintSummary(const std::vector<TSizeResult>& sizes, double floorSeconds,
+                  std::size_t floorRuns) {
+    std::printf("\n== Targets (timings never fail the bench)\n");
+    std::printf("OpenSSL floor: %s BF_set_key of a %zu-byte key: %s (median of %zu)\n",
+                Grouped(FloorKeySchedules).c_str(), FloorKeyLength,
+                Milliseconds(floorSeconds).c_str(), floorRuns);
+    for (const TSizeResult& size : sizes) {
+        if (size.Accounts != LargeSize)
+            continue;
+        const double open = size.Actions[aOpen].MedianSeconds();
+        std::printf("Open of %s accounts at most %.1f x the floor (%s): %s = %.3f x  %s\n",
+                    Grouped(size.Accounts).c_str(), OpenFloorTarget,
+                    Milliseconds(OpenFloorTarget * floorSeconds).c_str(),
+                    Milliseconds(open).c_str(), open / floorSeconds,
+                    Verdict(open <= OpenFloorTarget * floorSeconds));
+    }
+
+    std::printf("\nKey schedules per action (most in any run), by size:\n");
+    for (int a = 0; a < ActionCount; ++a) {
+        const std::uint64_t target = KeyScheduleTargets[static_cast<std::size_t>(a)];
+        bool pass = true;
+        std::string counts;
+        for (const TSizeResult& size : sizes) {
+            const std::uint64_t keys = size.Actions[static_cast<std::size_t>(a)].MaxKeys();
+            pass = pass && keys <= target;
+            counts += (counts.empty() ? "" : " / ") + Grouped(keys);
+        }
+        std::printf("  %-18s %-28s target <= %ju  %s\n", ActionNames[a], counts.c_str(),
+                    static_cast<std::uintmax_t>(target), Verdict(pass));
+    }
+
+    if (sizes.size() < 2)
+        return;
+    std::printf("\nGrowth: median time per account, and the factor between sizes against the "
+                "N log N factor:\n");
+    for (int a = 0; a < ActionCount; ++a) {
+        std::string perAccount;
+        std::string factors;
+        bool pass = true;
+        for (std::size_t s = 0; s < sizes.size(); ++s) {
+            const double seconds = sizes[s].Actions[static_cast<std::size_t>(a)].MedianSeconds();
+            char text[64];
+            std::snprintf(text, sizeof text, "%s%.3f", s == 0 ? "" : " / ",
+                          seconds * 1e6 / static_cast<double>(sizes[s].Accounts));
+            perAccount += text;
+            if (s == 0)
+                continue;
+            const double previous =
+                sizes[s - 1].Actions[static_cast<std::size_t>(a)].MedianSeconds();
+            const double factor = seconds / previous;
+            const double bound = NLogN(sizes[s].Accounts) / NLogN(sizes[s - 1].Accounts);
+            pass = pass && factor <= bound;
+            std::snprintf(text, sizeof text, "  x%.1f (<= %.1f)", factor, bound);
+            factors += text;
+        }
+        std::printf("  %-18s %-34s us%s  %s\n", ActionNames[a], perAccount.c_str(), factors.c_str(),
+                    Verdict(pass));
+    }
+}
+
+void PrintMemory(const std::string& emptyPath, const std::string& largePath,
+                 std::size_t largeAccounts) {
+    const TMemoryResult empty = PeakOfOpening(emptyPath);
+    const TMemoryResult large = PeakOfOpening(largePath);
+    Require(empty.Records == 0 && large.Records == static_cast<int>(largeAccounts),
+            "the memory child opened the wrong vault");
+    const auto fileKiB = static_cast<long>(std::filesystem::file_size(largePath) / 1024);
+    const long limit = static_cast<long>(MemoryFileFactor) * fileKiB + empty.PeakKiB;
+    std::printf("\nMemory (peak resident, VmHWM, of a process that opens the vault):\n");
+    const std::string largeLabel = Grouped(largeAccounts) + " accounts";
+    std::printf("  %-18s %10s KiB\n", "empty vault", Grouped(empty.PeakKiB).c_str());
+    std::printf("  %-18s %10s KiB  (+%s KiB; data file %s KiB)\n", largeLabel.c_str(),
+                Grouped(large.PeakKiB).c_str(), Grouped(large.PeakKiB - empty.PeakKiB).c_str(),
+                Grouped(fileKiB).c_str());
+    std::printf("  target: at most %zu x file + empty = %s KiB: %.2f x file above empty  %s\n",
+                MemoryFileFactor, Grouped(limit).c_str(),
+                static_cast<double>(large.PeakKiB - empty.PeakKiB) / static_cast<double>(fileKiB),
+                Verdict(large.PeakKiB <= limit));
+}
+
+bool ParseSizes(int argc, char** argv, std::vector<std::size_t>& sizes) {
+    for (int i = 1; i < argc; ++i) {
+        char* end = nullptr;
+        const unsigned long long size = std::strtoull(argv[i], &end, 10);
+        if (end == argv[i] || *end != '\0' || size < 10)
+            return false;
+        sizes.push_back(static_cast<std::size_t>(size));
+    }
+    if (sizes.empty())
+        sizes.assign(DefaultSizes.begin(), DefaultSizes.end());
+    std::sort(sizes.begin(), sizes.end());
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bool memoryMode = argc == 3 && std::strcmp(argv[1], "--memory") == 0;
+    std::vector<std::size_t> sizes;
+    if (!memoryMode && !ParseSizes(argc, argv, sizes)) {
+        std::fprintf(stderr, "usage: bench_mainform [SIZE...]   (default 1000 10000 100000; "
+                             "each at least 10)\n");
+        return 2;
+    }
+
+    TKestovarApplication application(argc, argv);
+    QTemporaryDir folder;
+    Require(folder.isValid(), "no temporary folder");
+    // The user's own settings are never touched.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+    TScriptedAnswers errorDisplay; // errors escaping an event handler end the bench
+    application.SetErrorDisplay(&errorDisplay);
+    if (memoryMode)
+        return MemoryMode(argv[2]);
+
+    std::printf("bench_mainform: the main window under the offscreen platform; times include "
+                "the events each action leaves posted\n"
+                "(\"events\": the median of that part alone)\n");
+    std::vector<double> floor;
+    std::vector<TSizeResult> results;
+    std::string largestCopy;
+    for (const std::size_t accounts : sizes) {
+        TSizeResult result;
+        result.Accounts = accounts;
+        const std::string path =
+            folder.filePath(QStringLiteral("Vault%1.kvf").arg(accounts)).toStdString();
+        const auto start = TClock::now();
+        const std::vector<TPassRecord> records = MakeTestAccounts(accounts, DefaultTestVaultSeed);
+        WriteTestVault(path, records, MasterPasswords[0]);
+        result.GenerateSeconds = std::chrono::duration<double>(TClock::now() - start).count();
+        result.FileBytes = std::filesystem::file_size(path);
+        if (accounts == sizes.back()) {
+            // The run below rewrites the file; the memory children open it as made.
+            largestCopy = path + ".memory.kvf";
+            std::filesystem::copy_file(path, largestCopy);
+        }
+        std::printf("%s accounts...\n", Grouped(accounts).c_str());
+        std::fflush(stdout);
+        TScriptedAnswers answers;
+        RunWindow(answers, path, records, result, floor);
+        results.push_back(std::move(result));
+    }
+    while (floor.size() < 3)
+        floor.push_back(OpenSslKeySchedules());
+    const double floorSeconds = Median(floor);
+
+    for (const TSizeResult& result : results)
+        PrintSizeTable(result, floorSeconds);
+    PrintSummary(results, floorSeconds, floor.size());
+
+    const std::string emptyPath = folder.filePath(QStringLiteral("Empty.kvf")).toStdString();
+    WriteTestVault(emptyPath, {}, MasterPasswords[0]);
+    PrintMemory(emptyPath, largestCopy, sizes.back());
+    return 0;
+}
