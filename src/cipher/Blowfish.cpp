@@ -1,6 +1,8 @@
 #include "Blowfish.h"
 
+
 #include "SecureWipe.h"
+#include "TextForm.h"
 
 #include <cstring>
 
@@ -17,8 +19,7 @@ constexpr const char* TooShortMessage = "Blowfish: Input not valid - too short";
 constexpr const char* InvalidCharMessage =
     "Blowfish: Error converting from Base64 - invalid character";
 
-constexpr std::string_view TextTable =
-    "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+constexpr std::string_view TextTable = TextFormTable;
 
 void WipeString(std::string& text) noexcept {
     if (!text.empty())
@@ -260,40 +261,33 @@ std::string TBlowfish::EncodeText(std::string_view bytes) {
 }
 
 std::uint8_t TBlowfish::DecodeChar(char ch) {
-    if (ch >= '0' && ch <= '9')
-        return static_cast<std::uint8_t>(ch - '0' + 2);
-    if (ch >= 'A' && ch <= 'Z')
-        return static_cast<std::uint8_t>(ch - 'A' + 12);
-    if (ch >= 'a' && ch <= 'z')
-        return static_cast<std::uint8_t>(ch - 'a' + 38);
-    if (ch == '+')
-        return 0;
-    if (ch == '-')
-        return 1;
-    throw EConvertError(InvalidCharMessage);
+    const std::uint8_t value = TextFormValue(ch);
+    if (value == NotTextForm)
+        throw EConvertError(InvalidCharMessage);
+    return value;
 }
 
 std::string TBlowfish::DecodeText(std::string_view text) {
-    std::string bytes;
-    bytes.reserve(text.size() / 4 * 3 + 2);
+    std::string bytes(TextFormDecodedSize(text.size()), '\0');
+    char* out = bytes.data();
     std::uint32_t group = 0;
     std::size_t count = 0;
     for (const char ch : text) {
         group = (group << 6) | DecodeChar(ch);
         if (++count == 4) {
-            bytes += static_cast<char>(group >> 16);
-            bytes += static_cast<char>((group >> 8) & 0xFF);
-            bytes += static_cast<char>(group & 0xFF);
+            *out++ = static_cast<char>(group >> 16);
+            *out++ = static_cast<char>((group >> 8) & 0xFF);
+            *out++ = static_cast<char>(group & 0xFF);
             group = 0;
             count = 0;
         }
     }
     // A last group of two characters gives one byte, of three two; leftover bits are ignored.
     if (count == 2) {
-        bytes += static_cast<char>((group >> 4) & 0xFF);
+        *out = static_cast<char>((group >> 4) & 0xFF);
     } else if (count == 3) {
-        bytes += static_cast<char>((group >> 10) & 0xFF);
-        bytes += static_cast<char>((group >> 2) & 0xFF);
+        *out++ = static_cast<char>((group >> 10) & 0xFF);
+        *out = static_cast<char>((group >> 2) & 0xFF);
     }
     return bytes;
 }

@@ -1,6 +1,7 @@
 #include "RecordCodec.h"
 
 #include "SecureWipe.h"
+#include "TextForm.h"
 #include "VaultGuards.h"
 #include "WipeGuard.h"
 
@@ -41,19 +42,14 @@ std::array<std::string_view, 4> SplitRecordLine(std::string_view rest) {
 }
 
 // Whether DecryptString accepts a field's text: characters of the text form only, and a decoded
-// byte count that is a non-zero multiple of 8 (4 characters give 3 bytes; a last group of 2 or 3
-// characters gives 1 or 2 bytes, of 1 character nothing).
+// byte count that is a non-zero multiple of 8.
 bool FieldTextReadable(std::string_view text) noexcept {
     if (text.empty())
         return true;
-    for (const char ch : text) {
-        const bool inTable = (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'Z') ||
-                             (ch >= 'a' && ch <= 'z') || ch == '+' || ch == '-';
-        if (!inTable)
+    for (const char ch : text)
+        if (TextFormValue(ch) == NotTextForm)
             return false;
-    }
-    constexpr std::size_t LastGroupBytes[4] = {0, 0, 1, 2};
-    const std::size_t bytes = text.size() / 4 * 3 + LastGroupBytes[text.size() % 4];
+    const std::size_t bytes = TextFormDecodedSize(text.size());
     return bytes >= 8 && bytes % 8 == 0;
 }
 
