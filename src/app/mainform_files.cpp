@@ -9,7 +9,11 @@
 #include "WipeGuard.h"
 
 bool TfrmMain::ConfirmOverwrite() {
-    if (FStampPath.empty() || FStampPath != FDataFile || StampFile(FDataFile) == FStamp)
+    if (FStampPath.empty() || FStampPath != FDataFile)
+        return true;
+    // A file that cannot be read tells nothing; writing it will report its own error.
+    const std::optional<TFileStamp> now = StampFile(FDataFile);
+    if (!now || *now == FStamp)
         return true;
     return FPlatform.ShowMessageBox("The data file was changed by another program since it was "
                                     "opened. Do you want to overwrite it?",
@@ -18,8 +22,13 @@ bool TfrmMain::ConfirmOverwrite() {
 }
 
 void TfrmMain::RememberStamp() {
+    const std::optional<TFileStamp> stamp = StampFile(FDataFile);
+    if (!stamp) {
+        ForgetStamp(); // rather no question later than a false one
+        return;
+    }
     FStampPath = FDataFile;
-    FStamp = StampFile(FDataFile);
+    FStamp = *stamp;
 }
 
 void TfrmMain::ForgetStamp() {

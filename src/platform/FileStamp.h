@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct TFileStamp {
@@ -16,5 +17,6 @@ struct TFileStamp {
     bool operator==(const TFileStamp&) const = default;
 };
 
-// Reads the file whole. A file that cannot be read stamps as present with no content.
-TFileStamp StampFile(const std::string& path);
+// Reads the file whole. Nothing when the file is there but cannot be read: then nobody can tell
+// whether it changed.
+std::optional<TFileStamp> StampFile(const std::string& path);

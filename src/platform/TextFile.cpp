@@ -110,13 +110,19 @@ int RefusalToWrite(const std::string& path, struct stat& existing, bool& exists)
     return 0;
 }
 
-// Once renamed, the new file is durable only when its folder entry is.
-void SyncFolderOf(const std::string& path) noexcept {
+// Once renamed, the new file is durable only when its folder entry is: 0, or the error code of a
+// failed sync. A folder that cannot be opened or synced at all (some file systems) is left alone.
+int SyncFolderOf(const std::string& path) noexcept {
     const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
-        return;
-    ::fsync(folder);
+        return 0;
+    ClearSystemError();
+    const int synced = ::fsync(folder);
+    const int err = LastSystemError();
     ::close(folder);
+    if (synced == 0 || err == EINVAL || err == EROFS)
+        return 0;
+    return FromSystemError(err, WriteFault);
 }
 
 #else
@@ -251,7 +257,10 @@ void TTextFile::CloseTextFile() {
     if (!committed)
         throw EInOutError(CodeForFailure(err, path, WriteFault));
 #ifndef Q_OS_WIN
-    SyncFolderOf(path);
+    // The new file is in place; a failure to make that durable is still reported, so that the
+    // vault stays marked as not saved.
+    if (const int code = SyncFolderOf(path))
+        throw EInOutError(code);
 #endif
 }
 
