@@ -2,9 +2,14 @@
 
 #include "DesktopPlatform.h"
 #include "KestovarApplication.h"
+#include "ProcessHardening.h"
 #include "mainform.h"
 
 int main(int argc, char** argv) {
+#ifdef NDEBUG
+    // Release builds; a debug build keeps its core dumps for the developer.
+    HardenProcess();
+#endif
     TKestovarApplication application(argc, argv);
     TDesktopPlatform platform;
     application.SetErrorDisplay(&platform);
