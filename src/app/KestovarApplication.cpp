@@ -2,7 +2,6 @@
 
 #include "PlatformServices.h"
 
-#include <exception>
 
 TKestovarApplication::TKestovarApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QString::fromLatin1(ApplicationTitle));
@@ -18,14 +17,6 @@ bool TKestovarApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void TKestovarApplication::ShowCurrentException() const {
-    std::string message;
-    try {
-        throw;
-    } catch (const std::exception& error) {
-        message = error.what();
-    } catch (...) {
-        message = "Unknown error";
-    }
     if (FErrorDisplay)
-        FErrorDisplay->ShowErrorBox(message);
+        FErrorDisplay->ShowCurrentException();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-// The application object. Every exception that escapes an event handler ends up here and is
-// shown by the error display; the window stays usable.
+// The application object. An exception that escapes an event handler is shown by the error
+// display and the window stays usable. The window's own handlers catch theirs before Qt's frames
+// (Qt does not unwind its own code), through the same error display; this is the last resort.
 
 #include <QApplication>
 

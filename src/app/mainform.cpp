@@ -145,7 +145,7 @@ void TfrmMain::CreateControls() {
         list->setUniformItemSizes(true);
     lblAccount = CreateFieldLabel(this, "lblAccount", tr("Account"), 48, cboAccount);
     // Only a choice by the user runs the handler; selecting by program does not.
-    connect(cboAccount, &QComboBox::activated, this, [this] { cboAccountChange(); });
+    connect(cboAccount, &QComboBox::activated, this, [this] { Dispatch(&TfrmMain::cboAccountChange); });
 
     edtLogin = new QLineEdit(this);
     edtLogin->setObjectName(QStringLiteral("edtLogin"));
@@ -153,7 +153,7 @@ void TfrmMain::CreateControls() {
     edtLogin->setFont(fieldFont);
     edtLogin->setValidator(new TAnsiValidator(edtLogin));
     lblLogin = CreateFieldLabel(this, "lblLogin", tr("Login ID"), 76, edtLogin);
-    connect(edtLogin, &QLineEdit::textChanged, this, [this] { edtLoginChange(); });
+    connect(edtLogin, &QLineEdit::textChanged, this, [this] { Dispatch(&TfrmMain::edtLoginChange); });
 
     edtPassword = new QLineEdit(this);
     edtPassword->setObjectName(QStringLiteral("edtPassword"));
@@ -161,7 +161,7 @@ void TfrmMain::CreateControls() {
     edtPassword->setFont(fieldFont);
     edtPassword->setValidator(new TAnsiValidator(edtPassword));
     lblPassword = CreateFieldLabel(this, "lblPassword", tr("Password"), 104, edtPassword);
-    connect(edtPassword, &QLineEdit::textChanged, this, [this] { edtPasswordChange(); });
+    connect(edtPassword, &QLineEdit::textChanged, this, [this] { Dispatch(&TfrmMain::edtPasswordChange); });
 
     mmoNotes = new TNotesEdit(this);
     mmoNotes->setObjectName(QStringLiteral("mmoNotes"));
@@ -169,7 +169,7 @@ void TfrmMain::CreateControls() {
     mmoNotes->setFont(fieldFont);
     mmoNotes->setTabChangesFocus(true);
     lblNotes = CreateFieldLabel(this, "lblNotes", tr("Notes"), 132, mmoNotes);
-    connect(mmoNotes, &QPlainTextEdit::textChanged, this, [this] { mmoNotesChange(); });
+    connect(mmoNotes, &QPlainTextEdit::textChanged, this, [this] { Dispatch(&TfrmMain::mmoNotesChange); });
 
     setTabOrder(cboAccount, edtLogin);
     setTabOrder(edtLogin, edtPassword);
@@ -197,7 +197,7 @@ void TfrmMain::CreateControls() {
     lblURL->setCursor(Qt::PointingHandCursor);
     lblURL->setGeometry(50, 272, 290, 14);
     lblURL->setAccessibleName(QString::fromLatin1(OmbrelWebAddress));
-    connect(lblURL, &QLabel::linkActivated, this, [this] { AboutClick(); });
+    connect(lblURL, &QLabel::linkActivated, this, [this] { Dispatch(&TfrmMain::AboutClick); });
 
     stbMain = new QStatusBar(this);
     stbMain->setObjectName(QStringLiteral("stbMain"));
@@ -249,13 +249,22 @@ QToolButton* TfrmMain::CreateToolButton(const char* name, int x, int width, cons
         addAction(action);
     }
     button->setToolTip(tip);
-    connect(button, &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
+    connect(button, &QToolButton::clicked, this, [this, handler] { Dispatch(handler); });
     return button;
 }
 
 void TfrmMain::SetPanel(int panel, const QString& text) { FPanels[panel]->setText(text); }
 
 QString TfrmMain::PanelText(int panel) const { return FPanels[panel]->text(); }
+
+void TfrmMain::Dispatch(void (TfrmMain::*handler)()) {
+    // Qt's own code does not unwind: an error ends the handler here and is shown.
+    try {
+        (this->*handler)();
+    } catch (...) {
+        FPlatform.ShowCurrentException();
+    }
+}
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
     if (FExiting) {
@@ -264,6 +273,10 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     }
     // An error or a cancelled save keeps the window open with nothing discarded.
     event->ignore();
-    if (QuerySave())
-        event->accept();
+    try {
+        if (QuerySave())
+            event->accept();
+    } catch (...) {
+        FPlatform.ShowCurrentException();
+    }
 }

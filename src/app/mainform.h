@@ -64,6 +64,8 @@ private:
     QToolButton* CreateToolButton(const char* name, int x, int width, const QString& hint,
                                   const QKeySequence& shortcut, void (TfrmMain::*handler)());
     void SetPanel(int panel, const QString& text);
+    // Runs a handler for a signal; an error ends the handler and is shown by the error display.
+    void Dispatch(void (TfrmMain::*handler)());
 
     // Display and state.
     void SetModified(bool flag);

@@ -7,6 +7,7 @@
 // Texts of message boxes and of the error display are in the local 8-bit encoding (see
 // DisplayToQString); passwords and account names are Windows-1252 byte strings.
 
+#include <exception>
 #include <string>
 
 enum class TMessageKind { mkError, mkConfirmation, mkPlain };
@@ -54,6 +55,18 @@ public:
     // The application's error display: a full stop is added when the message's last byte sorts
     // after "."; the box has the application title, the error icon and one OK button.
     void ShowErrorBox(const std::string& message) { ShowErrorText(ErrorDisplayText(message)); }
+    // Shows the exception being handled; to be called from inside a catch block.
+    void ShowCurrentException() {
+        std::string message;
+        try {
+            throw;
+        } catch (const std::exception& error) {
+            message = error.what();
+        } catch (...) {
+            message = "Unknown error";
+        }
+        ShowErrorBox(message);
+    }
     virtual bool ExecuteFileDialog(TFileDialog& dialog) = 0;
     // The password prompt with this caption; the empty string when cancelled.
     virtual std::string AskPassword(const std::string& caption) = 0;
