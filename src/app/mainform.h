@@ -82,6 +82,8 @@ private:
     void ShowFirstAccount(TRecordCipher* keyed = nullptr);
     void SelectAccountRow(int row, TRecordCipher* keyed = nullptr);
     void ShowChosenAccount(TRecordCipher* keyed);
+    // Empties the three fields and forgets the shown account; the caller sets FLoading.
+    void EmptyFields();
     void ShowRecord(const TPassRecord& record);
     bool QuerySave();
     void ClearVault();

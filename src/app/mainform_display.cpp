@@ -204,13 +204,17 @@ void TfrmMain::ShowFirstAccount(TRecordCipher* keyed) {
     {
         TFlagScope loading(FLoading);
         cboAccount->setCurrentIndex(-1);
-        edtLogin->clear();
-        edtPassword->clear();
-        mmoNotes->clear();
-        WipeRecord(FCurrent);
-        FCurrentLine = -1;
+        EmptyFields();
     }
     UpdateFieldEnabling();
+}
+
+void TfrmMain::EmptyFields() {
+    edtLogin->clear();
+    edtPassword->clear();
+    mmoNotes->clear();
+    WipeRecord(FCurrent);
+    FCurrentLine = -1;
 }
 
 void TfrmMain::SelectAccountRow(int row, TRecordCipher* keyed) {
@@ -223,11 +227,7 @@ void TfrmMain::cboAccountChange() { ShowChosenAccount(nullptr); }
 void TfrmMain::ShowChosenAccount(TRecordCipher* keyed) {
     {
         TFlagScope loading(FLoading);
-        edtLogin->clear();
-        edtPassword->clear();
-        mmoNotes->clear();
-        WipeRecord(FCurrent);
-        FCurrentLine = -1;
+        EmptyFields();
         const int row = cboAccount->currentIndex();
         if (row >= 0) {
             // The entry knows its own line: only that line is deciphered.
@@ -270,11 +270,7 @@ void TfrmMain::ClearVault() {
         FLinesSorted = true;
         FAccounts->Clear();
         cboAccount->setCurrentIndex(-1);
-        edtLogin->clear();
-        edtPassword->clear();
-        mmoNotes->clear();
-        WipeRecord(FCurrent);
-        FCurrentLine = -1;
+        EmptyFields();
     }
     UpdateFieldEnabling();
 }
