@@ -51,6 +51,8 @@ test)
     install_missing
     build build
     (cd build && ctest --output-on-failure -j "$jobs")
+    # The libFuzzer targets, a few seconds each (a longer run: tools/fuzz.sh 150).
+    tools/fuzz.sh 8
     # Every test again, widget tests included, under AddressSanitizer and
     # UndefinedBehaviorSanitizer; leaks inside Qt's own libraries are listed in tests/lsan.supp.
     cmake -S . -B build-asan -G Ninja -DKESTOVAR_SANITIZE=ON -DKESTOVAR_BENCH=OFF \
