@@ -4,17 +4,16 @@
 #include "Codepage.h"
 #include "DialogButtonRule.h"
 #include "DialogPlacement.h"
+#include "OneEditLayout.h"
 #include "PasswordMaskStyle.h"
 #include "SecureWipe.h"
 
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -55,18 +54,7 @@ TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent, DialogWithoutSystemMenu)
     maskStyle->setParent(this);
     edtPassword->setStyle(maskStyle);
 
-    auto* passwordRow = new QHBoxLayout(grpPassword);
-    passwordRow->addWidget(lblPassword);
-    passwordRow->addWidget(edtPassword, 1);
-    auto* buttonRow = new QHBoxLayout();
-    buttonRow->addStretch(1);
-    buttonRow->addWidget(btnOK);
-    buttonRow->addWidget(btnCancel);
-    auto* formLayout = new QVBoxLayout(this);
-    formLayout->setContentsMargins(6, 4, 6, 6);
-    formLayout->setSpacing(4);
-    formLayout->addWidget(grpPassword);
-    formLayout->addLayout(buttonRow);
+    LayOutOneEditDialog(*this, *grpPassword, *lblPassword, *edtPassword, *btnOK, *btnCancel);
 
     connect(edtPassword, &QLineEdit::textChanged, this, &TfrmLogin::edtPasswordChange);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);

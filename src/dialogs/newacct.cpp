@@ -4,14 +4,13 @@
 #include "Codepage.h"
 #include "DialogButtonRule.h"
 #include "DialogPlacement.h"
+#include "OneEditLayout.h"
 
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 TfrmNewAcct::TfrmNewAcct(QWidget* parent) : QDialog(parent, DialogWithoutSystemMenu) {
     setObjectName(QStringLiteral("frmNewAcct"));
@@ -30,18 +29,7 @@ TfrmNewAcct::TfrmNewAcct(QWidget* parent) : QDialog(parent, DialogWithoutSystemM
     btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
-    auto* nameRow = new QHBoxLayout(grpAccount);
-    nameRow->addWidget(lblAccountName);
-    nameRow->addWidget(edtAcctName, 1);
-    auto* buttonRow = new QHBoxLayout();
-    buttonRow->addStretch(1);
-    buttonRow->addWidget(btnOK);
-    buttonRow->addWidget(btnCancel);
-    auto* formLayout = new QVBoxLayout(this);
-    formLayout->setContentsMargins(6, 4, 6, 6);
-    formLayout->setSpacing(4);
-    formLayout->addWidget(grpAccount);
-    formLayout->addLayout(buttonRow);
+    LayOutOneEditDialog(*this, *grpAccount, *lblAccountName, *edtAcctName, *btnOK, *btnCancel);
 
     connect(edtAcctName, &QLineEdit::textChanged, this, &TfrmNewAcct::edtAcctNameChange);
     connect(btnOK, &QPushButton::clicked, this, &TfrmNewAcct::btnOKClick);

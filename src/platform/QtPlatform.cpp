@@ -61,13 +61,13 @@ int RunMessageBox(const QString& caption, QMessageBox::Icon icon, const std::str
     box.setText(DisplayToQString(text));
     const TButtonSet set = ButtonsOf(buttons);
     std::vector<std::pair<QPushButton*, int>> answers;
-    for (const auto& spec : set.Buttons) {
+    for (const auto& entry : set.Buttons) {
         // Own captions rather than standard buttons, so that the texts follow no translation; one
         // role for all, so that no desktop's button order (No before Yes on some) rearranges them.
         QPushButton* button =
-            box.addButton(QString::fromLatin1(spec.Caption), QMessageBox::ActionRole);
-        answers.emplace_back(button, spec.Answer);
-        if (spec.Answer == set.EscapeAnswer)
+            box.addButton(QString::fromLatin1(entry.Caption), QMessageBox::ActionRole);
+        answers.emplace_back(button, entry.Answer);
+        if (entry.Answer == set.EscapeAnswer)
             box.setEscapeButton(button);
     }
     box.setDefaultButton(answers.front().first);
