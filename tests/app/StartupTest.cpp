@@ -2,7 +2,9 @@
 
 #include "MainFormFixture.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QTest>
 #include <QSettings>
 
 
@@ -163,4 +165,83 @@ TEST_F(MainFormTest, ExceptionsInHandlersAreShownAndTheWindowStaysUsable) {
     Platform.ExpectAbout();
     Click("spdAboutOmbrel");
     EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(MainFormTest, TheWindowHasItsControlsByNameAtTheirPlaces) {
+    TfrmMain& form = Start();
+    EXPECT_EQ(form.windowTitle(), "Kestovar");
+    EXPECT_EQ(form.size(), QSize(351, 311));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "a fixed window";
+
+    const struct {
+        const char* name;
+        int x;
+        const char* hint;
+    } buttons[] = {{"spdNew", 12, "New file (Ctrl+N)"},
+                   {"spdOpen", 36, "Open file (Ctrl+O)"},
+                   {"spdSave", 60, "Save file (Ctrl+S)"},
+                   {"spdSaveAs", 84, "Save file as (Ctrl+Shift+S)"},
+                   {"spdClose", 108, "Close file (Ctrl+W)"},
+                   {"spdAdd", 140, "Add account"},
+                   {"spdDelete", 164, "Delete account"},
+                   {"spdChangePassword", 196, "Change password"},
+                   {"spdAboutOmbrel", 228, "Ombrel Inc. website"},
+                   {"SpeedButton1", 272, "About Kestovar"},
+                   {"spdExit", 320, "Exit Kestovar (Ctrl+Q)"}};
+    for (const auto& button : buttons) {
+        const QToolButton* control = Control<QToolButton>(button.name);
+        EXPECT_EQ(control->x(), button.x) << button.name;
+        EXPECT_EQ(control->toolTip(), button.hint) << button.name;
+        EXPECT_FALSE(control->accessibleName().isEmpty()) << button.name;
+        EXPECT_EQ(control->iconSize(), QSize(16, 16)) << button.name;
+    }
+
+    const struct {
+        const char* name;
+        QRect geometry;
+        const char* label;
+    } fields[] = {{"cboAccount", {72, 48, 265, 24}, "Account"},
+                  {"edtLogin", {72, 76, 265, 24}, "Login ID"},
+                  {"edtPassword", {72, 104, 265, 24}, "Password"},
+                  {"mmoNotes", {72, 132, 265, 129}, "Notes"}};
+    for (const auto& field : fields) {
+        QWidget* control = Control<QWidget>(field.name);
+        EXPECT_EQ(control->geometry(), field.geometry) << field.name;
+        EXPECT_EQ(control->accessibleName(), field.label) << field.name;
+        EXPECT_EQ(control->font().pixelSize(), 13) << field.name;
+        bool labelled = false;
+        for (const QLabel* label : form.findChildren<QLabel*>())
+            labelled = labelled || (label->buddy() == control && label->text() == field.label);
+        EXPECT_TRUE(labelled) << field.name;
+    }
+    EXPECT_EQ(Password()->echoMode(), QLineEdit::Normal) << "the password is shown in clear";
+    EXPECT_EQ(Control<QLabel>("lblVersion")->text(), "1.06");
+    EXPECT_EQ(Control<QLabel>("lblVersion")->pos(), QPoint(19, 240));
+    EXPECT_EQ(Control<QLabel>("lblURL")->pos(), QPoint(50, 272));
+    EXPECT_EQ(form.font().pixelSize(), 11);
+
+    const int widths[3] = {30, 33, 250};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Control<QLabel>(QStringLiteral("stbMainPanel%1").arg(i).toLatin1().constData())
+                      ->width(),
+                  widths[i]);
+
+    Platform.ExpectAbout();
+    emit Control<QLabel>("lblURL")->linkActivated(QStringLiteral("about"));
+}
+
+TEST_F(MainFormTest, TabGoesFromTheSelectorThroughTheFields) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    QApplication::setActiveWindow(&form);
+    Selector()->setFocus();
+    for (QWidget* next : {static_cast<QWidget*>(Login()), static_cast<QWidget*>(Password()),
+                          static_cast<QWidget*>(Notes())}) {
+        QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(form.focusWidget(), next) << next->objectName().toStdString();
+    }
+    QTest::keyClick(Notes(), Qt::Key_Tab);
+    EXPECT_EQ(Notes()->toPlainText(), "") << "Tab moves on from the notes, it types nothing";
+    EXPECT_NE(form.focusWidget(), Notes());
 }
