@@ -256,3 +256,27 @@ TEST_F(MainFormTest, KeysDoWhatTheirButtonsDoOnlyWhileEnabled) {
     QTest::keyClick(&form, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(form.isVisible());
 }
+
+TEST_F(MainFormTest, ACancelledSaveDialogStopsTheCommandThatAskedAndDiscardsNothing) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    Platform.ExpectFileDialog(TFileDialogKind::fdOpen, "Open password file", Path("none.kvf"));
+    Click("spdOpen");
+    TypeInto(Login(), "!");
+
+    Platform.ExpectMessageBox(SaveQuestion, TMessageKind::mkConfirmation,
+                              TMessageButtons::mbYesNo, idYes);
+    Platform.ExpectFileDialogCancelled(TFileDialogKind::fdSave, "Save password file");
+    Click("spdNew");
+    EXPECT_TRUE(Platform.Done()) << "New went no further";
+    EXPECT_EQ(SelectorItems(), QStringList({"Bank"}));
+    EXPECT_EQ(Login()->text(), "me!");
+    EXPECT_TRUE(form.Modified());
+
+    Platform.ExpectMessageBox(SaveQuestion, TMessageKind::mkConfirmation,
+                              TMessageButtons::mbYesNo, idYes);
+    Platform.ExpectFileDialogCancelled(TFileDialogKind::fdSave, "Save password file");
+    Click("spdExit");
+    EXPECT_TRUE(form.isVisible());
+}
