@@ -102,7 +102,8 @@ private:
     // another program changed (unless that was confirmed already).
     bool WriteDataFile(bool confirmed = false);
     bool ConfirmOverwrite();
-    void RememberStamp();
+    // What this program just read or wrote at FDataFile.
+    void RememberStamp(const TContentDigest& content);
     void ForgetStamp();
     bool SaveVault();
     void RememberDataFile();

@@ -142,7 +142,8 @@ void TfrmMain::OpenDataFile(std::string path) {
 std::vector<int> TfrmMain::LoadVault(const std::string& path, const std::string& password,
                                      const std::string& checkLine) {
     FDataFile.clear(); // until every line is in
-    std::vector<std::string> lines = ReadDataFile(path);
+    TContentDigest content;
+    std::vector<std::string> lines = ReadDataFile(path, content);
     ForgetMasterPassword();
     FMasterPassword = password;
     FCheckLine = checkLine;
@@ -150,7 +151,7 @@ std::vector<int> TfrmMain::LoadVault(const std::string& path, const std::string&
     FLinesSorted = false;
     std::vector<int> damaged = RefreshAccountList();
     FDataFile = path;
-    RememberStamp();
+    RememberStamp(content);
     SetPanel(2, PathToQString(path));
     SetModified(false);
     return damaged;

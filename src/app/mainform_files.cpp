@@ -21,8 +21,8 @@ bool TfrmMain::ConfirmOverwrite() {
                                     TMessageButtons::mbOKCancel) == idOK;
 }
 
-void TfrmMain::RememberStamp() {
-    const std::optional<TFileStamp> stamp = StampFile(FDataFile);
+void TfrmMain::RememberStamp(const TContentDigest& content) {
+    const std::optional<TFileStamp> stamp = StampFile(FDataFile, content);
     if (!stamp) {
         ForgetStamp(); // rather no question later than a false one
         return;
@@ -43,8 +43,7 @@ bool TfrmMain::WriteDataFile(bool confirmed) {
     // FCheckLine is always the check line of FMasterPassword: no key schedule for a save.
     if (FCheckLine.empty())
         FCheckLine = MakeCheckLine(Blowfish1, FMasterPassword);
-    WriteDataFileWithCheckLine(FDataFile, FCheckLine, FRecords.Lines());
-    RememberStamp();
+    RememberStamp(WriteDataFileWithCheckLine(FDataFile, FCheckLine, FRecords.Lines()));
     SetModified(false);
     return true;
 }
@@ -117,7 +116,7 @@ void TfrmMain::spdNewClick() {
             // The new file is written before anything of the open vault is given up, so that a
             // failed write leaves the previous vault and its path as they were.
             std::string checkLine = MakeCheckLine(Blowfish1, password);
-            WriteDataFileWithCheckLine(path, checkLine, {});
+            const TContentDigest content = WriteDataFileWithCheckLine(path, checkLine, {});
             ClearVault();
             ForgetMasterPassword();
             FMasterPassword = password;
@@ -126,7 +125,7 @@ void TfrmMain::spdNewClick() {
             SetPanel(0, QStringLiteral("0"));
             SetPanel(2, PathToQString(path));
             SetModified(false);
-            RememberStamp();
+            RememberStamp(content);
             RememberDataFile();
         }
     }

@@ -3,20 +3,22 @@
 // What a file was when this program last read or wrote it, to tell whether another program has
 // changed it since.
 
-#include <cstddef>
+#include "ContentHash.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 
 struct TFileStamp {
     bool Present = false;
-    std::int64_t Size = 0;
     std::int64_t ModifiedMs = 0; // modification time, milliseconds since the epoch
-    std::size_t Hash = 0;        // of the whole content
+    TContentDigest Content;
 
     bool operator==(const TFileStamp&) const = default;
 };
 
-// Reads the file whole. Nothing when the file is there but cannot be read: then nobody can tell
+// Reads the file through. Nothing when the file is there but cannot be read: then nobody can tell
 // whether it changed.
 std::optional<TFileStamp> StampFile(const std::string& path);
+// The stamp of a file whose content was just read or written whole; only its time is looked up.
+std::optional<TFileStamp> StampFile(const std::string& path, const TContentDigest& content);

@@ -191,6 +191,7 @@ void TTextFile::OpenTextForWriting(const std::string& path) {
 #endif
     FWriter = std::move(writer);
     FWritePath = ReplacedPath(path);
+    FWritten = {};
     FWriteBuffer.reserve(WriteBufferSize);
     FMode = TMode::tmWriting;
 }
@@ -269,7 +270,16 @@ void TTextFile::RequireMode(TMode mode) const {
         throw EInOutError(InvalidHandle);
 }
 
+TContentDigest TTextFile::Digest() const noexcept {
+    if (FMode != TMode::tmReading)
+        return FWritten.Digest();
+    TContentHash read;
+    read.Add(FData);
+    return read.Digest();
+}
+
 void TTextFile::WriteBytes(const char* data, std::size_t size) {
+    FWritten.Add(std::string_view(data, size));
     ClearSystemError();
     const qint64 written = FWriter->write(data, static_cast<qint64>(size));
     const int err = LastSystemError();

@@ -8,6 +8,8 @@
 // the target only when CloseTextFile has written and flushed every byte. A file that is destroyed
 // while open for writing is discarded and the target stays as it was.
 
+#include "ContentHash.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -28,6 +30,10 @@ public:
     void WriteTextLine(const std::string& text);
     void CloseTextFile();
 
+    // The bytes of the file: while it is open for reading, those read; after a write has been
+    // closed, those written. Lets the caller tell later whether another program changed the file.
+    TContentDigest Digest() const noexcept;
+
 private:
     enum class TMode { tmClosed, tmReading, tmWriting };
 
@@ -44,5 +50,6 @@ private:
     std::unique_ptr<QSaveFile> FWriter;
     std::string FWriteBuffer; // fixed capacity, so that no stale copy of a line is left on the heap
     std::string FWritePath;
+    TContentHash FWritten;
     TMode FMode = TMode::tmClosed;
 };

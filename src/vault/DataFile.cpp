@@ -47,6 +47,11 @@ bool FileHasCheckLine(const std::string& path, const std::string& checkLine) {
 }
 
 std::vector<std::string> ReadDataFile(const std::string& path) {
+    TContentDigest content;
+    return ReadDataFile(path, content);
+}
+
+std::vector<std::string> ReadDataFile(const std::string& path, TContentDigest& content) {
     TTextFile file;
     file.OpenTextForReading(path);
     std::string checkLine = file.ReadTextLine();
@@ -54,6 +59,7 @@ std::vector<std::string> ReadDataFile(const std::string& path) {
     std::vector<std::string> lines;
     while (!file.TextAtEnd())
         lines.push_back(file.ReadTextLine());
+    content = file.Digest();
     file.CloseTextFile();
     return lines;
 }
@@ -66,14 +72,15 @@ void WriteDataFile(TBlowfish& cipher, const std::string& path, const std::string
     WriteDataFileWithCheckLine(path, checkLine, lines);
 }
 
-void WriteDataFileWithCheckLine(const std::string& path, const std::string& checkLine,
-                                const std::vector<std::string>& lines) {
+TContentDigest WriteDataFileWithCheckLine(const std::string& path, const std::string& checkLine,
+                                          const std::vector<std::string>& lines) {
     TTextFile file;
     file.OpenTextForWriting(path);
     file.WriteTextLine(checkLine);
     for (const auto& line : lines)
         file.WriteTextLine(line);
     file.CloseTextFile();
+    return file.Digest();
 }
 
 std::string BackupPath(const std::string& path) {

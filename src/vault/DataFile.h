@@ -4,6 +4,7 @@
 // record line per account, each line followed by CR LF.
 
 #include "Blowfish.h"
+#include "ContentHash.h"
 
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ bool CheckPassword(TBlowfish& cipher, const std::string& path, const std::string
 bool FileHasCheckLine(const std::string& path, const std::string& checkLine);
 // Every line after the first, in file order.
 std::vector<std::string> ReadDataFile(const std::string& path);
+// The same, and what the file held, to tell later whether another program changed it.
+std::vector<std::string> ReadDataFile(const std::string& path, TContentDigest& content);
 // Writes the check line of the master password and the lines. The old file is replaced only once
 // the new one is complete; on any failure it stays as it was. An I/O failure raises EInOutError; a
 // master password that cannot be a key raises EKeyError before any file is touched.
@@ -29,9 +32,9 @@ std::string BackupPath(const std::string& path);
 // so that at every moment the data file is in place and the backup is whole. False on failure.
 bool MakeBackup(const std::string& path);
 
-// The same with a check line already made from the master password.
-void WriteDataFileWithCheckLine(const std::string& path, const std::string& checkLine,
-                                const std::vector<std::string>& lines);
+// The same with a check line already made from the master password; returns what was written.
+TContentDigest WriteDataFileWithCheckLine(const std::string& path, const std::string& checkLine,
+                                          const std::vector<std::string>& lines);
 
 // Empty when the password can be a new master password (1 to 48 bytes); otherwise the sentence to
 // show in a message box.
