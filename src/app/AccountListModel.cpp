@@ -21,10 +21,11 @@ QVariant TAccountListModel::data(const QModelIndex& index, int role) const {
 }
 
 void TAccountListModel::Fill(const std::vector<std::pair<std::string, int>>& accounts) {
-    std::vector<std::string> names;
+    // Each name is converted once, for sorting and for showing.
+    std::vector<QString> names;
     names.reserve(accounts.size());
     for (const auto& account : accounts)
-        names.push_back(account.first);
+        names.push_back(AnsiToQString(account.first));
     const std::vector<int> order = SortedOrder(names);
 
     beginResetModel();
@@ -33,7 +34,7 @@ void TAccountListModel::Fill(const std::vector<std::pair<std::string, int>>& acc
     FNames.reserve(order.size());
     FLines.reserve(order.size());
     for (const int i : order) {
-        FNames.push_back(AnsiToQString(names[static_cast<std::size_t>(i)]));
+        FNames.push_back(std::move(names[static_cast<std::size_t>(i)]));
         FLines.push_back(accounts[static_cast<std::size_t>(i)].second);
     }
     endResetModel();
@@ -64,11 +65,6 @@ void TAccountListModel::RemoveRow(int row) {
     FNames.erase(FNames.begin() + row);
     FLines.erase(FLines.begin() + row);
     endRemoveRows();
-}
-
-int TAccountListModel::RowOfLine(int line) const {
-    const auto found = std::find(FLines.begin(), FLines.end(), line);
-    return found == FLines.end() ? -1 : static_cast<int>(found - FLines.begin());
 }
 
 void TAccountListModel::RemapLines(const std::vector<int>& newIndexOfOld) {

@@ -27,7 +27,6 @@ public:
     void RemoveRow(int row);
 
     int LineOf(int row) const { return FLines.at(static_cast<std::size_t>(row)); }
-    int RowOfLine(int line) const;
     // The record lines were reordered: old line i is now newIndexOfOld[i].
     void RemapLines(const std::vector<int>& newIndexOfOld);
     // A record line was inserted at this index: the later ones moved down.

@@ -1,6 +1,5 @@
 #include "DesktopPlatform.h"
 
-#include "Codepage.h"
 #include "frmAbout.h"
 #include "login.h"
 #include "newacct.h"

@@ -87,7 +87,10 @@ private:
     void ShowRecord(const TPassRecord& record);
     bool QuerySave();
     void ClearVault();
+    void SetMasterPassword(const std::string& password, std::string checkLine);
     void ForgetMasterPassword();
+    // No data file: path, stamp and the status bar's count and file panels.
+    void ForgetDataFile();
 
     // Editing.
     TPassRecord GatherRecord() const;

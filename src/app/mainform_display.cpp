@@ -107,23 +107,17 @@ void TfrmMain::OpenDataFile(std::string path) {
             if (!password.empty() && FileHasCheckLine(path, checkLine)) {
                 damaged = LoadVault(path, password, checkLine);
             } else {
-                FDataFile.clear();
-                ForgetStamp();
+                ForgetDataFile();
                 ForgetMasterPassword();
-                SetPanel(0, QStringLiteral("0"));
-                SetPanel(2, QStringLiteral("No data file"));
                 FPlatform.ShowMessageBox("The password was not correct. The data file was not opened",
                                          TMessageKind::mkError, TMessageButtons::mbOK);
             }
         } catch (...) {
             // Nothing of a file that failed to open stays open, so that no later Save can
             // overwrite it with an emptied vault.
-            FDataFile.clear();
-            ForgetStamp();
+            ForgetDataFile();
             ForgetMasterPassword();
             ClearVault();
-            SetPanel(0, QStringLiteral("0"));
-            SetPanel(2, QStringLiteral("No data file"));
             UpdateButtons();
             UpdateFieldEnabling();
             throw;
@@ -144,9 +138,7 @@ std::vector<int> TfrmMain::LoadVault(const std::string& path, const std::string&
     FDataFile.clear(); // until every line is in
     TContentDigest content;
     std::vector<std::string> lines = ReadDataFile(path, content);
-    ForgetMasterPassword();
-    FMasterPassword = password;
-    FCheckLine = checkLine;
+    SetMasterPassword(password, checkLine);
     FRecords.Assign(std::move(lines));
     FLinesSorted = false;
     std::vector<int> damaged = RefreshAccountList();
@@ -274,6 +266,19 @@ void TfrmMain::ClearVault() {
         EmptyFields();
     }
     UpdateFieldEnabling();
+}
+
+void TfrmMain::SetMasterPassword(const std::string& password, std::string checkLine) {
+    ForgetMasterPassword();
+    FMasterPassword = password;
+    FCheckLine = std::move(checkLine);
+}
+
+void TfrmMain::ForgetDataFile() {
+    FDataFile.clear();
+    ForgetStamp();
+    SetPanel(0, QStringLiteral("0"));
+    SetPanel(2, QStringLiteral("No data file"));
 }
 
 void TfrmMain::ForgetMasterPassword() {

@@ -118,9 +118,7 @@ void TfrmMain::spdNewClick() {
             std::string checkLine = MakeCheckLine(Blowfish1, password);
             const TContentDigest content = WriteDataFileWithCheckLine(path, checkLine, {});
             ClearVault();
-            ForgetMasterPassword();
-            FMasterPassword = password;
-            FCheckLine = std::move(checkLine);
+            SetMasterPassword(password, std::move(checkLine));
             FDataFile = path;
             SetPanel(0, QStringLiteral("0"));
             SetPanel(2, PathToQString(path));
@@ -163,12 +161,9 @@ void TfrmMain::spdSaveAsClick() {
 void TfrmMain::spdCloseClick() {
     if (!QuerySave())
         return;
-    FDataFile.clear();
-    ForgetStamp();
+    ForgetDataFile();
     ClearVault();
     SetModified(false);
-    SetPanel(0, QStringLiteral("0"));
-    SetPanel(2, QStringLiteral("No data file"));
     UpdateButtons();
 }
 
@@ -226,9 +221,7 @@ void TfrmMain::spdChangePasswordClick() {
     std::string checkLine = MakeCheckLine(Blowfish1, password);
     FRecords.Assign(std::move(lines));
     FLinesSorted = false;
-    ForgetMasterPassword();
-    FMasterPassword = password;
-    FCheckLine = std::move(checkLine);
+    SetMasterPassword(password, std::move(checkLine));
     // Until the new file is written the vault in memory differs from every file on disk.
     SetModified(true);
     WriteDataFile(true);

@@ -62,18 +62,26 @@ int CompareTextLocale(const std::string& a, const std::string& b) {
 }
 
 std::vector<int> SortedOrder(const std::vector<std::string>& texts) {
+    std::vector<QString> converted;
+    converted.reserve(texts.size());
+    for (const auto& text : texts)
+        converted.push_back(AnsiToQString(text));
+    return SortedOrder(converted);
+}
+
+std::vector<int> SortedOrder(const std::vector<QString>& texts) {
     const TCollation& collation = Collation();
     if (collation.Folding) {
         std::vector<QString> keys;
         keys.reserve(texts.size());
         for (const auto& text : texts)
-            keys.push_back(AnsiToQString(text).toCaseFolded());
+            keys.push_back(text.toCaseFolded());
         return OrderByKeys(keys, [](const QString& a, const QString& b) { return a.compare(b); });
     }
     std::vector<QCollatorSortKey> keys;
     keys.reserve(texts.size());
     for (const auto& text : texts)
-        keys.push_back(collation.Collator.sortKey(AnsiToQString(text)));
+        keys.push_back(collation.Collator.sortKey(text));
     return OrderByKeys(
         keys, [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b); });
 }

@@ -16,3 +16,5 @@ QCollator TextLocaleCollator();
 
 // The indices of texts in ascending CompareTextLocale order; each text is converted once.
 std::vector<int> SortedOrder(const std::vector<std::string>& texts);
+// The same for texts already converted.
+std::vector<int> SortedOrder(const std::vector<QString>& texts);
