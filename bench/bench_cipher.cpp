@@ -3,9 +3,9 @@
 // compared before anything is timed. The implementations alternate in short batches over many
 // repetitions, since the machine is shared and noisy; medians are reported.
 
-#include "BlowCore.h"
-#include "Blowfish.h"
-#include "SecureWipe.h"
+#include "base/SecureWipe.h"
+#include "cipher/BlowCore.h"
+#include "cipher/Blowfish.h"
 
 #include <benchmark/benchmark.h>
 #include <nettle/blowfish.h>

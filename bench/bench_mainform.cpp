@@ -8,14 +8,14 @@
 // Peak memory is measured in child processes of this same program (hidden mode
 // `--memory PATH`), one opening an empty vault and one the largest vault.
 
-#include "BlowCore.h"
-#include "Codepage.h"
-#include "DataFile.h"
-#include "KestovarApplication.h"
-#include "PlatformServices.h"
-#include "RecordCodec.h"
 #include "TestVault.h"
-#include "mainform.h"
+#include "app/KestovarApplication.h"
+#include "app/mainform.h"
+#include "cipher/BlowCore.h"
+#include "platform/Codepage.h"
+#include "platform/PlatformServices.h"
+#include "vault/DataFile.h"
+#include "vault/RecordCodec.h"
 
 #include <openssl/blowfish.h>
 

@@ -3,8 +3,8 @@
 // Blowfish key schedules of OpenSSL, measured in the same run; the batches alternate and the
 // medians are compared.
 
-#include "DataFile.h"
-#include "RecordCodec.h"
+#include "vault/DataFile.h"
+#include "vault/RecordCodec.h"
 
 #include <openssl/blowfish.h>
 

@@ -2,9 +2,9 @@
 
 // Checks on the cipher and on decoded records that several targets share.
 
-#include "Blowfish.h"
 #include "FuzzCheck.h"
-#include "RecordCodec.h"
+#include "cipher/Blowfish.h"
+#include "vault/RecordCodec.h"
 
 #include <array>
 #include <cstddef>

@@ -2,15 +2,15 @@
 // line, the record lines, and every line decoded. The seeds are files made under the fixed
 // password, so mutations get past the check and reach the records.
 
-#include "Blowfish.h"
 #include "CipherChecks.h"
-#include "DataFile.h"
 #include "FuzzCheck.h"
 #include "FuzzPassword.h"
-#include "PlatformErrors.h"
-#include "RecordCodec.h"
 #include "ReferenceModels.h"
 #include "ScratchFile.h"
+#include "cipher/Blowfish.h"
+#include "platform/PlatformErrors.h"
+#include "vault/DataFile.h"
+#include "vault/RecordCodec.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,12 +5,12 @@
 // Input: the master password, a line feed, and the record line. Without a line feed the whole
 // input is the line and the password is the seeds' one.
 
-#include "Blowfish.h"
 #include "CipherChecks.h"
 #include "FuzzCheck.h"
 #include "FuzzPassword.h"
-#include "RecordCodec.h"
 #include "ReferenceModels.h"
+#include "cipher/Blowfish.h"
+#include "vault/RecordCodec.h"
 
 #include <algorithm>
 #include <array>

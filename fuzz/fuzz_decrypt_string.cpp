@@ -6,10 +6,10 @@
 // bit 3 no SetIV, bit 4 no SetKey), a length byte and the key, a length byte and the IV, and the
 // rest is the cipher string.
 
-#include "Blowfish.h"
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
 #include "ReferenceModels.h"
+#include "cipher/Blowfish.h"
 
 #include <array>
 #include <cstddef>

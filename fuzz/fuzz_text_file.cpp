@@ -3,10 +3,10 @@
 // must come to an end.
 
 #include "FuzzCheck.h"
-#include "PlatformErrors.h"
 #include "ReferenceModels.h"
 #include "ScratchFile.h"
-#include "TextFile.h"
+#include "platform/PlatformErrors.h"
+#include "platform/TextFile.h"
 
 #include <cstddef>
 #include <cstdint>

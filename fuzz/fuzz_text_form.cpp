@@ -1,9 +1,9 @@
 // The text form of cipher strings: DecodeText on any input, against the plain restatement of the
 // format, and EncodeText back.
 
-#include "Blowfish.h"
 #include "FuzzCheck.h"
 #include "ReferenceModels.h"
+#include "cipher/Blowfish.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,10 +2,10 @@
 // small inputs that take each target down its main roads, made with the program's own cipher and
 // codec so that the record lines and data files are genuine.
 
-#include "Blowfish.h"
-#include "DataFile.h"
 #include "FuzzPassword.h"
-#include "RecordCodec.h"
+#include "cipher/Blowfish.h"
+#include "vault/DataFile.h"
+#include "vault/RecordCodec.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "TestVault.h"
 
-#include "DataFile.h"
+#include "vault/DataFile.h"
 
 #include <array>
 #include <random>

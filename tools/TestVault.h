@@ -7,7 +7,7 @@
 // Windows-1252 (mostly ASCII, some accented letters). Notes hold several short lines, each
 // followed by ";", short enough not to wrap in the notes field.
 
-#include "RecordCodec.h"
+#include "vault/RecordCodec.h"
 
 #include <cstddef>
 #include <cstdint>

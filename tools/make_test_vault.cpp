@@ -3,10 +3,10 @@
 // The same N and SEED give the same accounts. The password is taken in the local encoding and
 // stored in Windows-1252, as the password prompt does.
 
-#include "Codepage.h"
-#include "DataFile.h"
 #include "TestVault.h"
-#include "WipeGuard.h"
+#include "platform/Codepage.h"
+#include "vault/DataFile.h"
+#include "vault/WipeGuard.h"
 
 #include <QString>
 

@@ -2,10 +2,10 @@
 //   kestovar_screenshot docs/screenshot.png
 // It keeps its settings and the sample vault in a temporary folder.
 
-#include "DataFile.h"
-#include "QtPlatform.h"
-#include "RecordCodec.h"
-#include "mainform.h"
+#include "app/mainform.h"
+#include "platform/QtPlatform.h"
+#include "vault/DataFile.h"
+#include "vault/RecordCodec.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -28,8 +28,9 @@ public:
 
 void WriteSampleVault(const std::string& path) {
     const TPassRecord accounts[] = {
-        {"Bank of Elsewhere", "jdoe-4711", "c0rrect-h0rse", "Branch 12, Market Street;PIN letter "
-                                                            "in the blue folder;"},
+        {"Bank of Elsewhere", "jdoe-4711", "c0rrect-h0rse",
+         "Branch 12, Market Street;PIN letter "
+         "in the blue folder;"},
         {"Mail", "jane.doe@example.org", "hunter2", "Recovery phone ends in 42;"},
         {"Library card", "0045 1123 77", "bookworm", ""},
         {"Wi-Fi at home", "DoeNet-5G", "long passphrase here", "Router admin: see sticker;"},

@@ -1,7 +1,7 @@
-#include "AccountListModel.h"
+#include "app/AccountListModel.h"
 
-#include "Codepage.h"
-#include "TextCompare.h"
+#include "platform/Codepage.h"
+#include "platform/TextCompare.h"
 
 #include <algorithm>
 

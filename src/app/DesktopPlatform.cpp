@@ -1,14 +1,16 @@
-#include "DesktopPlatform.h"
+#include "app/DesktopPlatform.h"
 
-#include "frmAbout.h"
-#include "login.h"
-#include "newacct.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/login.h"
+#include "dialogs/newacct.h"
 
 #include <QApplication>
 
 namespace {
 
-QWidget* DialogOwner() { return QApplication::activeWindow(); }
+QWidget* DialogOwner() {
+    return QApplication::activeWindow();
+}
 
 } // namespace
 

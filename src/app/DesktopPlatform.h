@@ -3,7 +3,7 @@
 // The program's platform services: Qt's message boxes and file dialogs, and the program's own
 // dialogs for the password prompt, a new account and About.
 
-#include "QtPlatform.h"
+#include "platform/QtPlatform.h"
 
 class TDesktopPlatform : public TQtPlatform {
 public:

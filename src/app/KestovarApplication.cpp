@@ -1,7 +1,6 @@
-#include "KestovarApplication.h"
+#include "app/KestovarApplication.h"
 
-#include "PlatformServices.h"
-
+#include "platform/PlatformServices.h"
 
 TKestovarApplication::TKestovarApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QString::fromLatin1(ApplicationTitle));

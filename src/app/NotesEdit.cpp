@@ -1,6 +1,6 @@
-#include "NotesEdit.h"
+#include "app/NotesEdit.h"
 
-#include "Codepage.h"
+#include "platform/Codepage.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>

@@ -1,4 +1,4 @@
-#include "ProcessHardening.h"
+#include "app/ProcessHardening.h"
 
 #ifdef __linux__
 #include <sys/prctl.h>

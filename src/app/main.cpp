@@ -1,9 +1,9 @@
 // Kestovar: a password vault in one small window.
 
-#include "DesktopPlatform.h"
-#include "KestovarApplication.h"
-#include "ProcessHardening.h"
-#include "mainform.h"
+#include "app/DesktopPlatform.h"
+#include "app/KestovarApplication.h"
+#include "app/ProcessHardening.h"
+#include "app/mainform.h"
 
 int main(int argc, char** argv) {
 #ifdef NDEBUG

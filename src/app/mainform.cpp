@@ -1,12 +1,13 @@
 // The main window's controls: layout, fonts, hints, keys and the wiring of the handlers.
 
-#include "mainform.h"
+#include "app/mainform.h"
 
-#include "AccountListModel.h"
-#include "AnsiValidator.h"
-#include "NotesEdit.h"
-#include "ToolIcons.h"
-#include "WebAddress.h"
+#include "app/AccountListModel.h"
+#include "app/NotesEdit.h"
+#include "app/ToolIcons.h"
+#include "base/Version.h"
+#include "dialogs/WebAddress.h"
+#include "platform/AnsiValidator.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -89,13 +90,12 @@ void TfrmMain::CreateControls() {
                                &TfrmMain::spdOpenClick);
     spdSave = CreateToolButton("spdSave", 60, narrow, tr("Save file"), QKeySequence::Save,
                                &TfrmMain::spdSaveClick);
-    spdSaveAs = CreateToolButton("spdSaveAs", 84, narrow, tr("Save file as"),
-                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-                                 &TfrmMain::spdSaveAsClick);
+    spdSaveAs =
+        CreateToolButton("spdSaveAs", 84, narrow, tr("Save file as"),
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &TfrmMain::spdSaveAsClick);
     spdClose = CreateToolButton("spdClose", 108, narrow, tr("Close file"),
                                 QKeySequence(Qt::CTRL | Qt::Key_W), &TfrmMain::spdCloseClick);
-    spdAdd = CreateToolButton("spdAdd", 140, narrow, tr("Add account"), {},
-                              &TfrmMain::spdAddClick);
+    spdAdd = CreateToolButton("spdAdd", 140, narrow, tr("Add account"), {}, &TfrmMain::spdAddClick);
     spdDelete = CreateToolButton("spdDelete", 164, narrow, tr("Delete account"), {},
                                  &TfrmMain::spdDeleteClick);
     spdChangePassword = CreateToolButton("spdChangePassword", 196, narrow, tr("Change password"),
@@ -145,7 +145,8 @@ void TfrmMain::CreateControls() {
         list->setUniformItemSizes(true);
     lblAccount = CreateFieldLabel(this, "lblAccount", tr("Account"), 48, cboAccount);
     // Only a choice by the user runs the handler; selecting by program does not.
-    connect(cboAccount, &QComboBox::activated, this, [this] { Dispatch(&TfrmMain::cboAccountChange); });
+    connect(cboAccount, &QComboBox::activated, this,
+            [this] { Dispatch(&TfrmMain::cboAccountChange); });
 
     edtLogin = new QLineEdit(this);
     edtLogin->setObjectName(QStringLiteral("edtLogin"));
@@ -153,7 +154,8 @@ void TfrmMain::CreateControls() {
     edtLogin->setFont(fieldFont);
     edtLogin->setValidator(new TAnsiValidator(edtLogin));
     lblLogin = CreateFieldLabel(this, "lblLogin", tr("Login ID"), 76, edtLogin);
-    connect(edtLogin, &QLineEdit::textChanged, this, [this] { Dispatch(&TfrmMain::edtLoginChange); });
+    connect(edtLogin, &QLineEdit::textChanged, this,
+            [this] { Dispatch(&TfrmMain::edtLoginChange); });
 
     edtPassword = new QLineEdit(this);
     edtPassword->setObjectName(QStringLiteral("edtPassword"));
@@ -161,7 +163,8 @@ void TfrmMain::CreateControls() {
     edtPassword->setFont(fieldFont);
     edtPassword->setValidator(new TAnsiValidator(edtPassword));
     lblPassword = CreateFieldLabel(this, "lblPassword", tr("Password"), 104, edtPassword);
-    connect(edtPassword, &QLineEdit::textChanged, this, [this] { Dispatch(&TfrmMain::edtPasswordChange); });
+    connect(edtPassword, &QLineEdit::textChanged, this,
+            [this] { Dispatch(&TfrmMain::edtPasswordChange); });
 
     mmoNotes = new TNotesEdit(this);
     mmoNotes->setObjectName(QStringLiteral("mmoNotes"));
@@ -169,13 +172,14 @@ void TfrmMain::CreateControls() {
     mmoNotes->setFont(fieldFont);
     mmoNotes->setTabChangesFocus(true);
     lblNotes = CreateFieldLabel(this, "lblNotes", tr("Notes"), 132, mmoNotes);
-    connect(mmoNotes, &QPlainTextEdit::textChanged, this, [this] { Dispatch(&TfrmMain::mmoNotesChange); });
+    connect(mmoNotes, &QPlainTextEdit::textChanged, this,
+            [this] { Dispatch(&TfrmMain::mmoNotesChange); });
 
     setTabOrder(cboAccount, edtLogin);
     setTabOrder(edtLogin, edtPassword);
     setTabOrder(edtPassword, mmoNotes);
 
-    lblVersion = new QLabel(QStringLiteral("1.06"), this);
+    lblVersion = new QLabel(QString::fromLatin1(KestovarVersion), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblVersion->setGeometry(19, 240, 40, 14);
     QFont versionFont = ArialFont(9);
@@ -216,8 +220,8 @@ void TfrmMain::CreateControls() {
     }
 
     // Until the first enabling rule runs only Exit and the About buttons work.
-    for (QToolButton* button : {spdNew, spdOpen, spdSave, spdSaveAs, spdClose, spdAdd, spdDelete,
-                                spdChangePassword})
+    for (QToolButton* button :
+         {spdNew, spdOpen, spdSave, spdSaveAs, spdClose, spdAdd, spdDelete, spdChangePassword})
         button->setEnabled(false);
     UpdateFieldEnabling();
 
@@ -228,8 +232,7 @@ void TfrmMain::CreateControls() {
 }
 
 QToolButton* TfrmMain::CreateToolButton(const char* name, int x, int width, const QString& hint,
-                                        const QKeySequence& shortcut,
-                                        void (TfrmMain::*handler)()) {
+                                        const QKeySequence& shortcut, void (TfrmMain::*handler)()) {
     auto* button = new QToolButton(pnlControls);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(x, 5, width, 22);
@@ -253,9 +256,13 @@ QToolButton* TfrmMain::CreateToolButton(const char* name, int x, int width, cons
     return button;
 }
 
-void TfrmMain::SetPanel(int panel, const QString& text) { FPanels[panel]->setText(text); }
+void TfrmMain::SetPanel(int panel, const QString& text) {
+    FPanels[panel]->setText(text);
+}
 
-QString TfrmMain::PanelText(int panel) const { return FPanels[panel]->text(); }
+QString TfrmMain::PanelText(int panel) const {
+    return FPanels[panel]->text();
+}
 
 void TfrmMain::Dispatch(void (TfrmMain::*handler)()) {
     // Qt's own code does not unwind: an error ends the handler here and is shown.

@@ -4,11 +4,11 @@
 // enciphered record lines, the only copy of the accounts), shows one account at a time and runs
 // every command on the vault.
 
-#include "Blowfish.h"
-#include "FileStamp.h"
-#include "PlatformServices.h"
-#include "RecordCodec.h"
-#include "RecordList.h"
+#include "cipher/Blowfish.h"
+#include "platform/FileStamp.h"
+#include "platform/PlatformServices.h"
+#include "platform/RecordList.h"
+#include "vault/RecordCodec.h"
 
 #include <QWidget>
 
@@ -126,7 +126,7 @@ private:
     TPassRecord FCurrent;
     TFileStamp FStamp;      // the data file as this program last read or wrote it
     std::string FStampPath; // where FStamp was taken
-    int FCurrentLine = -1; // the line of FRecords that the shown account came from
+    int FCurrentLine = -1;  // the line of FRecords that the shown account came from
     TBlowfish Blowfish1;
 
     TFileDialog odlDataFile;

@@ -1,15 +1,15 @@
 // The main window's state and display: enabling rules, start-up, opening a data file, the
 // account selector and the fields of the shown account, the save question and exit.
 
-#include "mainform.h"
+#include "app/mainform.h"
 
-#include "AccountListModel.h"
-#include "Codepage.h"
-#include "DataFile.h"
-#include "FileSystem.h"
-#include "NotesEdit.h"
-#include "Settings.h"
-#include "WipeGuard.h"
+#include "app/AccountListModel.h"
+#include "app/NotesEdit.h"
+#include "platform/Codepage.h"
+#include "platform/FileSystem.h"
+#include "platform/Settings.h"
+#include "vault/DataFile.h"
+#include "vault/WipeGuard.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -109,8 +109,9 @@ void TfrmMain::OpenDataFile(std::string path) {
             } else {
                 ForgetDataFile();
                 ForgetMasterPassword();
-                FPlatform.ShowMessageBox("The password was not correct. The data file was not opened",
-                                         TMessageKind::mkError, TMessageButtons::mbOK);
+                FPlatform.ShowMessageBox(
+                    "The password was not correct. The data file was not opened",
+                    TMessageKind::mkError, TMessageButtons::mbOK);
             }
         } catch (...) {
             // Nothing of a file that failed to open stays open, so that no later Save can
@@ -215,7 +216,9 @@ void TfrmMain::SelectAccountRow(int row, TRecordCipher* keyed) {
     ShowChosenAccount(keyed);
 }
 
-void TfrmMain::cboAccountChange() { ShowChosenAccount(nullptr); }
+void TfrmMain::cboAccountChange() {
+    ShowChosenAccount(nullptr);
+}
 
 void TfrmMain::ShowChosenAccount(TRecordCipher* keyed) {
     {
@@ -293,4 +296,6 @@ void TfrmMain::spdExitClick() {
     close();
 }
 
-void TfrmMain::AboutClick() { FPlatform.ShowAbout(); }
+void TfrmMain::AboutClick() {
+    FPlatform.ShowAbout();
+}

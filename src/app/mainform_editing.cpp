@@ -1,13 +1,13 @@
 // Account editing: every change of a field re-enciphers the shown account into its line at once;
 // Add and Delete create and remove accounts.
 
-#include "mainform.h"
+#include "app/mainform.h"
 
-#include "AccountListModel.h"
-#include "Codepage.h"
-#include "NotesEdit.h"
-#include "TextCompare.h"
-#include "WipeGuard.h"
+#include "app/AccountListModel.h"
+#include "app/NotesEdit.h"
+#include "platform/Codepage.h"
+#include "platform/TextCompare.h"
+#include "vault/WipeGuard.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -45,9 +45,9 @@ void TfrmMain::StoreRecord(const TPassRecord& record) {
     // A changed line may have left its place in the order; its neighbours tell.
     if (FLinesSorted) {
         const std::string& stored = FRecords[index];
-        FLinesSorted = (index == 0 || CompareTextLocale(FRecords[index - 1], stored) <= 0) &&
-                       (index + 1 == FRecords.Count() ||
-                        CompareTextLocale(stored, FRecords[index + 1]) <= 0);
+        FLinesSorted =
+            (index == 0 || CompareTextLocale(FRecords[index - 1], stored) <= 0) &&
+            (index + 1 == FRecords.Count() || CompareTextLocale(stored, FRecords[index + 1]) <= 0);
     }
 }
 
@@ -64,11 +64,17 @@ void TfrmMain::FieldChanged(std::string TPassRecord::*field) {
     }
 }
 
-void TfrmMain::edtLoginChange() { FieldChanged(&TPassRecord::Login); }
+void TfrmMain::edtLoginChange() {
+    FieldChanged(&TPassRecord::Login);
+}
 
-void TfrmMain::edtPasswordChange() { FieldChanged(&TPassRecord::Password); }
+void TfrmMain::edtPasswordChange() {
+    FieldChanged(&TPassRecord::Password);
+}
 
-void TfrmMain::mmoNotesChange() { FieldChanged(&TPassRecord::Notes); }
+void TfrmMain::mmoNotesChange() {
+    FieldChanged(&TPassRecord::Notes);
+}
 
 void TfrmMain::spdAddClick() {
     const std::string name = FPlatform.AskNewAccountName();
@@ -84,8 +90,7 @@ void TfrmMain::spdAddClick() {
     for (const std::string& existing : FRecords.Lines()) {
         if (AccountColumn(existing) == column) {
             // A second account of one name could not be told apart from the first.
-            FPlatform.ShowMessageBox("An account named " + AnsiToDisplay(name) +
-                                         " exists already.",
+            FPlatform.ShowMessageBox("An account named " + AnsiToDisplay(name) + " exists already.",
                                      TMessageKind::mkPlain, TMessageButtons::mbOK);
             return;
         }

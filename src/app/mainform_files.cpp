@@ -1,12 +1,12 @@
 // The file commands: New, Open, Save, Save as, Close and Change password.
 
-#include "mainform.h"
+#include "app/mainform.h"
 
-#include "DataFile.h"
-#include "FileStamp.h"
-#include "FileSystem.h"
-#include "Settings.h"
-#include "WipeGuard.h"
+#include "platform/FileStamp.h"
+#include "platform/FileSystem.h"
+#include "platform/Settings.h"
+#include "vault/DataFile.h"
+#include "vault/WipeGuard.h"
 
 bool TfrmMain::ConfirmOverwrite() {
     if (FStampPath.empty() || FStampPath != FDataFile)
@@ -146,7 +146,9 @@ void TfrmMain::spdOpenClick() {
     RememberDataFile();
 }
 
-void TfrmMain::spdSaveClick() { SaveVault(); }
+void TfrmMain::spdSaveClick() {
+    SaveVault();
+}
 
 void TfrmMain::spdSaveAsClick() {
     if (!sdlDataFile.Execute())

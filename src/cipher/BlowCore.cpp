@@ -1,6 +1,6 @@
-#include "BlowCore.h"
+#include "cipher/BlowCore.h"
 
-#include "BlowTables.h"
+#include "cipher/BlowTables.h"
 
 #include <atomic>
 

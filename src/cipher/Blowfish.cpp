@@ -1,8 +1,7 @@
-#include "Blowfish.h"
+#include "cipher/Blowfish.h"
 
-
-#include "SecureWipe.h"
-#include "TextForm.h"
+#include "base/SecureWipe.h"
+#include "cipher/TextForm.h"
 
 #include <cstring>
 

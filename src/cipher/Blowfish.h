@@ -8,8 +8,8 @@
 // EncryptString/DecryptString calls, each going on from the chaining register where the previous
 // one left it, then GetCBCMac if wanted, last Wipe.
 
-#include "BlowCore.h"
-#include "Errors.h"
+#include "base/Errors.h"
+#include "cipher/BlowCore.h"
 
 #include <array>
 #include <cstdint>

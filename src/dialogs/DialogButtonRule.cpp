@@ -1,4 +1,4 @@
-#include "DialogButtonRule.h"
+#include "dialogs/DialogButtonRule.h"
 
 #include <QPushButton>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "OneEditLayout.h"
+#include "dialogs/OneEditLayout.h"
 
 #include <QDialog>
 #include <QGroupBox>

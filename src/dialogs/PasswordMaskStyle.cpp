@@ -1,4 +1,4 @@
-#include "PasswordMaskStyle.h"
+#include "dialogs/PasswordMaskStyle.h"
 
 int TPasswordMaskStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                                   QStyleHintReturn* returnData) const {

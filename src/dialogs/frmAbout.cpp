@@ -1,7 +1,8 @@
-#include "frmAbout.h"
+#include "dialogs/frmAbout.h"
 
-#include "DialogPlacement.h"
-#include "WebAddress.h"
+#include "base/Version.h"
+#include "dialogs/DialogPlacement.h"
+#include "dialogs/WebAddress.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -51,12 +52,12 @@ TfrmAboutKV::TfrmAboutKV(QWidget* parent, TOpenWebAddress openWebAddress)
     : QDialog(parent, DialogWithoutSystemMenu | Qt::WindowCloseButtonHint),
       FOpenWebAddress(std::move(openWebAddress)) {
     setObjectName(QStringLiteral("frmAboutKV"));
-    setWindowTitle(QStringLiteral("About Kestovar v1.06"));
+    setWindowTitle(QStringLiteral("About Kestovar v%1").arg(QLatin1String(KestovarVersion)));
 
     lblProductName = new QLabel(QStringLiteral("Kestovar"), this);
     lblProductName->setObjectName(QStringLiteral("lblProductName"));
     lblProductName->setFont(ScaledFont(font(), 1.6, true));
-    lblVersion = new QLabel(QStringLiteral("Version 1.06"), this);
+    lblVersion = new QLabel(QStringLiteral("Version %1").arg(QLatin1String(KestovarVersion)), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblDescription = new QLabel(QStringLiteral("Your passwords in one small vault, every account "
                                                "enciphered with Blowfish under your master "

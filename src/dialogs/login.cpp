@@ -1,12 +1,12 @@
-#include "login.h"
+#include "dialogs/login.h"
 
-#include "AnsiValidator.h"
-#include "Codepage.h"
-#include "DialogButtonRule.h"
-#include "DialogPlacement.h"
-#include "OneEditLayout.h"
-#include "PasswordMaskStyle.h"
-#include "SecureWipe.h"
+#include "base/SecureWipe.h"
+#include "dialogs/DialogButtonRule.h"
+#include "dialogs/DialogPlacement.h"
+#include "dialogs/OneEditLayout.h"
+#include "dialogs/PasswordMaskStyle.h"
+#include "platform/AnsiValidator.h"
+#include "platform/Codepage.h"
 
 #include <QGroupBox>
 #include <QLabel>

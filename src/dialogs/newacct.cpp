@@ -1,10 +1,10 @@
-#include "newacct.h"
+#include "dialogs/newacct.h"
 
-#include "AnsiValidator.h"
-#include "Codepage.h"
-#include "DialogButtonRule.h"
-#include "DialogPlacement.h"
-#include "OneEditLayout.h"
+#include "dialogs/DialogButtonRule.h"
+#include "dialogs/DialogPlacement.h"
+#include "dialogs/OneEditLayout.h"
+#include "platform/AnsiValidator.h"
+#include "platform/Codepage.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>

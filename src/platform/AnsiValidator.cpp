@@ -1,6 +1,6 @@
-#include "AnsiValidator.h"
+#include "platform/AnsiValidator.h"
 
-#include "Codepage.h"
+#include "platform/Codepage.h"
 
 QValidator::State TAnsiValidator::validate(QString& input, int& /*pos*/) const {
     return IsAnsiText(input) ? Acceptable : Invalid;

@@ -1,7 +1,7 @@
-#include "Codepage.h"
+#include "platform/Codepage.h"
 
-#include "Errors.h"
-#include "SecureWipe.h"
+#include "base/Errors.h"
+#include "base/SecureWipe.h"
 
 #include <array>
 #include <cstdio>

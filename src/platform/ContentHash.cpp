@@ -1,4 +1,4 @@
-#include "ContentHash.h"
+#include "platform/ContentHash.h"
 
 #include <bit>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "FileStamp.h"
+#include "platform/FileStamp.h"
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <QFile>
 #include <QFileInfo>

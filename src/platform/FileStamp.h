@@ -3,7 +3,7 @@
 // What a file was when this program last read or wrote it, to tell whether another program has
 // changed it since.
 
-#include "ContentHash.h"
+#include "platform/ContentHash.h"
 
 #include <cstdint>
 #include <optional>

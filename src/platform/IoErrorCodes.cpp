@@ -1,11 +1,11 @@
-#include "IoErrorCodes.h"
+#include "platform/IoErrorCodes.h"
 
 #include <QtGlobal>
 
 #include <cerrno>
 
 #ifdef Q_OS_WIN
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 #include <QFileInfo>
 #include <windows.h>
 #else

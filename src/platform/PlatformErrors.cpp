@@ -1,4 +1,4 @@
-#include "PlatformErrors.h"
+#include "platform/PlatformErrors.h"
 
 #include <cstdio>
 

@@ -2,12 +2,13 @@
 
 // Error kinds of the platform services: file I/O, the settings store and the record list.
 
-#include "Errors.h"
+#include "base/Errors.h"
 
 #include <string>
 
 // A failed file operation. The code is the Windows system error number on every platform, so that
-// users see the same messages everywhere (2 file not found, 3 path not found, 5 access denied, ...).
+// users see the same messages everywhere (2 file not found, 3 path not found, 5 access denied,
+// ...).
 class EInOutError : public Exception {
 public:
     explicit EInOutError(int code);

@@ -28,7 +28,8 @@ enum class TFileDialogKind { fdOpen, fdSave };
 // An open or save dialog that keeps its file name and filter choice between uses.
 class TFileDialog {
 public:
-    TFileDialog(TPlatformServices& platform, TFileDialogKind kind) : FPlatform(platform), FKind(kind) {}
+    TFileDialog(TPlatformServices& platform, TFileDialogKind kind)
+        : FPlatform(platform), FKind(kind) {}
 
     std::string Title;
     std::string Filter;     // "Description|pattern|Description|pattern"
@@ -86,4 +87,6 @@ protected:
     virtual void ShowErrorText(const std::string& text) = 0;
 };
 
-inline bool TFileDialog::Execute() { return FPlatform.ExecuteFileDialog(*this); }
+inline bool TFileDialog::Execute() {
+    return FPlatform.ExecuteFileDialog(*this);
+}

@@ -1,7 +1,7 @@
-#include "QtPlatform.h"
+#include "platform/QtPlatform.h"
 
-#include "Codepage.h"
-#include "FileSystem.h"
+#include "platform/Codepage.h"
+#include "platform/FileSystem.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -4,7 +4,7 @@
 // cursor and the web browser. The program's own dialogs (password, new account, About) belong to
 // the application, which implements the remaining services in a subclass.
 
-#include "PlatformServices.h"
+#include "platform/PlatformServices.h"
 
 class TQtPlatform : public TPlatformServices {
 public:

@@ -1,7 +1,7 @@
-#include "RecordList.h"
+#include "platform/RecordList.h"
 
-#include "PlatformErrors.h"
-#include "TextCompare.h"
+#include "platform/PlatformErrors.h"
+#include "platform/TextCompare.h"
 
 #include <cstdio>
 

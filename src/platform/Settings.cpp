@@ -1,7 +1,7 @@
-#include "Settings.h"
+#include "platform/Settings.h"
 
-#include "FileSystem.h"
-#include "PlatformErrors.h"
+#include "platform/FileSystem.h"
+#include "platform/PlatformErrors.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "TextCompare.h"
+#include "platform/TextCompare.h"
 
-#include "Codepage.h"
+#include "platform/Codepage.h"
 
 #include <QLocale>
 

@@ -1,9 +1,9 @@
-#include "TextFile.h"
+#include "platform/TextFile.h"
 
-#include "FileSystem.h"
-#include "IoErrorCodes.h"
-#include "PlatformErrors.h"
-#include "SecureWipe.h"
+#include "base/SecureWipe.h"
+#include "platform/FileSystem.h"
+#include "platform/IoErrorCodes.h"
+#include "platform/PlatformErrors.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,17 +27,13 @@ constexpr char CtrlZ = '\x1A';
 constexpr std::size_t WriteBufferSize = 64 * 1024;
 constexpr std::size_t ReadChunkSize = 64 * 1024;
 
-// The file holds check lines, so no copy of it is left behind in freed memory.
-void WipeText(std::string& text) noexcept {
-    SecureZero(text.data(), text.size());
-    text.clear();
-}
+// The file holds check lines, so no copy of it is left behind in freed memory (WipeBytes).
 
 void GrowWiping(std::string& text, std::size_t capacity) {
     std::string larger;
     larger.reserve(capacity);
     larger.assign(text);
-    WipeText(text);
+    WipeBytes(text);
     text.swap(larger);
 }
 
@@ -53,7 +49,7 @@ std::string ReadWholeFile(QFile& file) {
         const qint64 count = file.read(data.data() + used, static_cast<qint64>(data.size() - used));
         const int err = LastSystemError();
         if (count < 0) {
-            WipeText(data);
+            WipeBytes(data);
             throw EInOutError(FromSystemError(err, ReadFault));
         }
         data.resize(used + static_cast<std::size_t>(count));
@@ -293,7 +289,7 @@ void TTextFile::FlushWriteBuffer() {
     if (FWriteBuffer.empty())
         return;
     WriteBytes(FWriteBuffer.data(), FWriteBuffer.size());
-    WipeText(FWriteBuffer);
+    WipeBytes(FWriteBuffer);
 }
 
 void TTextFile::FailWriting(int code) {
@@ -307,13 +303,13 @@ void TTextFile::DiscardWriter() noexcept {
         FWriter->cancelWriting();
         FWriter.reset();
     }
-    WipeText(FWriteBuffer);
+    WipeBytes(FWriteBuffer);
     FWritePath.clear();
     FMode = TMode::tmClosed;
 }
 
 void TTextFile::ReleaseReadData() noexcept {
-    WipeText(FData);
+    WipeBytes(FData);
     FPosition = 0;
 }
 

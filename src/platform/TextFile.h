@@ -8,7 +8,7 @@
 // the target only when CloseTextFile has written and flushed every byte. A file that is destroyed
 // while open for writing is discarded and the target stays as it was.
 
-#include "ContentHash.h"
+#include "platform/ContentHash.h"
 
 #include <cstddef>
 #include <memory>

@@ -1,10 +1,10 @@
-#include "DataFile.h"
+#include "vault/DataFile.h"
 
-#include "FileSystem.h"
-#include "RecordCodec.h"
-#include "TextFile.h"
-#include "VaultGuards.h"
-#include "WipeGuard.h"
+#include "platform/FileSystem.h"
+#include "platform/TextFile.h"
+#include "vault/RecordCodec.h"
+#include "vault/VaultGuards.h"
+#include "vault/WipeGuard.h"
 
 namespace {
 

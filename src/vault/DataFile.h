@@ -3,8 +3,8 @@
 // The data file: a check line of 16 hexadecimal digits made from the master password, then one
 // record line per account, each line followed by CR LF.
 
-#include "Blowfish.h"
-#include "ContentHash.h"
+#include "cipher/Blowfish.h"
+#include "platform/ContentHash.h"
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
-#include "RecordCodec.h"
+#include "vault/RecordCodec.h"
 
-#include "SecureWipe.h"
-#include "TextForm.h"
-#include "VaultGuards.h"
-#include "WipeGuard.h"
+#include "base/SecureWipe.h"
+#include "cipher/TextForm.h"
+#include "vault/VaultGuards.h"
+#include "vault/WipeGuard.h"
 
 #include <algorithm>
 #include <array>
@@ -179,15 +179,6 @@ std::vector<std::string> NotesToLines(const std::string& notes) {
         start = separator + 1;
     }
     return lines;
-}
-
-void WipeString(std::string& text) noexcept {
-    // The whole buffer, not only the text: bytes of an earlier, longer content may linger past
-    // the end. Growing to the capacity never reallocates.
-    text.resize(text.capacity());
-    SecureFill(text.data(), text.size(), ' ');
-    std::string released;
-    text.swap(released);
 }
 
 void WipeRecord(TPassRecord& record) noexcept {

@@ -3,7 +3,8 @@
 // One account and its enciphered one-line form: the four fields enciphered in one CBC chain under
 // the master password followed by a fixed suffix, from a fixed IV, in the text form, joined by ";".
 
-#include "Blowfish.h"
+#include "base/SecureWipe.h"
+#include "cipher/Blowfish.h"
 
 #include <string>
 #include <string_view>
@@ -59,6 +60,4 @@ bool RecordLineReadable(std::string_view line) noexcept;
 std::string NotesFromLines(const std::vector<std::string>& lines);
 std::vector<std::string> NotesToLines(const std::string& notes);
 
-// Overwrites a string's bytes with spaces, with writes the compiler cannot drop, then empties it.
-void WipeString(std::string& text) noexcept;
 void WipeRecord(TPassRecord& record) noexcept;

@@ -3,8 +3,8 @@
 // Guards for results under construction and for the cipher: however a routine of the vault ends,
 // an exception included, a result it did not hand over is wiped and the key schedule is cleared.
 
-#include "Blowfish.h"
-#include "RecordCodec.h"
+#include "cipher/Blowfish.h"
+#include "vault/RecordCodec.h"
 
 #include <string>
 

@@ -2,20 +2,10 @@
 
 // Wipes a secret when the scope that holds it ends, also when an error ends it.
 
-#include "RecordCodec.h"
+#include "base/SecureWipe.h"
+#include "vault/RecordCodec.h"
 
 #include <string>
-
-class TWipeGuard {
-public:
-    explicit TWipeGuard(std::string& text) noexcept : FText(text) {}
-    ~TWipeGuard() { WipeString(FText); }
-    TWipeGuard(const TWipeGuard&) = delete;
-    TWipeGuard& operator=(const TWipeGuard&) = delete;
-
-private:
-    std::string& FText;
-};
 
 class TRecordWipeGuard {
 public:

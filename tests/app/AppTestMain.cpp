@@ -1,6 +1,6 @@
 // Test main for the main window: the program's own application object, so that errors escaping
 // a handler reach the error display as they do in the program.
-#include "KestovarApplication.h"
+#include "app/KestovarApplication.h"
 
 #include <gtest/gtest.h>
 

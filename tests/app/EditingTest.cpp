@@ -2,7 +2,7 @@
 
 #include "MainFormFixture.h"
 
-#include "TextCompare.h"
+#include "platform/TextCompare.h"
 
 #include <QApplication>
 #include <QTest>
@@ -53,10 +53,11 @@ TEST_F(MainFormTest, CharactersOutsideWindows1252AreRefusedWhereTyped) {
     const std::string path = Path("vault.kvf");
     WriteVault(path, "secret", {Record("Bank")});
     TfrmMain& form = StartWithVault(path, "secret");
-    TypeInto(Login(), QString::fromUtf8("a\u20ac\u0416b"));     // euro sign kept, Cyrillic refused
-    TypeInto(Notes(), QString::fromUtf8("\u00e9\u4e2d"));       // e acute kept, CJK refused
+    TypeInto(Login(), QString::fromUtf8("a\u20ac\u0416b")); // euro sign kept, Cyrillic refused
+    TypeInto(Notes(), QString::fromUtf8("\u00e9\u4e2d"));   // e acute kept, CJK refused
     const TPassRecord stored = DecodeRecord(Cipher, form.Records()[0], "secret");
-    EXPECT_EQ(stored.Login, "a\x80" "b");
+    EXPECT_EQ(stored.Login, "a\x80"
+                            "b");
     EXPECT_EQ(stored.Notes, "\xe9;");
 }
 
@@ -210,8 +211,8 @@ TEST_F(MainFormTest, DeleteShowsTheFirstRemainingAccount) {
     Choose("c");
     EXPECT_EQ(Login()->text(), "3");
     EXPECT_EQ(form.Records().Count(), 2);
-    Platform.ExpectMessageBox(SaveQuestion, TMessageKind::mkConfirmation,
-                              TMessageButtons::mbYesNo, idYes);
+    Platform.ExpectMessageBox(SaveQuestion, TMessageKind::mkConfirmation, TMessageButtons::mbYesNo,
+                              idYes);
     Click("spdClose");
     std::vector<std::string> names;
     for (const TPassRecord& record : ReadVault(path, "secret"))

@@ -2,8 +2,8 @@
 
 #include "MainFormFixture.h"
 
-#include "DataFile.h"
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
+#include "vault/DataFile.h"
 
 #include <QApplication>
 #include <QTest>
@@ -69,8 +69,7 @@ TEST_F(MainFormTest, NewOverAnExistingFileNeedsItsPassword) {
 
     Platform.ExpectFileDialog(TFileDialogKind::fdOpen, "Open password file", other);
     Platform.ExpectMessageBox(other + " exists already. Do you want to overwrite it?",
-                              TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel,
-                              idCancel);
+                              TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel, idCancel);
     Click("spdNew");
     EXPECT_EQ(FileBytes(other), otherBytes);
 
@@ -150,8 +149,8 @@ TEST_F(MainFormTest, OpenOfAMissingNameKeepsTheVaultInMemory) {
     // Saving the vault that has no file asks for a name.
     TypeInto(Login(), "!");
     const std::string rescue = Path("rescue.kvf");
-    Platform.ExpectMessageBox(SaveQuestion, TMessageKind::mkConfirmation,
-                              TMessageButtons::mbYesNo, idYes);
+    Platform.ExpectMessageBox(SaveQuestion, TMessageKind::mkConfirmation, TMessageButtons::mbYesNo,
+                              idYes);
     Platform.ExpectFileDialog(TFileDialogKind::fdSave, "Save password file", rescue);
     EXPECT_TRUE(form.close());
     EXPECT_EQ(ReadVault(rescue, "secret")[0].Login, "me!");
@@ -179,8 +178,8 @@ TEST_F(MainFormTest, CloseAnsweringNoWritesNothingAndExitThenAsksNothing) {
     const std::string original = FileBytes(path);
     TfrmMain& form = StartWithVault(path, "secret");
     TypeInto(Login(), "x");
-    Platform.ExpectMessageBox(SaveQuestion, TMessageKind::mkConfirmation,
-                              TMessageButtons::mbYesNo, idNo);
+    Platform.ExpectMessageBox(SaveQuestion, TMessageKind::mkConfirmation, TMessageButtons::mbYesNo,
+                              idNo);
     Click("spdClose");
     EXPECT_EQ(FileBytes(path), original);
     EXPECT_EQ(form.PanelText(1), "");
@@ -265,8 +264,8 @@ TEST_F(MainFormTest, ACancelledSaveDialogStopsTheCommandThatAskedAndDiscardsNoth
     Click("spdOpen");
     TypeInto(Login(), "!");
 
-    Platform.ExpectMessageBox(SaveQuestion, TMessageKind::mkConfirmation,
-                              TMessageButtons::mbYesNo, idYes);
+    Platform.ExpectMessageBox(SaveQuestion, TMessageKind::mkConfirmation, TMessageButtons::mbYesNo,
+                              idYes);
     Platform.ExpectFileDialogCancelled(TFileDialogKind::fdSave, "Save password file");
     Click("spdNew");
     EXPECT_TRUE(Platform.Done()) << "New went no further";
@@ -274,8 +273,8 @@ TEST_F(MainFormTest, ACancelledSaveDialogStopsTheCommandThatAskedAndDiscardsNoth
     EXPECT_EQ(Login()->text(), "me!");
     EXPECT_TRUE(form.Modified());
 
-    Platform.ExpectMessageBox(SaveQuestion, TMessageKind::mkConfirmation,
-                              TMessageButtons::mbYesNo, idYes);
+    Platform.ExpectMessageBox(SaveQuestion, TMessageKind::mkConfirmation, TMessageButtons::mbYesNo,
+                              idYes);
     Platform.ExpectFileDialogCancelled(TFileDialogKind::fdSave, "Save password file");
     Click("spdExit");
     EXPECT_TRUE(form.isVisible());

@@ -1,7 +1,7 @@
 #include "MainFormFixture.h"
 
-#include "DataFile.h"
-#include "KestovarApplication.h"
+#include "app/KestovarApplication.h"
+#include "vault/DataFile.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -134,8 +134,7 @@ void MainFormTest::Click(const char* button) {
 
 TPassRecord Record(std::string account, std::string login, std::string password,
                    std::string notes) {
-    return TPassRecord{std::move(account), std::move(login), std::move(password),
-                       std::move(notes)};
+    return TPassRecord{std::move(account), std::move(login), std::move(password), std::move(notes)};
 }
 
 bool SameRecord(const TPassRecord& a, const TPassRecord& b) {

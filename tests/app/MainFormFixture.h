@@ -3,10 +3,10 @@
 // A main window on the offscreen platform with scripted platform services, its settings in a
 // temporary folder, and helpers to make and read data files.
 
-#include "Blowfish.h"
-#include "RecordCodec.h"
 #include "ScriptedPlatform.h"
-#include "mainform.h"
+#include "app/mainform.h"
+#include "cipher/Blowfish.h"
+#include "vault/RecordCodec.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -3,8 +3,8 @@
 
 #include "MainFormFixture.h"
 
-#include "DataFile.h"
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
+#include "vault/DataFile.h"
 
 #include <QDir>
 
@@ -124,8 +124,8 @@ TEST_F(MainFormTest, DamagedLinesAreNamedKeptAndWrittenBackUnchanged) {
     WriteVault(path, "secret", {Record("Bank", "me"), Record("Mail", "m"), Record("Shop", "s")});
     // Damage the second and third record lines (file lines 3 and 4) as a disk or an editor might.
     std::vector<std::string> lines = ReadDataFile(path);
-    lines[1] = lines[1].substr(0, 5);        // a field of 5 characters
-    lines[2][3] = '=';                       // a character outside the text form
+    lines[1] = lines[1].substr(0, 5); // a field of 5 characters
+    lines[2][3] = '=';                // a character outside the text form
     std::string bytes = MakeCheckLine(Cipher, "secret") + "\r\n";
     for (const std::string& line : lines)
         bytes += line + "\r\n";

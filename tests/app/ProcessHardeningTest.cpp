@@ -1,4 +1,4 @@
-#include "ProcessHardening.h"
+#include "app/ProcessHardening.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@ TEST(ProcessHardening, NoCoreDumpAndNotDumpable) {
     if (child == 0) {
         HardenProcess();
         rlimit core{};
-        const bool noCore = getrlimit(RLIMIT_CORE, &core) == 0 && core.rlim_cur == 0 &&
-                            core.rlim_max == 0;
+        const bool noCore =
+            getrlimit(RLIMIT_CORE, &core) == 0 && core.rlim_cur == 0 && core.rlim_max == 0;
         const bool notDumpable = prctl(PR_GET_DUMPABLE, 0, 0, 0, 0) == 0;
         _exit((noCore ? 0 : 1) | (notDumpable ? 0 : 2));
     }

@@ -4,9 +4,9 @@
 
 #include "MainFormFixture.h"
 
-#include "DataFile.h"
 #include "FaultInjection.h"
-#include "KestovarApplication.h"
+#include "app/KestovarApplication.h"
+#include "vault/DataFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -51,7 +51,8 @@ bool IsIoErrorText(const std::string& text) {
         text.back() != '.')
         return false;
     const std::string digits = text.substr(prefix.size(), text.size() - prefix.size() - 1);
-    return std::all_of(digits.begin(), digits.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char ch) { return ch >= '0' && ch <= '9'; });
 }
 
 TFaultPlan Plan(int failAt, std::optional<std::size_t> diskSpace, bool noUnnamedFiles) {

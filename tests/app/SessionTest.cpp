@@ -3,8 +3,8 @@
 
 #include "MainFormFixture.h"
 
-#include "Codepage.h"
-#include "DataFile.h"
+#include "platform/Codepage.h"
+#include "vault/DataFile.h"
 
 #include <QTest>
 
@@ -43,7 +43,8 @@ TEST_F(MainFormTest, EverythingTypedComesBackAfterSaveCloseAndOpen) {
     Platform.ExpectFileDialog(TFileDialogKind::fdOpen, "Open password file", path);
     Platform.ExpectPassword("Please enter the password", "M\xe4ster pass");
     Click("spdOpen");
-    EXPECT_EQ(SelectorItems(), QStringList({"alpha", "Bank", QString::fromUtf8("Mail \u00e9t\u00e9")}));
+    EXPECT_EQ(SelectorItems(),
+              QStringList({"alpha", "Bank", QString::fromUtf8("Mail \u00e9t\u00e9")}));
     for (const TPassRecord& account : typed) {
         Choose(AnsiToQString(account.Account));
         EXPECT_EQ(Login()->text(), AnsiToQString(account.Login));

@@ -4,9 +4,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QTest>
 #include <QSettings>
-
+#include <QTest>
 
 namespace {
 const std::vector<std::string> NoFileCommands{"spdNew", "spdOpen"};
@@ -82,8 +81,7 @@ TEST_F(MainFormTest, CancelledOrWrongPasswordAtStartOpensNothing) {
 
 TEST_F(MainFormTest, SettingsValueThatIsNotTextIsShownAndTheWindowOpens) {
     {
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "OmbrelInc",
-                           "Durnhold");
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "OmbrelInc", "Durnhold");
         settings.setValue("Datafile", QStringList{"a", "b"});
     }
     // The message ends in a quote, which sorts before the full stop: no stop is added.

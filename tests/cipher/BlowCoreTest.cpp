@@ -1,6 +1,6 @@
 // The Blowfish core: key schedule details, byte order and the round operations.
 
-#include "BlowCore.h"
+#include "cipher/BlowCore.h"
 
 #include <gtest/gtest.h>
 

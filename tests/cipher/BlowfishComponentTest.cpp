@@ -1,7 +1,7 @@
 // TBlowfish: string encryption, the state rules and the errors.
 
-#include "Blowfish.h"
 #include "CipherTestData.h"
+#include "cipher/Blowfish.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Standard Blowfish: the published vectors, through the core and through TBlowfish.
 
-#include "BlowCore.h"
-#include "Blowfish.h"
 #include "CipherTestData.h"
+#include "cipher/BlowCore.h"
+#include "cipher/Blowfish.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The vault's call sequences run directly on one TBlowfish, against the format vectors: the text
 // form, the password check line and record lines.
 
-#include "Blowfish.h"
 #include "CipherTestData.h"
+#include "cipher/Blowfish.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "DialogTestSupport.h"
-#include "WebAddress.h"
-#include "frmAbout.h"
+#include "dialogs/WebAddress.h"
+#include "dialogs/frmAbout.h"
 
 #include <QFrame>
 #include <QLayout>

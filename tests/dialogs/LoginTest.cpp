@@ -1,4 +1,4 @@
-#include "login.h"
+#include "dialogs/login.h"
 #include "DialogTestSupport.h"
 
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "newacct.h"
+#include "dialogs/newacct.h"
 #include "DialogTestSupport.h"
 
 #include <QGroupBox>

@@ -1,6 +1,6 @@
-#include "Codepage.h"
-#include "AnsiValidator.h"
-#include "Errors.h"
+#include "platform/Codepage.h"
+#include "base/Errors.h"
+#include "platform/AnsiValidator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Telling whether a file changed: the hash of its bytes, and the stamp of size, time and hash.
 
-#include "ContentHash.h"
-#include "FileStamp.h"
-#include "TextFile.h"
+#include "platform/FileStamp.h"
+#include "platform/ContentHash.h"
+#include "platform/TextFile.h"
 
 #include <QTemporaryDir>
 

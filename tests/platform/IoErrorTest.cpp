@@ -1,5 +1,5 @@
-#include "IoErrorCodes.h"
-#include "PlatformErrors.h"
+#include "platform/IoErrorCodes.h"
+#include "platform/PlatformErrors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "ModalDriver.h"
-#include "QtPlatform.h"
+#include "platform/QtPlatform.h"
 
 #include <QDialogButtonBox>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
-#include "RecordList.h"
-#include "PlatformErrors.h"
-#include "TextCompare.h"
+#include "platform/RecordList.h"
+#include "platform/PlatformErrors.h"
+#include "platform/TextCompare.h"
 
 #include <gtest/gtest.h>
 

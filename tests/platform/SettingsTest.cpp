@@ -1,5 +1,5 @@
-#include "Settings.h"
-#include "PlatformErrors.h"
+#include "platform/Settings.h"
+#include "platform/PlatformErrors.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "TextFile.h"
-#include "PlatformErrors.h"
-#include "PlatformServices.h"
+#include "platform/TextFile.h"
 #include "TempFiles.h"
+#include "platform/PlatformErrors.h"
+#include "platform/PlatformServices.h"
 
 #include <gtest/gtest.h>
 

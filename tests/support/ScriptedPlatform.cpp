@@ -7,13 +7,20 @@ namespace {
 const char* KindName(TScriptedPlatform::TCallKind kind) {
     using K = TScriptedPlatform::TCallKind;
     switch (kind) {
-    case K::MessageBox: return "message box";
-    case K::ErrorBox: return "error box";
-    case K::FileDialog: return "file dialog";
-    case K::Password: return "password prompt";
-    case K::NewAccount: return "new-account dialog";
-    case K::About: return "About dialog";
-    case K::WebAddress: return "web address";
+    case K::MessageBox:
+        return "message box";
+    case K::ErrorBox:
+        return "error box";
+    case K::FileDialog:
+        return "file dialog";
+    case K::Password:
+        return "password prompt";
+    case K::NewAccount:
+        return "new-account dialog";
+    case K::About:
+        return "About dialog";
+    case K::WebAddress:
+        return "web address";
     }
     return "?";
 }
@@ -115,8 +122,7 @@ void TScriptedPlatform::ShowErrorText(const std::string& text) {
 
 bool TScriptedPlatform::ExecuteFileDialog(TFileDialog& dialog) {
     const TExpectation answer = Next({TCallKind::FileDialog, dialog.Title});
-    EXPECT_EQ(static_cast<int>(answer.DialogKind), static_cast<int>(dialog.Kind()))
-        << dialog.Title;
+    EXPECT_EQ(static_cast<int>(answer.DialogKind), static_cast<int>(dialog.Kind())) << dialog.Title;
     if (!answer.Confirmed || answer.Call.Kind != TCallKind::FileDialog)
         return false;
     dialog.FileName = answer.Answer;
@@ -131,9 +137,13 @@ std::string TScriptedPlatform::AskNewAccountName() {
     return Next({TCallKind::NewAccount, {}}).Answer;
 }
 
-void TScriptedPlatform::ShowAbout() { Next({TCallKind::About, {}}); }
+void TScriptedPlatform::ShowAbout() {
+    Next({TCallKind::About, {}});
+}
 
-void TScriptedPlatform::SetBusyCursor(bool on) { FBusyDepth += on ? 1 : -1; }
+void TScriptedPlatform::SetBusyCursor(bool on) {
+    FBusyDepth += on ? 1 : -1;
+}
 
 void TScriptedPlatform::OpenWebAddress(const std::string& address) {
     Next({TCallKind::WebAddress, address});

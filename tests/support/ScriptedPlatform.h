@@ -4,7 +4,7 @@
 // checked against what the script expects, and recorded with its texts. A call that the script
 // did not expect fails the test.
 
-#include "PlatformServices.h"
+#include "platform/PlatformServices.h"
 
 #include <deque>
 #include <string>
@@ -12,7 +12,15 @@
 
 class TScriptedPlatform : public TPlatformServices {
 public:
-    enum class TCallKind { MessageBox, ErrorBox, FileDialog, Password, NewAccount, About, WebAddress };
+    enum class TCallKind {
+        MessageBox,
+        ErrorBox,
+        FileDialog,
+        Password,
+        NewAccount,
+        About,
+        WebAddress
+    };
 
     struct TCall {
         TCallKind Kind;
@@ -25,8 +33,7 @@ public:
     ~TScriptedPlatform() override;
 
     // What the next calls must be, and their answers.
-    void ExpectMessageBox(std::string text, TMessageKind kind, TMessageButtons buttons,
-                          int answer);
+    void ExpectMessageBox(std::string text, TMessageKind kind, TMessageButtons buttons, int answer);
     void ExpectErrorBox(std::string text);
     void ExpectFileDialog(TFileDialogKind kind, std::string title, std::string chosenPath);
     void ExpectFileDialogCancelled(TFileDialogKind kind, std::string title);

@@ -1,10 +1,10 @@
 // The data file: writing and reopening, the password check, the line conventions as the vault
 // sees them, failed writes, damaged files, the backup step and the master-password rule.
 
-#include "DataFile.h"
-#include "PlatformErrors.h"
-#include "RecordCodec.h"
+#include "vault/DataFile.h"
 #include "VaultTestSupport.h"
+#include "platform/PlatformErrors.h"
+#include "vault/RecordCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The record codec: round trips, the one chain over the fields, the splitting of damaged lines,
 // the master-password limits, the notes conversions and the wiping of the cipher.
 
-#include "RecordCodec.h"
+#include "vault/RecordCodec.h"
 #include "VaultTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The stored format against vectors from an independent implementation: check lines, record lines
 // and a whole data file, each both written here and read back.
 
-#include "DataFile.h"
-#include "RecordCodec.h"
 #include "VaultTestSupport.h"
+#include "vault/DataFile.h"
+#include "vault/RecordCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // Helpers shared by the vault tests: hexadecimal, whole-file bytes and the error kinds that a
 // damaged record may raise.
 
-#include "Errors.h"
+#include "base/Errors.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
