@@ -1,41 +1,27 @@
 #pragma once
 
-// The items of the account selector: the account names in the selector's order (the user's
-// locale, case-insensitive), each with the index of the record line it came from, so that every
-// item shows, edits and deletes its own line even when two accounts share a name.
+// The items of the account selector: the vault's accounts in its order (the user's locale,
+// case-insensitive). The vault keeps the names; this only shows them and tells the selector
+// what changed.
 
 #include <QAbstractListModel>
-#include <QCollator>
 
-#include <string>
-#include <utility>
-#include <vector>
+class TVault;
 
 class TAccountListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    explicit TAccountListModel(QObject* parent = nullptr);
+    TAccountListModel(const TVault& vault, QObject* parent);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    // Refills the list from (name, line) pairs in any order; sorts once.
-    void Fill(const std::vector<std::pair<std::string, int>>& accounts);
-    void Clear();
-    // Inserts after any equal names and returns the row.
-    int InsertSorted(const std::string& name, int line);
-    void RemoveRow(int row);
-
-    int LineOf(int row) const { return FLines.at(static_cast<std::size_t>(row)); }
-    // The record lines were reordered: old line i is now newIndexOfOld[i].
-    void RemapLines(const std::vector<int>& newIndexOfOld);
-    // A record line was inserted at this index: the later ones moved down.
-    void LineInserted(int line);
-    // A record line was removed: the later ones moved up.
-    void LineRemoved(int line);
+    // What the vault did to its accounts.
+    void Reset();
+    void RowInserted(int row);
+    void RowRemoved(int row);
 
 private:
-    std::vector<QString> FNames;
-    std::vector<int> FLines;
-    QCollator FCollator;
+    const TVault& FVault;
+    int FRows = 0; // as the views last heard
 };

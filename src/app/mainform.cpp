@@ -4,6 +4,7 @@
 
 #include "app/AccountListModel.h"
 #include "app/NotesEdit.h"
+#include "app/SecretClipboard.h"
 #include "app/ToolIcons.h"
 #include "base/Version.h"
 #include "dialogs/WebAddress.h"
@@ -63,10 +64,7 @@ TfrmMain::TfrmMain(TPlatformServices& platform, QWidget* parent)
     CreateControls();
 }
 
-TfrmMain::~TfrmMain() {
-    ForgetMasterPassword();
-    WipeRecord(FCurrent);
-}
+TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::CreateControls() {
     setObjectName(QStringLiteral("frmMain"));
@@ -139,7 +137,7 @@ void TfrmMain::CreateControls() {
     cboAccount->setFont(fieldFont);
     cboAccount->setEditable(false);
     cboAccount->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    FAccounts = new TAccountListModel(cboAccount);
+    FAccounts = new TAccountListModel(FVault, cboAccount);
     cboAccount->setModel(FAccounts);
     if (auto* list = qobject_cast<QListView*>(cboAccount->view()))
         list->setUniformItemSizes(true);
@@ -178,6 +176,9 @@ void TfrmMain::CreateControls() {
     setTabOrder(cboAccount, edtLogin);
     setTabOrder(edtLogin, edtPassword);
     setTabOrder(edtPassword, mmoNotes);
+
+    FClipboard = new TSecretClipboard(this);
+    FClipboard->WatchFields({edtLogin, edtPassword, mmoNotes});
 
     lblVersion = new QLabel(QString::fromLatin1(KestovarVersion), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));

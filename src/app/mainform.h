@@ -1,14 +1,10 @@
 #pragma once
 
-// The main window: it owns the open vault (its path, master password, check line and the
-// enciphered record lines, the only copy of the accounts), shows one account at a time and runs
-// every command on the vault.
+// The main window: it shows the open vault one account at a time, asks the user what must be
+// asked and runs the commands on the vault.
 
-#include "cipher/Blowfish.h"
-#include "platform/FileStamp.h"
 #include "platform/PlatformServices.h"
-#include "platform/RecordList.h"
-#include "vault/RecordCodec.h"
+#include "vault/Vault.h"
 
 #include <QWidget>
 
@@ -23,6 +19,7 @@ class QStatusBar;
 class QToolButton;
 class TAccountListModel;
 class TNotesEdit;
+class TSecretClipboard;
 
 class TfrmMain : public QWidget {
     Q_OBJECT
@@ -51,9 +48,10 @@ public:
     void mmoNotesChange();
 
     // What tests and the benchmark observe.
-    const std::string& DataFile() const noexcept { return FDataFile; }
-    bool Modified() const noexcept { return FModified; }
-    const TRecordList& Records() const noexcept { return FRecords; }
+    const TVault& Vault() const noexcept { return FVault; }
+    const std::string& DataFile() const noexcept { return FVault.Path(); }
+    bool Modified() const noexcept { return FVault.Modified(); }
+    const TRecordList& Records() const noexcept { return FVault.Records(); }
     QString PanelText(int panel) const;
 
 protected:
@@ -72,62 +70,37 @@ private:
     void UpdateButtons();
     void UpdateFieldEnabling();
     std::string AskPassword(const std::string& prompt);
-    void OpenDataFile(std::string path); // by value: callers pass FDataFile, which it changes
-    // These return the indices of the lines that could not be read.
-    std::vector<int> LoadVault(const std::string& path, const std::string& password,
-                               const std::string& checkLine);
-    std::vector<int> RefreshAccountList();
+    void
+    OpenDataFile(std::string path); // by value: callers pass the vault's path, which it changes
     static std::string DamagedLinesMessage(const std::vector<int>& damaged);
-    // An already keyed record cipher, when the caller has one, saves a key schedule.
-    void ShowFirstAccount(TRecordCipher* keyed = nullptr);
-    void SelectAccountRow(int row, TRecordCipher* keyed = nullptr);
-    void ShowChosenAccount(TRecordCipher* keyed);
-    // Empties the three fields and forgets the shown account; the caller sets FLoading.
-    void EmptyFields();
+    // Refills the selector from the vault and shows its shown account.
+    void RefreshAccountList();
+    // Puts the vault's shown account into the selector and the fields.
+    void ShowCurrentAccount();
     void ShowRecord(const TPassRecord& record);
+    // A field that the window cannot show whole is read-only and says so; it is never cut.
+    void GuardField(QWidget* field, bool shownWhole);
     bool QuerySave();
     void ClearVault();
-    void SetMasterPassword(const std::string& password, std::string checkLine);
-    void ForgetMasterPassword();
-    // No data file: path, stamp and the status bar's count and file panels.
-    void ForgetDataFile();
+    // The vault is closed: nothing on screen, and no copy of it left in the clipboard.
+    void ShowNoVault();
 
     // Editing.
-    TPassRecord GatherRecord() const;
-    int FindRecordIndex(const std::string& recordLine) const;
-    void StoreRecord(const TPassRecord& record);
-    // Puts a new line at its place in the order of FRecords and returns its index.
-    int InsertSorted(std::string line);
-    void FieldChanged(std::string TPassRecord::*field);
+    void FieldChanged(std::string TPassRecord::*field, const std::string& value);
 
     // Files.
-    // Writes the vault to FDataFile; false when the user chose not to overwrite a file that
-    // another program changed (unless that was confirmed already).
-    bool WriteDataFile(bool confirmed = false);
-    bool ConfirmOverwrite();
-    // What this program just read or wrote at FDataFile.
-    void RememberStamp(const TContentDigest& content);
-    void ForgetStamp();
+    // Writes the vault to the path; false when the user chose not to overwrite a file that
+    // another program changed.
+    bool WriteDataFile(const std::string& path);
+    bool ConfirmOverwrite(const std::string& path);
     bool SaveVault();
     void RememberDataFile();
     bool AskNewMasterPassword(std::string& password);
-    bool PasswordOpensDataFile(const std::string& password);
 
     TPlatformServices& FPlatform;
-
-    std::string FDataFile;
-    std::string FMasterPassword;
-    std::string FCheckLine;
-    TRecordList FRecords;
-    bool FModified = false;
-    bool FLinesSorted = true; // FRecords is known to be in CompareTextLocale order
+    TVault FVault;
     bool FLoading = false;
     bool FExiting = false;
-    TPassRecord FCurrent;
-    TFileStamp FStamp;      // the data file as this program last read or wrote it
-    std::string FStampPath; // where FStamp was taken
-    int FCurrentLine = -1;  // the line of FRecords that the shown account came from
-    TBlowfish Blowfish1;
 
     TFileDialog odlDataFile;
     TFileDialog sdlDataFile;
@@ -159,4 +132,5 @@ private:
     QLabel* lblURL = nullptr;
     QStatusBar* stbMain = nullptr;
     QLabel* FPanels[3] = {};
+    TSecretClipboard* FClipboard = nullptr;
 };

@@ -5,80 +5,64 @@
 
 #include "app/AccountListModel.h"
 #include "app/NotesEdit.h"
+#include "app/SecretClipboard.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 #include "platform/Settings.h"
-#include "vault/DataFile.h"
 #include "vault/WipeGuard.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QToolButton>
-
-#include <optional>
 
 namespace {
 
-// Sets a flag for the life of a scope.
-class TFlagScope {
-public:
-    explicit TFlagScope(bool& flag) noexcept : FFlag(flag) { FFlag = true; }
-    ~TFlagScope() { FFlag = false; }
-    TFlagScope(const TFlagScope&) = delete;
-    TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-    bool& FFlag;
-};
-
-class TBusyCursorScope {
-public:
-    explicit TBusyCursorScope(TPlatformServices& platform) : FPlatform(platform) {
-        FPlatform.SetBusyCursor(true);
-    }
-    ~TBusyCursorScope() { FPlatform.SetBusyCursor(false); }
-    TBusyCursorScope(const TBusyCursorScope&) = delete;
-    TBusyCursorScope& operator=(const TBusyCursorScope&) = delete;
-
-private:
-    TPlatformServices& FPlatform;
-};
+// The busy cursor for the life of a scope; the caller keeps it off while it waits for the user.
+auto BusyCursor(TPlatformServices& platform) {
+    platform.SetBusyCursor(true);
+    return qScopeGuard([&platform] { platform.SetBusyCursor(false); });
+}
 
 } // namespace
 
 void TfrmMain::FormCreate() {
-    TBusyCursorScope busy(FPlatform);
-    FRecords.Clear();
+    std::string remembered;
+    bool keyOpened = false;
     try {
+        const auto busy = BusyCursor(FPlatform);
         TSettingsStore settings;
-        if (settings.OpenSettingsKey(SettingsKeyPath, false)) {
-            FDataFile = settings.ReadSettingsString(SettingsDataFileValue);
-            OpenDataFile(FDataFile);
-        } else {
-            UpdateButtons();
-            UpdateFieldEnabling();
-        }
+        keyOpened = settings.OpenSettingsKey(SettingsKeyPath, false);
+        if (keyOpened)
+            remembered = settings.ReadSettingsString(SettingsDataFileValue);
     } catch (...) {
         // A settings value that cannot be read: no vault, New and Open usable.
-        FDataFile.clear();
         UpdateButtons();
         UpdateFieldEnabling();
         throw;
     }
+    if (keyOpened) {
+        OpenDataFile(remembered);
+    } else {
+        UpdateButtons();
+        UpdateFieldEnabling();
+    }
 }
 
 void TfrmMain::SetModified(bool flag) {
-    FModified = flag;
-    SetPanel(1, FModified ? QStringLiteral("MOD") : QString());
+    FVault.SetModified(flag);
+    SetPanel(1, flag ? QStringLiteral("MOD") : QString());
 }
 
 void TfrmMain::UpdateButtons() {
-    const bool open = !FDataFile.empty();
+    const bool open = !FVault.Path().empty();
     spdNew->setEnabled(true);
     spdOpen->setEnabled(true);
     for (QToolButton* button : {spdSave, spdSaveAs, spdClose, spdAdd, spdChangePassword})
         button->setEnabled(open);
-    spdDelete->setEnabled(!FRecords.Empty());
+    // Delete acts on the shown account, so it needs one.
+    spdDelete->setEnabled(FVault.CurrentRow() >= 0);
 }
 
 void TfrmMain::UpdateFieldEnabling() {
@@ -93,86 +77,50 @@ std::string TfrmMain::AskPassword(const std::string& prompt) {
 }
 
 void TfrmMain::OpenDataFile(std::string path) {
-    std::vector<int> damaged;
-    if (!path.empty() && FilePresent(path)) {
-        ClearVault();
-        std::string password = AskPassword("Please enter the password");
-        TWipeGuard wipePassword(password);
-        try {
-            // The check line is made once: it tests the password and stays as FCheckLine.
-            std::string checkLine;
-            TWipeGuard wipeCheckLine(checkLine);
-            if (!password.empty())
-                checkLine = MakeCheckLine(Blowfish1, password);
-            if (!password.empty() && FileHasCheckLine(path, checkLine)) {
-                damaged = LoadVault(path, password, checkLine);
-            } else {
-                ForgetDataFile();
-                ForgetMasterPassword();
-                FPlatform.ShowMessageBox(
-                    "The password was not correct. The data file was not opened",
-                    TMessageKind::mkError, TMessageButtons::mbOK);
-            }
-        } catch (...) {
-            // Nothing of a file that failed to open stays open, so that no later Save can
-            // overwrite it with an emptied vault.
-            ForgetDataFile();
-            ForgetMasterPassword();
-            ClearVault();
-            UpdateButtons();
-            UpdateFieldEnabling();
-            throw;
-        }
-    } else {
-        FDataFile.clear();
+    if (path.empty() || !FilePresent(path)) {
+        // The vault in memory, if any, stays as it is, without a file.
+        FVault.DetachFile();
         SetPanel(2, QStringLiteral("Data file not found"));
+        UpdateButtons();
+        UpdateFieldEnabling();
+        return;
     }
+    FClipboard->ClearOwnText();
+    ClearVault();
+    std::string password = AskPassword("Please enter the password");
+    TWipeGuard wipePassword(password);
+    TOpenResult result = TOpenResult::WrongPassword;
+    try {
+        const auto busy = BusyCursor(FPlatform);
+        result = FVault.Open(path, password);
+    } catch (...) {
+        ShowNoVault();
+        throw;
+    }
+    if (result == TOpenResult::WrongPassword) {
+        ShowNoVault();
+        FPlatform.ShowMessageBox("The password was not correct. The data file was not opened",
+                                 TMessageKind::mkError, TMessageButtons::mbOK);
+        return;
+    }
+    RefreshAccountList();
+    SetPanel(2, PathToQString(path));
+    SetModified(false);
     UpdateButtons();
-    UpdateFieldEnabling();
-    if (!damaged.empty())
+    if (const std::vector<int>& damaged = FVault.DamagedLines(); !damaged.empty())
         FPlatform.ShowMessageBox(DamagedLinesMessage(damaged), TMessageKind::mkPlain,
                                  TMessageButtons::mbOK);
 }
 
-std::vector<int> TfrmMain::LoadVault(const std::string& path, const std::string& password,
-                                     const std::string& checkLine) {
-    FDataFile.clear(); // until every line is in
-    TContentDigest content;
-    std::vector<std::string> lines = ReadDataFile(path, content);
-    SetMasterPassword(password, checkLine);
-    FRecords.Assign(std::move(lines));
-    FLinesSorted = false;
-    std::vector<int> damaged = RefreshAccountList();
-    FDataFile = path;
-    RememberStamp(content);
-    SetPanel(2, PathToQString(path));
-    SetModified(false);
-    return damaged;
-}
-
-std::vector<int> TfrmMain::RefreshAccountList() {
-    FAccounts->Clear();
-    std::vector<int> damaged;
-    std::vector<std::pair<std::string, int>> accounts;
-    accounts.reserve(static_cast<std::size_t>(FRecords.Count()));
-    // One key schedule for all lines, and none for an empty vault. Each line gives only its
-    // name here; the whole record is deciphered when its account is shown.
-    std::optional<TRecordCipher> codec;
-    if (!FRecords.Empty())
-        codec.emplace(Blowfish1, FMasterPassword);
-    for (int i = 0; i < FRecords.Count(); ++i) {
-        const std::string& line = FRecords[i];
-        if (RecordLineReadable(line))
-            accounts.emplace_back(codec->DecodeAccount(line), i);
-        else
-            damaged.push_back(i); // kept as it is, never shown
-    }
-    FAccounts->Fill(accounts);
-    for (auto& account : accounts)
-        WipeString(account.first);
-    SetPanel(0, QString::number(FRecords.Count()));
-    ShowFirstAccount(codec ? &*codec : nullptr);
-    return damaged;
+void TfrmMain::ShowNoVault() {
+    FClipboard->ClearOwnText();
+    FVault.Close();
+    ClearVault();
+    SetPanel(0, QStringLiteral("0"));
+    SetPanel(1, QString());
+    SetPanel(2, QStringLiteral("No data file"));
+    UpdateButtons();
+    UpdateFieldEnabling();
 }
 
 std::string TfrmMain::DamagedLinesMessage(const std::vector<int>& damaged) {
@@ -190,66 +138,61 @@ std::string TfrmMain::DamagedLinesMessage(const std::vector<int>& damaged) {
            numbers + "). They are kept unchanged in the file.";
 }
 
-void TfrmMain::ShowFirstAccount(TRecordCipher* keyed) {
-    if (FAccounts->rowCount() > 0) {
-        SelectAccountRow(0, keyed);
-        return;
-    }
-    {
-        TFlagScope loading(FLoading);
-        cboAccount->setCurrentIndex(-1);
-        EmptyFields();
-    }
-    UpdateFieldEnabling();
-}
-
-void TfrmMain::EmptyFields() {
-    edtLogin->clear();
-    edtPassword->clear();
-    mmoNotes->clear();
-    WipeRecord(FCurrent);
-    FCurrentLine = -1;
-}
-
-void TfrmMain::SelectAccountRow(int row, TRecordCipher* keyed) {
-    cboAccount->setCurrentIndex(row); // by program: no change notification
-    ShowChosenAccount(keyed);
+void TfrmMain::RefreshAccountList() {
+    FAccounts->Reset();
+    SetPanel(0, QString::number(FVault.Records().Count()));
+    ShowCurrentAccount();
 }
 
 void TfrmMain::cboAccountChange() {
-    ShowChosenAccount(nullptr);
+    FVault.Select(cboAccount->currentIndex());
+    ShowCurrentAccount();
 }
 
-void TfrmMain::ShowChosenAccount(TRecordCipher* keyed) {
+void TfrmMain::ShowCurrentAccount() {
     {
-        TFlagScope loading(FLoading);
-        EmptyFields();
-        const int row = cboAccount->currentIndex();
-        if (row >= 0) {
-            // The entry knows its own line: only that line is deciphered.
-            const int line = FAccounts->LineOf(row);
-            TPassRecord record = keyed ? keyed->Decode(FRecords[line])
-                                       : DecodeRecord(Blowfish1, FRecords[line], FMasterPassword);
-            TRecordWipeGuard wipeRecord(record);
-            ShowRecord(record);
-            FCurrent = record;
-            FCurrentLine = line;
-        }
+        const QScopedValueRollback loading(FLoading, true);
+        cboAccount->setCurrentIndex(FVault.CurrentRow()); // by program: no change notification
+        ShowRecord(FVault.Current());
     }
     UpdateFieldEnabling();
 }
 
 void TfrmMain::ShowRecord(const TPassRecord& record) {
-    edtLogin->setText(AnsiToQString(record.Login));
-    edtPassword->setText(AnsiToQString(record.Password));
+    const QString login = AnsiToQString(record.Login);
+    const QString password = AnsiToQString(record.Password);
+    edtLogin->setText(login);
+    edtPassword->setText(password);
     std::vector<std::string> lines = NotesToLines(record.Notes);
     mmoNotes->SetLines(lines);
     for (std::string& line : lines)
         WipeString(line);
+
+    // What the fields hold now must give back the stored bytes, or an edit of the field would
+    // cut them: a login beyond the edit's length limit, notes with line breaks inside a piece or
+    // text after the last ";".
+    GuardField(edtLogin, edtLogin->text() == login);
+    GuardField(edtPassword, edtPassword->text() == password);
+    std::vector<std::string> shown = mmoNotes->Lines();
+    std::string notes = NotesFromLines(shown);
+    GuardField(mmoNotes, notes == record.Notes);
+    WipeString(notes);
+    for (std::string& line : shown)
+        WipeString(line);
+}
+
+void TfrmMain::GuardField(QWidget* field, bool shownWhole) {
+    if (auto* edit = qobject_cast<QLineEdit*>(field))
+        edit->setReadOnly(!shownWhole);
+    else if (auto* notes = qobject_cast<TNotesEdit*>(field))
+        notes->setReadOnly(!shownWhole);
+    field->setToolTip(shownWhole ? QString()
+                                 : tr("This field cannot be shown whole here. It is kept "
+                                      "unchanged and cannot be edited in this window."));
 }
 
 bool TfrmMain::QuerySave() {
-    if (!FModified)
+    if (!FVault.Modified())
         return true;
     const int answer =
         FPlatform.ShowMessageBox("You have changed your data. Do you want to save your changes?",
@@ -261,32 +204,13 @@ bool TfrmMain::QuerySave() {
 
 void TfrmMain::ClearVault() {
     {
-        TFlagScope loading(FLoading);
-        FRecords.Clear();
-        FLinesSorted = true;
-        FAccounts->Clear();
+        const QScopedValueRollback loading(FLoading, true);
+        FVault.ClearAccounts();
+        FAccounts->Reset();
         cboAccount->setCurrentIndex(-1);
-        EmptyFields();
+        ShowRecord(TPassRecord{});
     }
     UpdateFieldEnabling();
-}
-
-void TfrmMain::SetMasterPassword(const std::string& password, std::string checkLine) {
-    ForgetMasterPassword();
-    FMasterPassword = password;
-    FCheckLine = std::move(checkLine);
-}
-
-void TfrmMain::ForgetDataFile() {
-    FDataFile.clear();
-    ForgetStamp();
-    SetPanel(0, QStringLiteral("0"));
-    SetPanel(2, QStringLiteral("No data file"));
-}
-
-void TfrmMain::ForgetMasterPassword() {
-    WipeString(FMasterPassword);
-    WipeString(FCheckLine);
 }
 
 void TfrmMain::spdExitClick() {

@@ -7,7 +7,6 @@
 #include "platform/Codepage.h"
 
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,15 +45,6 @@ TfrmNewAcct::TfrmNewAcct(QWidget* parent) : QDialog(parent, DialogWithoutSystemM
 void TfrmNewAcct::reject() {
     FResultName.clear();
     QDialog::reject();
-}
-
-void TfrmNewAcct::keyPressEvent(QKeyEvent* event) {
-    // Escape does not close this dialog: only its buttons do.
-    if (event->matches(QKeySequence::Cancel)) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TfrmNewAcct::edtAcctNameChange(const QString& text) {

@@ -5,13 +5,12 @@
 #include <string>
 
 class QGroupBox;
-class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// Asks for the name of a new account. Only its buttons close it; the caller reads ResultName()
-// afterwards and takes an empty name as cancelled.
+// Asks for the name of a new account; Escape cancels. The caller reads ResultName() afterwards
+// and takes an empty name as cancelled.
 class TfrmNewAcct : public QDialog {
     Q_OBJECT
 public:
@@ -22,9 +21,6 @@ public:
 
 public slots:
     void reject() override;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void edtAcctNameChange(const QString& text);

@@ -172,5 +172,5 @@ TEST_F(MainFormTest, OneDamagedLineIsNamedInTheSingular) {
     TfrmMain& form = Start();
     EXPECT_EQ(form.DataFile(), path);
     EXPECT_EQ(SelectorItems(), QStringList());
-    EXPECT_TRUE(Enabled("spdDelete")) << "the vault holds a line";
+    EXPECT_FALSE(Enabled("spdDelete")) << "no account is shown to delete";
 }

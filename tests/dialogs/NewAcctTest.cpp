@@ -50,13 +50,10 @@ TEST_F(NewAccountDialog, HasItsCaptionsNamesSizeAndFixedPlace) {
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
 }
 
-TEST_F(NewAccountDialog, EscapeDoesNothing) {
-    QTest::keyClick(edtAcctName, Qt::Key_Escape);
-    EXPECT_TRUE(form.isVisible());
+TEST_F(NewAccountDialog, EscapeCancelsAsInEveryOtherDialog) {
     QTest::keyClicks(edtAcctName, "Bank");
     QTest::keyClick(edtAcctName, Qt::Key_Escape);
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(edtAcctName->text(), "Bank");
+    EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.ResultName(), "");
 }
 

@@ -1,0 +1,124 @@
+#pragma once
+
+// The open vault, without any window: the path of its data file, the master password and its
+// check line, the enciphered record lines (the only copy of the accounts), the accounts in the
+// selector's order, the shown account and the modified flag, and every operation on them.
+//
+// It asks the user nothing. Questions (save first? overwrite?) belong to the caller, which asks
+// them and then calls the vault. Failures raise the program's exceptions; refusals that the
+// caller words itself (a wrong password, a name that exists already) are results.
+
+#include "cipher/Blowfish.h"
+#include "platform/FileStamp.h"
+#include "platform/RecordList.h"
+#include "vault/RecordCodec.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// One entry of the account selector: a deciphered name and the record line it came from.
+struct TAccountEntry {
+    std::string Name;
+    int Line = -1;
+};
+
+enum class TOpenResult { Opened, WrongPassword };
+
+class TVault {
+public:
+    TVault() = default;
+    ~TVault();
+    TVault(const TVault&) = delete;
+    TVault& operator=(const TVault&) = delete;
+
+    // The file. An empty path means no data file: either nothing is open, or the accounts of a
+    // vault whose file was let go (an Open of a name that does not exist) are still in memory.
+    const std::string& Path() const noexcept { return FPath; }
+    bool Modified() const noexcept { return FModified; }
+    void SetModified(bool flag) noexcept { FModified = flag; }
+    bool HasMasterPassword() const noexcept { return !FMasterPassword.empty(); }
+    const TRecordList& Records() const noexcept { return FRecords; }
+    // Record lines that could not be read at the last open, by index; they are kept as they are.
+    const std::vector<int>& DamagedLines() const noexcept { return FDamaged; }
+
+    // True exactly when the password is that of the file at path. A password that cannot be a
+    // key (empty, or longer than 56 bytes) opens nothing, and nothing is read for it.
+    bool PasswordOpens(const std::string& path, const std::string& password);
+    // The same for the open vault's own file; the master password in memory costs no key
+    // schedule.
+    bool PasswordOpensDataFile(const std::string& password);
+
+    // Reads the file under the password and shows its first account. A wrong password leaves no
+    // vault open and nothing modified; an I/O or cipher error does the same and propagates.
+    TOpenResult Open(const std::string& path, const std::string& password);
+    // Writes a new file of no accounts under the password at path, replacing any file there,
+    // and only then gives up the open vault for it. The password must pass
+    // NewMasterPasswordProblem.
+    void Create(const std::string& path, const std::string& password);
+    // Whether the file at the path to be written differs from what this vault last read or wrote
+    // there: the question of an overwrite is then the caller's. Another path was never seen, and
+    // a file that cannot be read tells nothing: both give false.
+    bool ChangedElsewhere(const std::string& path) const;
+    // Writes the vault to its file, or to another one that becomes its file.
+    void Save();
+    void SaveAs(const std::string& path);
+    // Copies the file to its backup name, re-enciphers every line under the new password and
+    // writes the file. False, with nothing changed, when the backup could not be made. A failed
+    // write leaves the re-enciphered vault in memory, marked modified.
+    bool ChangePassword(const std::string& newPassword);
+    // No file and no accounts; the master password and check line are wiped.
+    void Close();
+    // Empties the accounts and keeps the file and the master password (before an open asks for
+    // a password, and after New).
+    void ClearAccounts();
+    // Lets the file go and keeps the accounts in memory.
+    void DetachFile();
+
+    // The accounts in the selector's order (the user's locale, case-insensitive).
+    int AccountCount() const noexcept { return static_cast<int>(FAccounts.size()); }
+    const TAccountEntry& Account(int row) const {
+        return FAccounts.at(static_cast<std::size_t>(row));
+    }
+    // The first row of exactly this name, or -1.
+    int FindAccount(const std::string& name) const;
+
+    // The shown account: its row, and its fields as last shown or stored.
+    int CurrentRow() const noexcept { return FCurrentRow; }
+    const TPassRecord& Current() const noexcept { return FCurrent; }
+    // Deciphers the row's own line and makes it the shown account; -1 shows none.
+    void Select(int row);
+    // A new account of this name with empty fields, placed in the order of the lines and of the
+    // selector and shown. Nothing when the name is in the vault already (letter case counts).
+    std::optional<int> Add(const std::string& name);
+    // Stores one field of the shown account into its own line; the other fields keep their exact
+    // bytes. Raises when no account is shown.
+    void StoreField(std::string TPassRecord::*field, const std::string& value);
+    // Removes the shown account's line and shows the first account left.
+    void DeleteCurrent();
+
+private:
+    void ForgetMasterPassword() noexcept;
+    void ForgetCurrent() noexcept;
+    void ForgetStamp() noexcept;
+    void RememberStamp(const TContentDigest& content);
+    // Deciphers every readable name under one key schedule, sorts them and shows the first.
+    void BuildAccounts();
+    void ShowRow(int row, TRecordCipher& codec);
+    int InsertLineSorted(std::string line);
+    void WriteFile();
+
+    std::string FPath;
+    std::string FMasterPassword;
+    std::string FCheckLine;
+    TRecordList FRecords;
+    bool FLinesSorted = true; // FRecords is known to be in CompareTextLocale order
+    bool FModified = false;
+    std::vector<int> FDamaged;
+    std::vector<TAccountEntry> FAccounts;
+    int FCurrentRow = -1;
+    TPassRecord FCurrent;
+    TFileStamp FStamp;      // the data file as this vault last read or wrote it
+    std::string FStampPath; // where FStamp was taken
+    TBlowfish FCipher;
+};
