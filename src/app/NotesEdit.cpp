@@ -1,5 +1,7 @@
 #include "app/NotesEdit.h"
 
+#include "platform/AnsiRefusal.h"
+#include "platform/AnsiValidator.h"
 #include "platform/Codepage.h"
 
 #include <QApplication>
@@ -39,9 +41,16 @@ void TNotesEdit::SetLines(const std::vector<std::string>& lines) {
     setPlainText(texts.join(QLatin1Char('\n')));
 }
 
+bool TNotesEdit::Refuses(const QString& text) {
+    const QString refused = FirstNonAnsiCharacter(text);
+    if (refused.isEmpty())
+        return false;
+    NoticeAnsiRefusal(*this, refused);
+    return true;
+}
+
 void TNotesEdit::keyPressEvent(QKeyEvent* event) {
-    if (!IsAnsiText(event->text())) {
-        QApplication::beep();
+    if (Refuses(event->text())) {
         event->accept();
         return;
     }
@@ -49,8 +58,7 @@ void TNotesEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void TNotesEdit::inputMethodEvent(QInputMethodEvent* event) {
-    if (!IsAnsiText(event->commitString())) {
-        QApplication::beep();
+    if (Refuses(event->commitString())) {
         event->accept();
         return;
     }
@@ -58,14 +66,13 @@ void TNotesEdit::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 bool TNotesEdit::canInsertFromMimeData(const QMimeData* source) const {
-    return source->hasText() && IsAnsiText(source->text());
+    // Any text is taken in, so that a refusal is explained rather than silently not offered.
+    return source->hasText();
 }
 
 void TNotesEdit::insertFromMimeData(const QMimeData* source) {
-    if (!source->hasText() || !IsAnsiText(source->text())) {
-        QApplication::beep();
+    if (!source->hasText() || Refuses(source->text()))
         return;
-    }
     // Plain text only, as it was copied.
     insertPlainText(source->text());
 }

@@ -24,4 +24,8 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    // True, after telling the user why, when text holds a character that cannot be stored.
+    bool Refuses(const QString& text);
 };

@@ -8,7 +8,7 @@
 #include "app/ToolIcons.h"
 #include "base/Version.h"
 #include "dialogs/WebAddress.h"
-#include "platform/AnsiValidator.h"
+#include "platform/AnsiRefusal.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -150,7 +150,7 @@ void TfrmMain::CreateControls() {
     edtLogin->setObjectName(QStringLiteral("edtLogin"));
     edtLogin->setGeometry(FieldX, 76, FieldWidth, 24);
     edtLogin->setFont(fieldFont);
-    edtLogin->setValidator(new TAnsiValidator(edtLogin));
+    RefuseNonAnsiInput(*edtLogin);
     lblLogin = CreateFieldLabel(this, "lblLogin", tr("Login ID"), 76, edtLogin);
     connect(edtLogin, &QLineEdit::textChanged, this,
             [this] { Dispatch(&TfrmMain::edtLoginChange); });
@@ -159,7 +159,7 @@ void TfrmMain::CreateControls() {
     edtPassword->setObjectName(QStringLiteral("edtPassword"));
     edtPassword->setGeometry(FieldX, 104, FieldWidth, 24);
     edtPassword->setFont(fieldFont);
-    edtPassword->setValidator(new TAnsiValidator(edtPassword));
+    RefuseNonAnsiInput(*edtPassword);
     lblPassword = CreateFieldLabel(this, "lblPassword", tr("Password"), 104, edtPassword);
     connect(edtPassword, &QLineEdit::textChanged, this,
             [this] { Dispatch(&TfrmMain::edtPasswordChange); });

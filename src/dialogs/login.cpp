@@ -5,7 +5,7 @@
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/OneEditLayout.h"
 #include "dialogs/PasswordMaskStyle.h"
-#include "platform/AnsiValidator.h"
+#include "platform/AnsiRefusal.h"
 #include "platform/Codepage.h"
 
 #include <QGroupBox>
@@ -47,7 +47,7 @@ TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent, DialogWithoutSystemMenu)
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
     edtPassword->setEchoMode(QLineEdit::Password);
-    edtPassword->setValidator(new TAnsiValidator(edtPassword));
+    RefuseNonAnsiInput(*edtPassword);
     // Created after the controls: children are destroyed in creation order, so the edit never
     // outlives its style.
     auto* maskStyle = new TPasswordMaskStyle();

@@ -3,7 +3,7 @@
 #include "dialogs/DialogButtonRule.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/OneEditLayout.h"
-#include "platform/AnsiValidator.h"
+#include "platform/AnsiRefusal.h"
 #include "platform/Codepage.h"
 
 #include <QGroupBox>
@@ -21,7 +21,7 @@ TfrmNewAcct::TfrmNewAcct(QWidget* parent) : QDialog(parent, DialogWithoutSystemM
     lblAccountName->setObjectName(QStringLiteral("lblAccountName"));
     edtAcctName = new QLineEdit(grpAccount);
     edtAcctName->setObjectName(QStringLiteral("edtAcctName"));
-    edtAcctName->setValidator(new TAnsiValidator(edtAcctName));
+    RefuseNonAnsiInput(*edtAcctName);
     lblAccountName->setBuddy(edtAcctName);
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));

@@ -5,7 +5,9 @@
 #include "platform/TextCompare.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QTest>
+#include <QToolTip>
 
 #include <algorithm>
 #include <map>
@@ -59,6 +61,47 @@ TEST_F(MainFormTest, CharactersOutsideWindows1252AreRefusedWhereTyped) {
     EXPECT_EQ(stored.Login, "a\x80"
                             "b");
     EXPECT_EQ(stored.Notes, "\xe9;");
+    // The user is told why the last character did not arrive.
+    EXPECT_TRUE(QToolTip::text().contains("U+4E2D")) << QToolTip::text().toStdString();
+}
+
+TEST_F(MainFormTest, AFieldTheWindowCannotShowWholeIsReadOnlyAndSurvivesOtherEdits) {
+    const std::string path = Path("vault.kvf");
+    const TPassRecord odd = Record("Odd", std::string(40000, 'L'), "pw", "x;after the last");
+    WriteVault(path, "secret", {odd});
+    TfrmMain& form = StartWithVault(path, "secret");
+    for (QWidget* field : std::initializer_list<QWidget*>{Login(), Notes()})
+        EXPECT_FALSE(field->toolTip().isEmpty()) << field->objectName().toStdString();
+    EXPECT_TRUE(Login()->isReadOnly());
+    EXPECT_TRUE(Notes()->isReadOnly());
+    EXPECT_FALSE(Password()->isReadOnly());
+    TypeInto(Password(), "!");
+    Click("spdSave");
+    const TPassRecord saved = ReadVault(path, "secret")[0];
+    EXPECT_EQ(saved.Login, odd.Login);
+    EXPECT_EQ(saved.Notes, odd.Notes);
+    EXPECT_EQ(saved.Password, "pw!");
+    EXPECT_FALSE(form.Modified());
+}
+
+TEST_F(MainFormTest, ClosingTheVaultTakesBackOnlyWhatItsFieldsPutOnTheClipboard) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me", "pw")});
+    QClipboard* clipboard = QApplication::clipboard();
+    for (const bool copiedElsewhere : {false, true}) {
+        StartWithVault(path, "secret");
+        QApplication::setActiveWindow(Form.get());
+        Password()->setFocus();
+        Password()->selectAll();
+        Password()->copy();
+        ASSERT_EQ(clipboard->text(), "pw");
+        if (copiedElsewhere) {
+            Selector()->setFocus();
+            clipboard->setText("someone else's");
+        }
+        Click("spdClose");
+        EXPECT_EQ(clipboard->text(), copiedElsewhere ? "someone else's" : "");
+    }
 }
 
 TEST_F(MainFormTest, AddToAnEmptyVaultSelectsTheNewAccount) {

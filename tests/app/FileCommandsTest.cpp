@@ -121,7 +121,11 @@ TEST_F(MainFormTest, NewRefusesPasswordsThatDifferOrCannotBeAKeyBeforeWritingAny
 TEST_F(MainFormTest, OpenWithAWrongPasswordForgetsTheRememberedFile) {
     const std::string path = Path("vault.kvf");
     WriteVault(path, "secret", {Record("Bank")});
-    TfrmMain& form = Start();
+    // An edit that the user chose not to save leaves nothing to save after the failed open.
+    TfrmMain& form = StartWithVault(path, "secret");
+    TypeInto(Login(), "x");
+    Platform.ExpectMessageBox("You have changed your data. Do you want to save your changes?",
+                              TMessageKind::mkConfirmation, TMessageButtons::mbYesNo, idNo);
     Platform.ExpectFileDialog(TFileDialogKind::fdOpen, "Open password file", path);
     Platform.ExpectPassword("Please enter the password", "wrong");
     Platform.ExpectMessageBox("The password was not correct. The data file was not opened",
@@ -130,6 +134,8 @@ TEST_F(MainFormTest, OpenWithAWrongPasswordForgetsTheRememberedFile) {
     EXPECT_TRUE(form.DataFile().empty());
     EXPECT_EQ(Remembered(), "");
     EXPECT_EQ(form.PanelText(2), "No data file");
+    EXPECT_EQ(form.PanelText(1), "");
+    EXPECT_FALSE(form.Modified());
 
     Platform.ExpectFileDialog(TFileDialogKind::fdOpen, "Open password file", path);
     Platform.ExpectPassword("Please enter the password", "secret");

@@ -1,0 +1,110 @@
+// The open vault without a window: edits reach their own line and nothing else, whatever the
+// file holds; closing and failed opens leave nothing to save.
+
+#include "VaultTestSupport.h"
+
+#include "cipher/TextForm.h"
+#include "vault/DataFile.h"
+#include "vault/Vault.h"
+
+namespace {
+
+struct VaultTest : ::testing::Test {
+    TTempFolder Folder;
+    TBlowfish Cipher;
+    const std::string Path = Folder.File("vault.kvf");
+
+    void Write(const std::vector<std::string>& lines, const std::string& password = "secret") {
+        WriteDataFile(Cipher, Path, password, lines);
+    }
+    std::string Line(const TPassRecord& record) { return EncodeRecord(Cipher, record, "secret"); }
+    TPassRecord Decode(const std::string& line) { return DecodeRecord(Cipher, line, "secret"); }
+};
+
+// The last character of a one-block field carries two bits that decoding ignores.
+std::string WithLowBitsSet(std::string line) {
+    const std::size_t end = line.find(';');
+    char& last = line[end - 1];
+    last = TextFormTable[TextFormValue(last) | 3];
+    return line;
+}
+
+} // namespace
+
+TEST_F(VaultTest, AnEditReachesTheShownAccountsOwnLineAndKeepsTheOtherFieldsByteForByte) {
+    // Fields that no window could give back: a login past an edit's length limit, notes with
+    // line breaks inside a piece and text after the last ";".
+    const TPassRecord odd{"Odd", std::string(40000, 'L'), "pw", "a\r\nb;tail without end"};
+    const std::string oddLine = Line(odd);
+    // A name column that is not what enciphering its name gives, as another program may write.
+    const std::string foreignLine = WithLowBitsSet(Line({"Foreign", "f", "", ""}));
+    ASSERT_NE(foreignLine, Line({"Foreign", "f", "", ""}));
+    ASSERT_EQ(Decode(foreignLine).Account, "Foreign");
+    Write({foreignLine, oddLine});
+
+    TVault vault;
+    ASSERT_EQ(vault.Open(Path, "secret"), TOpenResult::Opened);
+    struct Edit {
+        const char* account;
+        std::string TPassRecord::*field;
+        std::string value;
+    };
+    for (const Edit& edit : {Edit{"Odd", &TPassRecord::Password, "new"},
+                             Edit{"Foreign", &TPassRecord::Login, "changed"}}) {
+        SCOPED_TRACE(edit.account);
+        vault.Select(vault.FindAccount(edit.account));
+        vault.StoreField(edit.field, edit.value);
+        EXPECT_TRUE(vault.Modified());
+        EXPECT_EQ(vault.Current().*edit.field, edit.value);
+    }
+    vault.Save();
+    const std::vector<std::string> saved = ReadDataFile(Path);
+    ASSERT_EQ(saved.size(), 2u);
+    const TPassRecord foreign = Decode(saved[0]);
+    EXPECT_EQ(foreign.Account, "Foreign");
+    EXPECT_EQ(foreign.Login, "changed");
+    const TPassRecord stored = Decode(saved[1]);
+    EXPECT_EQ(stored.Login, odd.Login);
+    EXPECT_EQ(stored.Password, "new");
+    EXPECT_EQ(stored.Notes, odd.Notes);
+}
+
+TEST_F(VaultTest, AFailedOrRefusedOpenAndACloseLeaveNothingToSave) {
+    Write({Line({"Bank", "me", "", ""})});
+    for (const std::string& password :
+         {std::string(), std::string("wrong"), std::string(57, 'x'), std::string("secret")}) {
+        SCOPED_TRACE(password);
+        TVault vault;
+        ASSERT_EQ(vault.Open(Path, "secret"), TOpenResult::Opened);
+        vault.StoreField(&TPassRecord::Login, "edited");
+        if (password == "secret")
+            vault.Close();
+        else
+            EXPECT_EQ(vault.Open(Path, password), TOpenResult::WrongPassword);
+        EXPECT_FALSE(vault.Modified());
+        EXPECT_FALSE(vault.HasMasterPassword());
+        EXPECT_TRUE(vault.Path().empty());
+        EXPECT_EQ(vault.AccountCount(), 0);
+        EXPECT_THROW(vault.Save(), std::logic_error);
+    }
+}
+
+TEST_F(VaultTest, AddRefusesANameInTheVaultAndShowsTheNewAccount) {
+    Write({Line({"Mail", "m", "", ""}), Line({"Bank", "b", "", ""})});
+    TVault vault;
+    ASSERT_EQ(vault.Open(Path, "secret"), TOpenResult::Opened);
+    EXPECT_FALSE(vault.Add("Bank"));
+    EXPECT_FALSE(vault.Modified());
+    const std::optional<int> row = vault.Add("kite");
+    ASSERT_TRUE(row);
+    EXPECT_EQ(*row, 1);
+    EXPECT_EQ(vault.Current().Account, "kite");
+    vault.StoreField(&TPassRecord::Login, "k");
+    for (const auto& [name, login] : {std::pair{"Bank", "b"}, {"kite", "k"}, {"Mail", "m"}}) {
+        vault.Select(vault.FindAccount(name));
+        EXPECT_EQ(vault.Current().Login, login) << name;
+    }
+    vault.DeleteCurrent();
+    EXPECT_EQ(vault.AccountCount(), 2);
+    EXPECT_EQ(vault.Current().Account, "Bank") << "the first account left is shown";
+}
