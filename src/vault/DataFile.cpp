@@ -3,8 +3,9 @@
 #include "platform/FileSystem.h"
 #include "platform/TextFile.h"
 #include "vault/RecordCodec.h"
-#include "vault/VaultGuards.h"
 #include "vault/WipeGuard.h"
+
+#include <QScopeGuard>
 
 namespace {
 
@@ -14,7 +15,7 @@ constexpr std::size_t MaxMasterPasswordLength = 48;
 } // namespace
 
 std::string MakeCheckLine(TBlowfish& cipher, const std::string& password) {
-    TCipherWipeGuard cipherGuard(cipher);
+    const auto wipeCipher = qScopeGuard([&cipher] { cipher.Wipe(); });
     cipher.SetCipherMode(TCipherMode::CBC);
     cipher.SetStringMode(TStringMode::smEncode);
     cipher.SetIV(password);

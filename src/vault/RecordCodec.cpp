@@ -2,8 +2,9 @@
 
 #include "base/SecureWipe.h"
 #include "cipher/TextForm.h"
-#include "vault/VaultGuards.h"
 #include "vault/WipeGuard.h"
+
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <array>
@@ -83,7 +84,7 @@ std::string TRecordCipher::Encode(const TPassRecord& record) {
         lineLength += EncipheredTextLength((record.*field).size());
 
     std::string line;
-    TPendingStringWipe lineGuard(line);
+    auto lineGuard = qScopeGuard([&line] { WipeString(line); });
     line.reserve(lineLength);
     std::string text;
     TWipeGuard textGuard(text);
@@ -93,7 +94,7 @@ std::string TRecordCipher::Encode(const TPassRecord& record) {
         FCipher.EncryptString(record.*field, text);
         line += text;
     }
-    lineGuard.Release();
+    lineGuard.dismiss();
     return line;
 }
 
@@ -102,7 +103,7 @@ TPassRecord TRecordCipher::Decode(const std::string& line) {
     const auto texts = SplitRecordLine(line);
 
     TPassRecord record;
-    TPendingRecordWipe recordGuard(record);
+    auto recordGuard = qScopeGuard([&record] { WipeRecord(record); });
     std::string text;
     TWipeGuard textGuard(text);
     text.reserve(line.size());
@@ -110,7 +111,7 @@ TPassRecord TRecordCipher::Decode(const std::string& line) {
         text.assign(texts[i]);
         FCipher.DecryptString(text, record.*RecordFields[i]);
     }
-    recordGuard.Release();
+    recordGuard.dismiss();
     return record;
 }
 
