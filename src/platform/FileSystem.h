@@ -9,11 +9,14 @@
 QString PathToQString(const std::string& path);
 std::string PathFromQString(const QString& path);
 
-// True exactly when a file (not a folder) of that name exists.
+// True exactly when a regular file of that name exists, after symbolic links. A folder, a pipe, a
+// device or a socket counts as absent: none of them can hold a vault, and opening a pipe would
+// block. So Open treats such a name as a missing file, and reading or writing it directly is
+// refused with an error.
 bool FilePresent(const std::string& path);
 bool EraseFile(const std::string& path);
 // Renames a file; fails when newPath exists already.
 bool MoveFileTo(const std::string& oldPath, const std::string& newPath);
-// Copies a file whole. An existing target is replaced only once the copy is complete and on the
-// disk; on any failure it stays as it was.
+// Copies a regular file whole. An existing target is replaced only once the copy is complete and
+// on the disk; on any failure it stays as it was. A target that exists but is no regular file is never replaced.
 bool CopyFileReplacing(const std::string& from, const std::string& to);
