@@ -32,6 +32,26 @@ bool FilePresent(const std::string& path) {
 #endif
 }
 
+#ifndef Q_OS_WIN
+bool TakeOverAccess(int handle, mode_t mode, uid_t owner, gid_t group) {
+    struct stat now {};
+    if (::fstat(handle, &now) != 0)
+        return false;
+    if (now.st_uid != owner || now.st_gid != group) {
+        // An ordinary user may not give a file away, but may hand it to a group of their own.
+        if (::fchown(handle, owner, group) != 0 && ::fchown(handle, now.st_uid, group) != 0) {
+            // Neither is permitted: the file keeps the writer's owner and group.
+        }
+        if (::fstat(handle, &now) != 0)
+            return false;
+    }
+    mode_t bits = mode & (S_IRWXU | S_IRWXG | S_IRWXO);
+    if (now.st_gid != group)
+        bits &= static_cast<mode_t>(~S_IRWXG);
+    return ::fchmod(handle, bits) == 0;
+}
+#endif
+
 bool EraseFile(const std::string& path) {
     if (path.empty() || QFileInfo(PathToQString(path)).isDir())
         return false;
@@ -59,6 +79,16 @@ bool CopyFileReplacing(const std::string& from, const std::string& to) {
         target.setDirectWriteFallback(false);
         if (!target.open(QIODevice::WriteOnly))
             return false;
+#ifndef Q_OS_WIN
+        // QSaveFile gives the copy the old backup's permissions, or the umask's, and ignores a
+        // failure to set them; the copy of a vault must be no easier to read than the vault.
+        struct stat original {};
+        if (::fstat(source.Handle(), &original) != 0 ||
+            !TakeOverAccess(target.handle(), original.st_mode, original.st_uid, original.st_gid)) {
+            target.cancelWriting();
+            return false;
+        }
+#endif
         // The file holds the check line.
         std::string buffer(64 * 1024, '\0');
         TWipeGuard bufferGuard(buffer);

@@ -6,6 +6,10 @@
 
 #include <string>
 
+#ifndef _WIN32
+#include <sys/types.h>
+#endif
+
 QString PathToQString(const std::string& path);
 std::string PathFromQString(const QString& path);
 
@@ -17,6 +21,18 @@ bool FilePresent(const std::string& path);
 bool EraseFile(const std::string& path);
 // Renames a file; fails when newPath exists already.
 bool MoveFileTo(const std::string& oldPath, const std::string& newPath);
-// Copies a regular file whole. An existing target is replaced only once the copy is complete and
-// on the disk; on any failure it stays as it was. A target that exists but is no regular file is never replaced.
+// Copies a regular file whole, with its permissions and, where the process may, its owner and
+// group. An existing target is replaced only once the copy is complete and on the disk; on any
+// failure it stays as it was. A target that exists but is no regular file is never replaced.
 bool CopyFileReplacing(const std::string& from, const std::string& to);
+
+#ifndef _WIN32
+// A new vault file is for its owner alone, whatever the umask.
+inline constexpr mode_t NewFileMode = 0600;
+
+// Gives the open new file at handle the permission bits of the file it copies or replaces, never
+// wider: where the process may, it also takes that file's owner and group, and when the group
+// stays another, the group gets no permissions. False, with errno set, when the permissions
+// cannot be set.
+bool TakeOverAccess(int handle, mode_t mode, uid_t owner, gid_t group);
+#endif

@@ -168,12 +168,18 @@ void TTextFile::OpenTextForWriting(const std::string& path) {
     if (!opened)
         throw EInOutError(CodeForFailure(err, path, AccessDenied));
 #ifndef Q_OS_WIN
-    // The new file takes the place of the old one, so it keeps its owner where that is allowed;
-    // the permissions are carried over by QSaveFile.
-    if (exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
-        if (::fchown(writer->handle(), existing.st_uid, existing.st_gid) != 0) {
-            // Not permitted for an ordinary user: the file then belongs to the writer.
-        }
+    // The new file takes the place of the old one, so it keeps its permissions and, where that is
+    // allowed, its owner; QSaveFile would ignore a failure to carry the permissions over, and a
+    // vault that nobody else may read must not become readable by saving it. A new vault is for
+    // its owner alone, whatever the umask.
+    ClearSystemError();
+    const bool restricted = exists ? TakeOverAccess(writer->handle(), existing.st_mode,
+                                                    existing.st_uid, existing.st_gid)
+                                   : ::fchmod(writer->handle(), NewFileMode) == 0;
+    if (!restricted) {
+        const int failure = LastSystemError();
+        writer->cancelWriting();
+        throw EInOutError(FromSystemError(failure, AccessDenied));
     }
 #endif
     FWriter = std::move(writer);

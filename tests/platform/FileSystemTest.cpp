@@ -119,4 +119,31 @@ TEST_F(FileSystemTest, ReadingStopsAtTheSizeSeenAtOpening) {
     }
 }
 
+// A copy of a vault is no easier to read than the vault, whatever the umask and an older copy.
+TEST_F(FileSystemTest, ACopyTakesThePermissionsAndOwnerOfItsOriginal) {
+    const TUmask permissive(0);
+    WriteFileBytes(Path("vault.kvf"), "data");
+    ASSERT_EQ(::chmod(Path("vault.kvf").c_str(), 0600), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(Path("vault.kvf").c_str(), 4321, 4322), 0);
+    }
+    for (const bool olderCopy : {false, true}) {
+        SCOPED_TRACE(olderCopy ? "over an older copy" : "new");
+        if (olderCopy) {
+            WriteFileBytes(Path("vault.kvf.bak"), "older");
+            ASSERT_EQ(::chmod(Path("vault.kvf.bak").c_str(), 0666), 0);
+        }
+        EXPECT_TRUE(CopyFileReplacing(Path("vault.kvf"), Path("vault.kvf.bak")));
+        struct stat status {};
+        ASSERT_EQ(::stat(Path("vault.kvf.bak").c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, 0600u);
+        if (root) {
+            EXPECT_EQ(status.st_uid, 4321u);
+            EXPECT_EQ(status.st_gid, 4322u);
+        }
+        EXPECT_EQ(ReadFileBytes(Path("vault.kvf.bak")), "data");
+    }
+}
+
 } // namespace

@@ -298,6 +298,21 @@ TEST_F(TextFileTest, AFailedReplacementIsReportedAndLeavesNoNewFile) {
     EXPECT_EQ(Entries(), QStringList{"vault.kvf"});
 }
 
+TEST_F(TextFileTest, ANewFileIsForItsOwnerAloneAndAReplacedOneKeepsItsMode) {
+    {
+        const TUmask permissive(0);
+        WriteLines(Path("new.kvf"), {"new"});
+        WriteFileBytes(Path("old.kvf"), "old\r\n");
+        ASSERT_EQ(::chmod(Path("old.kvf").c_str(), 0600), 0);
+        WriteLines(Path("old.kvf"), {"new"});
+    }
+    for (const char* name : {"new.kvf", "old.kvf"}) {
+        struct stat status {};
+        ASSERT_EQ(::stat(Path(name).c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, 0600u) << name;
+    }
+}
+
 TEST_F(TextFileTest, KeepsPermissionsOwnerAndLinkOfTheReplacedFile) {
     WriteFileBytes(Path("vault.kvf"), "old\r\n");
     ASSERT_EQ(::chmod(Path("vault.kvf").c_str(), 0640), 0);
