@@ -105,17 +105,21 @@ inline TOutcome DecodeOutcome(std::string_view line, std::size_t (&cipherLengths
     return TOutcome::Deciphered;
 }
 
-// Reading a text file: a line ends at CR (one LF right after it belongs to the line end) or at
-// Ctrl-Z or the end of the data; at Ctrl-Z or the end the reader stays put.
+// Reading a text file: the text is the data without the Ctrl-Z bytes at its very end (a Ctrl-Z
+// with anything after it is an ordinary byte); a line ends at CR (one LF right after it belongs to
+// the line end) or at the end of the text, where the reader stays put.
 class TTextReader {
 public:
-    explicit TTextReader(std::string_view data) : FData(data) {}
+    explicit TTextReader(std::string_view data) : FData(data) {
+        while (!FData.empty() && FData.back() == '\x1A')
+            FData.remove_suffix(1);
+    }
 
-    bool AtEnd() const { return FPosition >= FData.size() || FData[FPosition] == '\x1A'; }
+    bool AtEnd() const { return FPosition >= FData.size(); }
 
     std::string ReadLine() {
         std::string line;
-        while (FPosition < FData.size() && FData[FPosition] != '\r' && FData[FPosition] != '\x1A')
+        while (FPosition < FData.size() && FData[FPosition] != '\r')
             line += FData[FPosition++];
         if (FPosition < FData.size() && FData[FPosition] == '\r') {
             ++FPosition;

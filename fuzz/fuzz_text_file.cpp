@@ -1,6 +1,6 @@
 // The text-file reader on any file: every line and every end test must match the documented line
-// rules (CR LF or a lone CR ends a line, a lone LF does not, Ctrl-Z ends the file), and reading
-// must come to an end.
+// rules (CR LF or a lone CR ends a line, a lone LF does not, Ctrl-Z bytes with nothing after them
+// end the file), and reading must come to an end.
 
 #include "FuzzCheck.h"
 #include "ReferenceModels.h"

@@ -20,6 +20,11 @@ public:
 
     // The question shown as caption, in the local 8-bit encoding of program messages.
     void SetCaption(const std::string& prompt);
+    // A tool tip on the password edit, for the prompts that ask for a new master password; the
+    // prompt's texts, size and layout stay as they are.
+    void SetAdvice(const QString& advice);
+    // The advice for a new master password: what a stolen file's check line lets a guesser do.
+    static QString NewPasswordAdvice();
     // The typed password as Windows-1252 bytes (empty after Cancel). The caller wipes its copy.
     std::string Password() const;
 

@@ -1,8 +1,10 @@
 #include "platform/FileStamp.h"
 
+#include "base/SecureWipe.h"
 #include "platform/FileSystem.h"
+#include "platform/PlatformErrors.h"
+#include "platform/RegularFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -17,22 +19,21 @@ std::optional<TFileStamp> StampFile(const std::string& path) {
     TFileStamp stamp;
     if (!FilePresent(path))
         return stamp;
-    QFile file(PathToQString(path));
-    if (!file.open(QIODevice::ReadOnly))
+    try {
+        // Something other than a file that took the name since, or a file that grows while it
+        // is read, cannot be compared: the reader refuses both rather than wait or read on.
+        TRegularFileReader file(path);
+        stamp.Present = true;
+        stamp.ModifiedMs = ModifiedMsOf(QFileInfo(PathToQString(path)));
+        TContentHash content;
+        std::string buffer(64 * 1024, '\0'); // holds the check line
+        TWipeGuard bufferGuard(buffer);
+        while (const std::size_t count = file.Read(buffer.data(), buffer.size()))
+            content.Add(std::string_view(buffer.data(), count));
+        stamp.Content = content.Digest();
+    } catch (const EInOutError&) {
         return std::nullopt;
-    stamp.Present = true;
-    stamp.ModifiedMs = ModifiedMsOf(QFileInfo(file));
-    TContentHash content;
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 count = file.read(buffer, sizeof buffer);
-        if (count < 0)
-            return std::nullopt;
-        if (count == 0)
-            break;
-        content.Add(std::string_view(buffer, static_cast<std::size_t>(count)));
     }
-    stamp.Content = content.Digest();
     return stamp;
 }
 

@@ -79,20 +79,9 @@ int FromErrno(int err) noexcept {
     default:
         break;
     }
-    switch (err) {
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-    case SharingViolation:
-    case 100:
-    case 101:
-    case 106:
-    case DiskFull:
+    if (err <= 0 || err > SystemErrorLimit - SystemErrorBase)
         return GeneralFailure;
-    default:
-        return err;
-    }
+    return SystemErrorBase + err;
 }
 
 #endif

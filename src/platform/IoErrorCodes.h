@@ -27,13 +27,22 @@ inline constexpr int FileTooLarge = 223;      // ERROR_FILE_TOO_LARGE
 inline constexpr int OperationAborted = 995;  // ERROR_OPERATION_ABORTED
 inline constexpr int DeviceError = 1117;      // ERROR_IO_DEVICE
 
+// Windows leaves the numbers with bit 29 set to applications, so no system error takes them. A
+// POSIX error without a Windows counterpart becomes SystemErrorBase plus its errno value; the
+// program's own failures lie above every such number.
+inline constexpr int ApplicationErrorBit = 0x20000000;
+inline constexpr int SystemErrorBase = ApplicationErrorBit;
+inline constexpr int SystemErrorLimit = ApplicationErrorBit | 0xFFFF;
+inline constexpr int NotARegularFile = ApplicationErrorBit | 0x10000; // a pipe, device or socket
+inline constexpr int FileChangedWhileRead = ApplicationErrorBit | 0x10001;
+
 void ClearSystemError() noexcept;
 int LastSystemError() noexcept;
 
 #ifndef _WIN32
 // The Windows number for a POSIX errno value. ENOENT gives "file not found" (CodeForFailure tells
-// a missing folder apart). A number without a Windows counterpart is kept, unless it equals one
-// that EInOutError names or that this mapping produces, which would mislead.
+// a missing folder apart). A number without a Windows counterpart becomes SystemErrorBase + err,
+// so that it can never be read as another failure.
 int FromErrno(int err) noexcept;
 #endif
 

@@ -1,5 +1,7 @@
 #include "platform/PlatformErrors.h"
 
+#include "platform/IoErrorCodes.h"
+
 #include <cstdio>
 
 EInOutError::EInOutError(int code) : Exception(MessageForCode(code)), FErrorCode(code) {}
@@ -20,6 +22,10 @@ std::string EInOutError::MessageForCode(int code) {
         return "Disk full";
     case 106:
         return "Invalid numeric input";
+    case IoErrorCodes::NotARegularFile:
+        return "Not a file but a device, pipe or socket";
+    case IoErrorCodes::FileChangedWhileRead:
+        return "The file changed while it was read";
     default: {
         char text[32];
         std::snprintf(text, sizeof text, "I/O error %d", code);

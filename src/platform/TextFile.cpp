@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/IoErrorCodes.h"
 #include "platform/PlatformErrors.h"
+#include "platform/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,37 +26,31 @@ namespace {
 constexpr char CarriageReturn = '\r';
 constexpr char CtrlZ = '\x1A';
 constexpr std::size_t WriteBufferSize = 64 * 1024;
-constexpr std::size_t ReadChunkSize = 64 * 1024;
+constexpr std::size_t FirstLineChunkSize = 256;
 
-// The file holds check lines, so no copy of it is left behind in freed memory (WipeBytes).
-
-void GrowWiping(std::string& text, std::size_t capacity) {
-    std::string larger;
-    larger.reserve(capacity);
-    larger.assign(text);
-    WipeBytes(text);
-    text.swap(larger);
+// One buffer of the size the file had when it was opened: the file holds check lines, so no
+// growing leaves a copy behind in freed memory, and a file that grows meanwhile is an error.
+std::string ReadWholeFile(TRegularFileReader& reader) {
+    if (reader.Size() >= std::string().max_size())
+        throw EInOutError(FileTooLarge);
+    std::string data(static_cast<std::size_t>(reader.Size()), '\0');
+    std::size_t used = 0;
+    try {
+        while (const std::size_t count = reader.Read(data.data() + used, data.size() - used))
+            used += count;
+    } catch (...) {
+        WipeBytes(data);
+        throw;
+    }
+    return data;
 }
 
-std::string ReadWholeFile(QFile& file) {
-    std::string data;
-    data.reserve(static_cast<std::size_t>(std::max<qint64>(file.size(), 0)) + 1);
-    for (;;) {
-        if (data.size() == data.capacity())
-            GrowWiping(data, data.capacity() * 2 + ReadChunkSize);
-        const std::size_t used = data.size();
-        data.resize(data.capacity());
-        ClearSystemError();
-        const qint64 count = file.read(data.data() + used, static_cast<qint64>(data.size() - used));
-        const int err = LastSystemError();
-        if (count < 0) {
-            WipeBytes(data);
-            throw EInOutError(FromSystemError(err, ReadFault));
-        }
-        data.resize(used + static_cast<std::size_t>(count));
-        if (count == 0)
-            return data;
-    }
+// Where the text ends: a run of Ctrl-Z bytes with nothing after it ends the file, as it always
+// has; a Ctrl-Z with data after it is part of its line, since dropping that data would lose it at
+// the next save.
+std::size_t TextEnd(std::string_view data) {
+    const std::size_t last = data.find_last_not_of(CtrlZ);
+    return last == std::string_view::npos ? 0 : last + 1;
 }
 
 // The file that writing replaces: QSaveFile writes through a symbolic link to its target.
@@ -75,7 +70,7 @@ std::string FolderOf(const std::string& path) {
 
 // Why the file cannot be replaced, before anything is written: 0 when it can. A file without any
 // write permission is read-only for everybody, as the read-only attribute is on Windows, and is
-// refused even to the superuser; a folder or a device is never replaced by a file.
+// refused even to the superuser; a folder, a pipe or a device is never replaced by a file.
 int RefusalToWrite(const std::string& path, struct stat& existing, bool& exists) {
     exists = false;
     if (path.empty())
@@ -83,7 +78,7 @@ int RefusalToWrite(const std::string& path, struct stat& existing, bool& exists)
     if (::stat(path.c_str(), &existing) == 0) {
         exists = true;
         if (!S_ISREG(existing.st_mode))
-            return AccessDenied;
+            return S_ISDIR(existing.st_mode) ? AccessDenied : NotARegularFile;
         if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
             return AccessDenied;
         ClearSystemError();
@@ -146,13 +141,9 @@ TTextFile::~TTextFile() {
 
 void TTextFile::OpenTextForReading(const std::string& path) {
     CloseCurrent();
-    QFile file(PathToQString(path));
-    ClearSystemError();
-    const bool opened = !path.empty() && file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    const int err = LastSystemError();
-    if (!opened)
-        throw EInOutError(CodeForFailure(path.empty() ? 0 : err, path, AccessDenied));
-    FData = ReadWholeFile(file);
+    TRegularFileReader reader(path);
+    FData = ReadWholeFile(reader);
+    FEnd = TextEnd(FData);
     FPosition = 0;
     FMode = TMode::tmReading;
 }
@@ -177,12 +168,18 @@ void TTextFile::OpenTextForWriting(const std::string& path) {
     if (!opened)
         throw EInOutError(CodeForFailure(err, path, AccessDenied));
 #ifndef Q_OS_WIN
-    // The new file takes the place of the old one, so it keeps its owner where that is allowed;
-    // the permissions are carried over by QSaveFile.
-    if (exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
-        if (::fchown(writer->handle(), existing.st_uid, existing.st_gid) != 0) {
-            // Not permitted for an ordinary user: the file then belongs to the writer.
-        }
+    // The new file takes the place of the old one, so it keeps its permissions and, where that is
+    // allowed, its owner; QSaveFile would ignore a failure to carry the permissions over, and a
+    // vault that nobody else may read must not become readable by saving it. A new vault is for
+    // its owner alone, whatever the umask.
+    ClearSystemError();
+    const bool restricted = exists ? TakeOverAccess(writer->handle(), existing.st_mode,
+                                                    existing.st_uid, existing.st_gid)
+                                   : ::fchmod(writer->handle(), NewFileMode) == 0;
+    if (!restricted) {
+        const int failure = LastSystemError();
+        writer->cancelWriting();
+        throw EInOutError(FromSystemError(failure, AccessDenied));
     }
 #endif
     FWriter = std::move(writer);
@@ -194,13 +191,12 @@ void TTextFile::OpenTextForWriting(const std::string& path) {
 
 std::string TTextFile::ReadTextLine() {
     RequireMode(TMode::tmReading);
-    const std::size_t end =
-        std::min(FData.find_first_of(std::string_view("\r\x1A", 2), FPosition), FData.size());
+    const std::size_t end = std::min(FData.find(CarriageReturn, FPosition), FEnd);
     std::string line(FData, FPosition, end - FPosition);
     FPosition = end;
-    if (FPosition < FData.size() && FData[FPosition] == CarriageReturn) {
+    if (FPosition < FEnd && FData[FPosition] == CarriageReturn) {
         ++FPosition;
-        if (FPosition < FData.size() && FData[FPosition] == '\n')
+        if (FPosition < FEnd && FData[FPosition] == '\n')
             ++FPosition;
     }
     return line;
@@ -208,7 +204,7 @@ std::string TTextFile::ReadTextLine() {
 
 bool TTextFile::TextAtEnd() const {
     RequireMode(TMode::tmReading);
-    return FPosition >= FData.size() || FData[FPosition] == CtrlZ;
+    return FPosition >= FEnd;
 }
 
 void TTextFile::WriteTextLine(const std::string& text) {
@@ -311,6 +307,40 @@ void TTextFile::DiscardWriter() noexcept {
 void TTextFile::ReleaseReadData() noexcept {
     WipeBytes(FData);
     FPosition = 0;
+    FEnd = 0;
+}
+
+std::string ReadFirstTextLine(const std::string& path, std::size_t maxLength) {
+    TRegularFileReader reader(path);
+    std::string line;
+    line.reserve(maxLength + 1); // no partial copy of a check line is left behind by growing
+    std::string chunk(FirstLineChunkSize, '\0');
+    TWipeGuard chunkGuard(chunk);
+    // Ctrl-Z bytes seen but not yet placed: they belong to the line only if data follows them.
+    std::size_t pendingCtrlZ = 0;
+    try {
+        while (line.size() <= maxLength) {
+            const std::size_t count = reader.Read(chunk.data(), chunk.size());
+            if (count == 0)
+                break;
+            for (std::size_t i = 0; i < count && line.size() <= maxLength; ++i) {
+                if (chunk[i] == CtrlZ) {
+                    ++pendingCtrlZ;
+                    continue;
+                }
+                line.append(std::min(pendingCtrlZ, maxLength + 1 - line.size()), CtrlZ);
+                pendingCtrlZ = 0;
+                if (chunk[i] == CarriageReturn)
+                    return line;
+                if (line.size() <= maxLength)
+                    line.push_back(chunk[i]);
+            }
+        }
+    } catch (...) {
+        WipeString(line);
+        throw;
+    }
+    return line;
 }
 
 void TTextFile::CloseCurrent() noexcept {

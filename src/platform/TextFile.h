@@ -2,7 +2,9 @@
 
 // Text files read and written line by line, in the data file's conventions: every line is written
 // followed by CR LF; on reading, CR LF or a lone CR ends a line, a lone LF is an ordinary byte, and
-// Ctrl-Z ends the file. Bytes pass through untranslated. Failures raise EInOutError.
+// a Ctrl-Z that only further Ctrl-Z bytes follow ends the file (a Ctrl-Z with data after it is an
+// ordinary byte, so that reading drops nothing that a later save would lose). Bytes pass through
+// untranslated. Only regular files are read (RegularFile.h). Failures raise EInOutError.
 //
 // Writing never leaves a file short: the lines go to a new file beside the target, which replaces
 // the target only when CloseTextFile has written and flushed every byte. A file that is destroyed
@@ -47,9 +49,15 @@ private:
 
     std::string FData; // the whole file while reading
     std::size_t FPosition = 0;
+    std::size_t FEnd = 0; // where the text ends: before the Ctrl-Z bytes that end the file
     std::unique_ptr<QSaveFile> FWriter;
     std::string FWriteBuffer; // fixed capacity, so that no stale copy of a line is left on the heap
     std::string FWritePath;
     TContentHash FWritten;
     TMode FMode = TMode::tmClosed;
 };
+
+// The first line of a file as ReadTextLine gives it, reading no further than the line needs; a
+// line longer than maxLength bytes comes back as its first maxLength + 1 bytes, which tells it
+// apart from every text of maxLength bytes or fewer. The caller wipes the result.
+std::string ReadFirstTextLine(const std::string& path, std::size_t maxLength);

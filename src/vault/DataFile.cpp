@@ -39,11 +39,9 @@ bool CheckPassword(TBlowfish& cipher, const std::string& path, const std::string
 bool FileHasCheckLine(const std::string& path, const std::string& checkLine) {
     if (!FilePresent(path))
         return false;
-    TTextFile file;
-    file.OpenTextForReading(path);
-    std::string readLine = file.ReadTextLine();
+    // Only as much of the first line as the comparison needs: a large file is not read through.
+    std::string readLine = ReadFirstTextLine(path, checkLine.size());
     TWipeGuard readGuard(readLine);
-    file.CloseTextFile();
     return readLine == checkLine;
 }
 

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <vector>
+
 namespace {
 
 class LoginPrompt : public testing::Test {
@@ -63,6 +65,21 @@ TEST_F(LoginPrompt, HasItsCaptionsNamesSizeAndPlace) {
     EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowSystemMenuHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowCloseButtonHint));
+}
+
+TEST_F(LoginPrompt, AdviceIsATipOnTheEditAndMovesNothing) {
+    std::vector<QRect> before;
+    for (const QWidget* child : form.findChildren<QWidget*>())
+        before.push_back(child->geometry());
+    form.SetAdvice(TfrmLogin::NewPasswordAdvice());
+    EXPECT_EQ(edtPassword->toolTip(), TfrmLogin::NewPasswordAdvice());
+    EXPECT_FALSE(TfrmLogin::NewPasswordAdvice().isEmpty());
+    EXPECT_EQ(form.size(), QSize(270, 104));
+    std::vector<QRect> after;
+    for (const QWidget* child : form.findChildren<QWidget*>())
+        after.push_back(child->geometry());
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(form.windowTitle(), "Enter password");
 }
 
 TEST_F(LoginPrompt, ShowsEveryCharacterAsAStar) {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <map>
+#include <set>
+#include <string>
 
 namespace {
 
@@ -32,15 +35,47 @@ TEST(IoErrorTest, SystemErrorsBecomeTheWindowsNumbers) {
     EXPECT_EQ(FromErrno(ETXTBSY), 32);
     EXPECT_EQ(FromErrno(ENOSPC), 112);
     EXPECT_EQ(FromErrno(EDQUOT), 112);
-    // Other failures keep their number...
-    EXPECT_EQ(FromErrno(EXDEV), EXDEV);
-    // ...unless it would be read as another failure: EIO is 5, ENETUNREACH 101, EHOSTDOWN 112.
-    for (const int err : {EIO, ESRCH, EINTR, EPIPE, ENETDOWN, ENETUNREACH, EISCONN, EHOSTDOWN}) {
-        const int code = FromErrno(err);
-        EXPECT_NE(code, err) << err;
-        for (const int misleading : {2, 3, 4, 5, 32, 100, 101, 106, 112})
-            EXPECT_NE(code, misleading) << err;
-    }
+    // ...and one without a Windows counterpart keeps its number in the applications' range.
+    EXPECT_EQ(FromErrno(EXDEV), IoErrorCodes::SystemErrorBase + EXDEV);
 }
 
+TEST(IoErrorTest, NoSystemErrorTakesTheCodeOfAnotherFailure) {
+    using namespace IoErrorCodes;
+    // Every code that names a failure, with the errno values that rightly become it.
+    const std::map<int, std::set<int>> meanings = {
+        {FileNotFound, {ENOENT}},
+        {PathNotFound, {ENOTDIR, ENAMETOOLONG, ELOOP}},
+        {TooManyOpenFiles, {EMFILE, ENFILE}},
+        {AccessDenied, {EACCES, EPERM, EROFS, EISDIR}},
+        {InvalidHandle, {}},
+        {WriteFault, {}},
+        {ReadFault, {}},
+        {GeneralFailure, {}},
+        {SharingViolation, {ETXTBSY, EBUSY}},
+        {UnexpectedNetError,
+         {ENETDOWN, ENETUNREACH, ENETRESET, ECONNABORTED, ECONNRESET, ENOTCONN, ETIMEDOUT,
+          EHOSTDOWN, EHOSTUNREACH, ESTALE, EISCONN}},
+        {FileExists, {EEXIST}},
+        {BrokenPipe, {EPIPE}},
+        {100, {}},
+        {101, {}},
+        {106, {}},
+        {DiskFull, {ENOSPC, EDQUOT}},
+        {FileTooLarge, {EFBIG}},
+        {OperationAborted, {EINTR}},
+        {DeviceError, {EIO}},
+        {NotARegularFile, {}},
+        {FileChangedWhileRead, {}},
+    };
+    for (int err = 1; err <= 133; ++err) {
+        const int code = FromErrno(err);
+        const auto meaning = meanings.find(code);
+        if (meaning != meanings.end()) {
+            EXPECT_EQ(meaning->second.count(err), 1u) << "errno " << err << " shows as " << code;
+            continue;
+        }
+        EXPECT_EQ(code, SystemErrorBase + err) << err;
+        EXPECT_EQ(EInOutError(code).what(), "I/O error " + std::to_string(code));
+    }
+}
 } // namespace

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -26,3 +28,15 @@ inline QStringList FolderEntries(const QTemporaryDir& dir) {
 inline std::string PathIn(const QTemporaryDir& dir, const char* name) {
     return dir.filePath(QString::fromUtf8(name)).toStdString();
 }
+
+// Sets the process's umask for a scope, so that a test sees what the program itself decides.
+class TUmask {
+public:
+    explicit TUmask(mode_t mask) : FOld(::umask(mask)) {}
+    ~TUmask() { ::umask(FOld); }
+    TUmask(const TUmask&) = delete;
+    TUmask& operator=(const TUmask&) = delete;
+
+private:
+    mode_t FOld;
+};

@@ -67,29 +67,68 @@ TEST_F(TextFileTest, ReadsLinesByTheDataFileConventions) {
         std::vector<std::string> Lines;
     };
     const std::vector<Case> cases = {
-        {"A\nB\n", {"A\nB\n"}},   // a lone LF is part of the line
-        {"A\rB\r\n", {"A", "B"}}, // a lone CR ends a line
-        {"A\r\n\x1A"
-         "B\r\n",
-         {"A"}},                          // Ctrl-Z ends the file
+        {"A\nB\n", {"A\nB\n"}},           // a lone LF is part of the line
+        {"A\rB\r\n", {"A", "B"}},         // a lone CR ends a line
         {"A\r\nB", {"A", "B"}},           // the last line needs no terminator
         {"A\r\n\r\n", {"A", ""}},         // a blank last line is a line
         {"", {""}},                       // an empty file reads one empty line
         {"\x1A", {""}},                   // so does one that starts with Ctrl-Z
         {"A\r\r\nB\r\n", {"A", "", "B"}}, // CR CR LF: a line, then a blank one
         {"A\n\rB", {"A\n", "B"}},         // LF CR: the LF stays in the line
+        // Ctrl-Z bytes that nothing follows end the file...
+        {"A\r\nB\x1A\x1A", {"A", "B"}},
+        {"A\r\n\x1A\x1A", {"A"}},
+        // ...but one with data after it is part of its line, and the lines after it are read.
+        {"A\r\n\x1A"
+         "B\r\nC\r\n",
+         {"A",
+          "\x1A"
+          "B",
+          "C"}},
+        {"A\x1A\x1A\r\nB", {"A\x1A\x1A", "B"}},
+        {"\x1A\r\n", {"\x1A"}},
+        {"A\x1A\rB\x1A", {"A\x1A", "B"}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Bytes));
         WriteFileBytes(Path("in.kvf"), c.Bytes);
-        EXPECT_EQ(ReadLines(Path("in.kvf")), c.Lines) << testing::PrintToString(c.Bytes);
+        EXPECT_EQ(ReadLines(Path("in.kvf")), c.Lines);
+        EXPECT_EQ(ReadFirstTextLine(Path("in.kvf"), 100), c.Lines.front());
+        // What was read comes back whole when it is written again.
+        WriteLines(Path("again.kvf"), c.Lines);
+        EXPECT_EQ(ReadLines(Path("again.kvf")), c.Lines);
     }
 }
 
-TEST_F(TextFileTest, StaysAtCtrlZAndAtTheEnd) {
-    WriteFileBytes(Path("z.kvf"), std::string("A\x1A\r\nB", 5));
+TEST_F(TextFileTest, TheFirstLineAloneIsReadAsFarAsAComparisonNeeds) {
+    struct Case {
+        std::string Bytes;
+        std::size_t MaxLength;
+        std::string Line;
+    };
+    const std::vector<Case> cases = {
+        {"ABCDEF\r\nG", 3, "ABCD"},                // longer: one byte more than the limit
+        {"ABC\r\nG", 3, "ABC"},                    // as long as the limit
+        {"AB\x1A\x1A\x1A\x1A\r", 3, "AB\x1A\x1A"}, // Ctrl-Z bytes with data after them count
+        {"AB\x1A\x1A\x1A\x1A", 3, "AB"},           // at the end they do not
+        {"AB\x1A\x1A" + std::string(5000, '\x1A') + "C", 3, "AB\x1A\x1A"},
+        {std::string(5000, 'x'), 16, std::string(17, 'x')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Bytes.substr(0, 20)));
+        WriteFileBytes(Path("first.kvf"), c.Bytes);
+        EXPECT_EQ(ReadFirstTextLine(Path("first.kvf"), c.MaxLength), c.Line);
+    }
+    EXPECT_EQ(ErrorCodeOf([&] { ReadFirstTextLine(Path("missing.kvf"), 16); }), 2);
+}
+
+TEST_F(TextFileTest, StaysAtTheEnd) {
+    WriteFileBytes(Path("z.kvf"), std::string("A\r\nB\x1A\x1A", 6));
     TTextFile file;
     file.OpenTextForReading(Path("z.kvf"));
     EXPECT_EQ(file.ReadTextLine(), "A");
+    EXPECT_FALSE(file.TextAtEnd());
+    EXPECT_EQ(file.ReadTextLine(), "B");
     EXPECT_TRUE(file.TextAtEnd());
     EXPECT_EQ(file.ReadTextLine(), "");
     EXPECT_EQ(file.ReadTextLine(), "");
@@ -257,6 +296,21 @@ TEST_F(TextFileTest, AFailedReplacementIsReportedAndLeavesNoNewFile) {
     EXPECT_EQ(ErrorCodeOf([&] { file.CloseTextFile(); }), 5);
     EXPECT_TRUE(QFileInfo(QString::fromStdString(Path("vault.kvf/inside"))).isDir());
     EXPECT_EQ(Entries(), QStringList{"vault.kvf"});
+}
+
+TEST_F(TextFileTest, ANewFileIsForItsOwnerAloneAndAReplacedOneKeepsItsMode) {
+    {
+        const TUmask permissive(0);
+        WriteLines(Path("new.kvf"), {"new"});
+        WriteFileBytes(Path("old.kvf"), "old\r\n");
+        ASSERT_EQ(::chmod(Path("old.kvf").c_str(), 0600), 0);
+        WriteLines(Path("old.kvf"), {"new"});
+    }
+    for (const char* name : {"new.kvf", "old.kvf"}) {
+        struct stat status {};
+        ASSERT_EQ(::stat(Path(name).c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, 0600u) << name;
+    }
 }
 
 TEST_F(TextFileTest, KeepsPermissionsOwnerAndLinkOfTheReplacedFile) {

@@ -144,6 +144,29 @@ TEST_F(DataFile, LineEndsAsTheReaderSeesThem) {
     ExpectRecords(FCipher, {SomeRecords[0], {}}, withEmpty, Master);
 }
 
+// A Ctrl-Z once ended the file wherever it stood, and the next save dropped every later record.
+TEST_F(DataFile, ACtrlZWithDataAfterItLosesNoRecord) {
+    const auto lines = EncodeAll(FCipher, SomeRecords, Master);
+    const std::string damaged = lines[0] + "\x1A" + lines[1];
+    WriteBytes(FPath, HandWritten(damaged + "\r\n" + lines[2] + "\r\n\x1A\x1A"));
+    ASSERT_TRUE(CheckPassword(FCipher, FPath, Master));
+    const auto read = ReadDataFile(FPath);
+    EXPECT_EQ((std::vector<std::string>{damaged, lines[2]}), read);
+    WriteDataFile(FCipher, FPath, Master, read);
+    EXPECT_EQ(read, ReadDataFile(FPath));
+
+    // The check line is read by the same rule.
+    const std::string checkLine = MakeCheckLine(FCipher, Master);
+    for (const auto& [bytes, opens] : std::vector<std::pair<std::string, bool>>{
+             {checkLine + "\x1A\x1A", true},
+             {checkLine + "\x1A\r\n", false},
+             {checkLine + "\x1A" + lines[0], false},
+         }) {
+        WriteBytes(FPath, bytes);
+        EXPECT_EQ(opens, CheckPassword(FCipher, FPath, Master)) << testing::PrintToString(bytes);
+    }
+}
+
 TEST_F(DataFile, DamagedRecordLinesEndInTheCipherErrors) {
     const std::string valid = EncodeRecord(FCipher, SomeRecords[0], Master);
     WriteBytes(FPath, HandWritten(valid + "\r\n" + "Bank!;;;\r\n" + valid.substr(0, 5) + ";;;\r\n" +

@@ -1,0 +1,101 @@
+#include "platform/RegularFile.h"
+
+#include "platform/FileSystem.h"
+#include "platform/IoErrorCodes.h"
+#include "platform/PlatformErrors.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using namespace IoErrorCodes;
+
+namespace {
+
+#ifndef Q_OS_WIN
+int RefusalOfType(mode_t mode) {
+    if (S_ISREG(mode))
+        return 0;
+    return S_ISDIR(mode) ? AccessDenied : NotARegularFile;
+}
+#endif
+
+} // namespace
+
+TRegularFileReader::TRegularFileReader(const std::string& path) : FFile(std::make_unique<QFile>()) {
+    if (path.empty())
+        throw EInOutError(PathNotFound);
+#ifndef Q_OS_WIN
+    // Looked at before opening, so that no device is opened at all; the descriptor is checked
+    // again, since something else may take the name in between.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0) {
+        if (const int refusal = RefusalOfType(status.st_mode))
+            throw EInOutError(refusal);
+    }
+    ClearSystemError();
+    const int handle = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int err = LastSystemError();
+    if (handle < 0)
+        throw EInOutError(CodeForFailure(err, path, AccessDenied));
+    ClearSystemError();
+    const bool described = ::fstat(handle, &status) == 0;
+    const int refusal =
+        described ? RefusalOfType(status.st_mode) : FromSystemError(LastSystemError(), ReadFault);
+    if (refusal != 0) {
+        ::close(handle);
+        throw EInOutError(refusal);
+    }
+    if (!FFile->open(handle, QIODevice::ReadOnly | QIODevice::Unbuffered,
+                     QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
+        throw EInOutError(ReadFault);
+    }
+    FSize = static_cast<std::uint64_t>(status.st_size);
+#else
+    FFile->setFileName(PathToQString(path));
+    const QFileInfo info(FFile->fileName());
+    if (info.exists() && !info.isFile())
+        throw EInOutError(info.isDir() ? AccessDenied : NotARegularFile);
+    ClearSystemError();
+    const bool opened = FFile->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    const int err = LastSystemError();
+    if (!opened)
+        throw EInOutError(CodeForFailure(err, path, AccessDenied));
+    FSize = static_cast<std::uint64_t>(FFile->size());
+#endif
+}
+
+TRegularFileReader::~TRegularFileReader() = default;
+
+int TRegularFileReader::Handle() const noexcept {
+    return FFile->handle();
+}
+
+std::size_t TRegularFileReader::Read(char* buffer, std::size_t count) {
+    char probe = 0;
+    const bool atSize = FRead >= FSize;
+    // At the size seen at open one more byte is asked for: there must be none.
+    const std::size_t wanted =
+        atSize ? 1 : static_cast<std::size_t>(std::min<std::uint64_t>(count, FSize - FRead));
+    if (wanted == 0)
+        return 0;
+    ClearSystemError();
+    const qint64 got = FFile->read(atSize ? &probe : buffer, static_cast<qint64>(wanted));
+    const int err = LastSystemError();
+    if (got < 0)
+        throw EInOutError(FromSystemError(err, ReadFault));
+    if (atSize ? got != 0 : got == 0)
+        throw EInOutError(FileChangedWhileRead);
+    if (atSize)
+        return 0;
+    FRead += static_cast<std::uint64_t>(got);
+    return static_cast<std::size_t>(got);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+// Reading a file that has to be an ordinary file. A pipe, a device or a socket in its place would
+// block the program or feed it without end, so opening refuses them without waiting on them, and
+// reading stops at the size the file had when it was opened.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QFile;
+
+class TRegularFileReader {
+public:
+    // Raises EInOutError: the code of the failed open, AccessDenied for a folder, NotARegularFile
+    // for anything else that is no file.
+    explicit TRegularFileReader(const std::string& path);
+    ~TRegularFileReader();
+    TRegularFileReader(const TRegularFileReader&) = delete;
+    TRegularFileReader& operator=(const TRegularFileReader&) = delete;
+
+    // The size at the moment of opening.
+    std::uint64_t Size() const noexcept { return FSize; }
+    // The open file's descriptor, to look up its mode and owner.
+    int Handle() const noexcept;
+    // Up to count bytes of the file; 0 once Size() bytes are read and the file indeed ends there.
+    // A file that has grown or shrunk meanwhile raises EInOutError(FileChangedWhileRead).
+    std::size_t Read(char* buffer, std::size_t count);
+
+private:
+    std::unique_ptr<QFile> FFile;
+    std::uint64_t FSize = 0;
+    std::uint64_t FRead = 0;
+};
