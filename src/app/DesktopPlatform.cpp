@@ -1,5 +1,6 @@
 #include "app/DesktopPlatform.h"
 
+#include "app/Prompts.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/login.h"
 #include "dialogs/newacct.h"
@@ -17,6 +18,8 @@ QWidget* DialogOwner() {
 std::string TDesktopPlatform::AskPassword(const std::string& caption) {
     TfrmLogin dialog(DialogOwner());
     dialog.SetCaption(caption);
+    if (caption == NewPasswordPrompt || caption == ConfirmPasswordPrompt)
+        dialog.SetAdvice(TfrmLogin::NewPasswordAdvice());
     dialog.exec();
     return dialog.Password();
 }

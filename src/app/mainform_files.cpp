@@ -3,6 +3,7 @@
 #include "app/mainform.h"
 
 #include "app/AccountListModel.h"
+#include "app/Prompts.h"
 #include "app/SecretClipboard.h"
 #include "platform/FileSystem.h"
 #include "platform/Settings.h"
@@ -54,11 +55,11 @@ void TfrmMain::RememberDataFile() {
 bool TfrmMain::AskNewMasterPassword(std::string& password) {
     // The prompt cannot be confirmed empty, so an empty answer is a cancel: the command stops
     // with nothing changed and nothing to say.
-    std::string fresh = AskPassword("Please enter the new password");
+    std::string fresh = AskPassword(NewPasswordPrompt);
     TWipeGuard wipeFresh(fresh);
     if (fresh.empty())
         return false;
-    std::string confirm = AskPassword("Please confirm the new password");
+    std::string confirm = AskPassword(ConfirmPasswordPrompt);
     TWipeGuard wipeConfirm(confirm);
     if (confirm.empty())
         return false;
