@@ -55,7 +55,9 @@ std::vector<TPassRecord> RecordsFromCsv(const std::vector<TCsvRecord>& csv,
                         return field.trimmed().compare(QLatin1String(column),
                                                        Qt::CaseInsensitive) == 0;
                     }))
-        throw EUserError(source + " line 1: the header must be name,login,password,notes");
+        throw EUserError(source +
+                         " line 1: the header must be name,login,password,notes. Nothing was "
+                         "imported.");
     std::vector<TPassRecord> records;
     records.reserve(csv.size() - 1);
     std::unordered_map<std::string, int> lineOfName;
