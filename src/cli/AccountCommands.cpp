@@ -1,0 +1,159 @@
+// ls, show, add, edit and rm.
+
+#include "cli/AccountText.h"
+#include "cli/CliErrors.h"
+#include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/VaultAccess.h"
+#include "vault/PasswordGenerator.h"
+#include "vault/WipeGuard.h"
+
+#include <optional>
+
+namespace {
+
+// The fields an add or edit sets; what is not given stays.
+struct TFieldChanges {
+    std::optional<std::string> Login;
+    std::optional<std::string> Notes;
+    std::optional<std::string> Password;
+
+    TFieldChanges() = default;
+    TFieldChanges(const TFieldChanges&) = delete;
+    TFieldChanges& operator=(const TFieldChanges&) = delete;
+    ~TFieldChanges() {
+        for (auto* field : {&Login, &Notes, &Password}) {
+            if (*field)
+                WipeString(**field);
+        }
+    }
+};
+
+// Login and notes are checked before the master password is asked for, so that a refused
+// character costs no typing.
+void ReadGivenFields(const TArguments& args, TFieldChanges& changes) {
+    if (args.Login)
+        changes.Login = OneLineText(*args.Login, "The login");
+    if (args.NotesFile) {
+        QString text = ReadUtf8File(*args.NotesFile);
+        try {
+            changes.Notes = NotesText(text, *args.NotesFile);
+        } catch (...) {
+            WipeQString(text);
+            throw;
+        }
+        WipeQString(text);
+    }
+    if (args.GenerateLength) {
+        TPasswordRules rules;
+        rules.Length = *args.GenerateLength;
+        changes.Password = GeneratePassword(rules);
+    }
+}
+
+// The account's password is read after the master password: that is the order of the lines.
+void StoreChanges(TVault& vault, const TArguments& args, TPasswordInput& input,
+                  TFieldChanges& changes, const std::string& name) {
+    if (args.PasswordPrompt) {
+        changes.Password = input.Read("Password for account " + AnsiToTerminal(name) + ": ");
+        if (changes.Password->find_first_of("\r\n") != std::string::npos)
+            throw EUserError("The account's password holds a line break");
+    }
+    if (changes.Login)
+        vault.StoreField(&TPassRecord::Login, *changes.Login);
+    if (changes.Password)
+        vault.StoreField(&TPassRecord::Password, *changes.Password);
+    if (changes.Notes)
+        vault.StoreField(&TPassRecord::Notes, *changes.Notes);
+}
+
+void AppendLine(TOutputBuffer& out, const std::string& label, const std::string& ansi) {
+    std::string text = label + AnsiToTerminal(ansi) + "\n";
+    out.Append(text);
+    WipeString(text);
+}
+
+} // namespace
+
+void RunList(const TArguments& args, TPasswordInput& input) {
+    TVault vault;
+    OpenVault(vault, args.File, input);
+    TOutputBuffer out;
+    for (int row = 0; row < vault.AccountCount(); ++row)
+        AppendLine(out, {}, vault.Account(row).Name);
+    out.Flush();
+}
+
+void RunShow(const TArguments& args, TPasswordInput& input) {
+    const std::string name = AccountNameText(args.Name, "The account name");
+    TVault vault;
+    OpenVault(vault, args.File, input);
+    SelectAccount(vault, name);
+    const TPassRecord& record = vault.Current();
+    TOutputBuffer out;
+    const auto notes = [&](const std::string& indent) {
+        std::vector<std::string> lines = NotesLines(record.Notes);
+        for (std::string& line : lines) {
+            AppendLine(out, indent, line);
+            WipeString(line);
+        }
+    };
+    switch (args.Field) {
+    case TShownField::Login:
+        AppendLine(out, {}, record.Login);
+        break;
+    case TShownField::Password:
+        AppendLine(out, {}, record.Password);
+        break;
+    case TShownField::Notes:
+        notes({});
+        break;
+    case TShownField::All:
+        AppendLine(out, "Name: ", record.Account);
+        AppendLine(out, "Login: ", record.Login);
+        if (args.ShowPassword)
+            AppendLine(out, "Password: ", record.Password);
+        else
+            out.Append("Password: PROTECTED\n");
+        out.Append("Notes:\n");
+        notes("  ");
+        break;
+    }
+    out.Flush();
+}
+
+void RunAdd(const TArguments& args, TPasswordInput& input) {
+    const std::string name = AccountNameText(args.Name, "The account name");
+    TFieldChanges changes;
+    ReadGivenFields(args, changes);
+    TVault vault;
+    OpenVault(vault, args.File, input);
+    if (!vault.Add(name))
+        throw EUserError("An account named " + AnsiToTerminal(name) + " exists already in " +
+                         args.File + ". Nothing was written.");
+    StoreChanges(vault, args, input, changes, name);
+    SaveVault(vault);
+    WriteOut("Added " + AnsiToTerminal(name) + ".\n");
+}
+
+void RunEdit(const TArguments& args, TPasswordInput& input) {
+    const std::string name = AccountNameText(args.Name, "The account name");
+    TFieldChanges changes;
+    ReadGivenFields(args, changes);
+    TVault vault;
+    OpenVault(vault, args.File, input);
+    SelectAccount(vault, name);
+    StoreChanges(vault, args, input, changes, name);
+    SaveVault(vault);
+    WriteOut("Changed " + AnsiToTerminal(name) + ".\n");
+}
+
+void RunRemove(const TArguments& args, TPasswordInput& input) {
+    const std::string name = AccountNameText(args.Name, "The account name");
+    TVault vault;
+    OpenVault(vault, args.File, input);
+    SelectAccount(vault, name);
+    vault.DeleteCurrent();
+    SaveVault(vault);
+    WriteOut("Removed " + AnsiToTerminal(name) + ".\n");
+}

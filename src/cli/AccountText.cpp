@@ -1,0 +1,84 @@
+#include "cli/AccountText.h"
+
+#include "base/SecureWipe.h"
+#include "cli/CliErrors.h"
+#include "cli/Console.h"
+#include "platform/FileSystem.h"
+#include "vault/RecordCodec.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+std::string OneLineText(const QString& text, const std::string& what) {
+    if (text.contains(u'\n') || text.contains(u'\r'))
+        throw EUserError(what + " holds a line break");
+    return ToAnsi(text, what);
+}
+
+std::string AccountNameText(const QString& text, const std::string& what) {
+    if (text.isEmpty())
+        throw EUserError(what + " is empty");
+    return OneLineText(text, what);
+}
+
+std::string NotesText(const QString& text, const std::string& what) {
+    QStringList parts = text.split(u'\n');
+    if (!parts.isEmpty() && parts.back().isEmpty())
+        parts.removeLast();
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(parts.size()));
+    const auto wipe = [&] {
+        for (QString& part : parts)
+            WipeQString(part);
+        for (std::string& line : lines)
+            WipeString(line);
+    };
+    try {
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            QString& part = parts[i];
+            if (part.endsWith(u'\r'))
+                part.chop(1);
+            const std::string where = what + " line " + std::to_string(i + 1);
+            if (part.contains(u';'))
+                throw EUserError(where + " holds \";\", which the vault keeps as a line break: "
+                                         "break the line there or use another character");
+            if (part.contains(u'\r'))
+                throw EUserError(where + " holds a carriage return");
+            lines.push_back(ToAnsi(part, where));
+        }
+    } catch (...) {
+        wipe();
+        throw;
+    }
+    std::string notes = NotesFromLines(lines);
+    wipe();
+    return notes;
+}
+
+QString ReadUtf8File(const std::string& path) {
+    QFile file(PathToQString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        throw EUserError(path + ": " + file.errorString().toStdString());
+    QByteArray bytes = file.readAll();
+    const bool failed = file.error() != QFileDevice::NoError;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder.decode(bytes);
+    if (!bytes.isEmpty())
+        SecureZero(bytes.data(), static_cast<std::size_t>(bytes.size()));
+    if (failed)
+        throw EUserError(path + ": " + file.errorString().toStdString());
+    if (decoder.hasError()) {
+        WipeQString(text);
+        throw EUserError(path + " is not UTF-8 text");
+    }
+    return text;
+}
+
+std::vector<std::string> NotesLines(const std::string& notes) {
+    std::vector<std::string> lines = NotesToLines(notes);
+    const std::size_t end = notes.rfind(';');
+    const std::size_t tail = end == std::string::npos ? 0 : end + 1;
+    if (tail < notes.size())
+        lines.emplace_back(notes, tail);
+    return lines;
+}

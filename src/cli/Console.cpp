@@ -1,0 +1,110 @@
+#include "cli/Console.h"
+
+#include "base/SecureWipe.h"
+#include "cli/CliErrors.h"
+#include "platform/Codepage.h"
+
+#include <QByteArray>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t OutputChunk = 64 * 1024;
+
+// Unbuffered, so that no copy of a shown password stays in a stdio buffer.
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+void WipeByteArray(QByteArray& bytes) noexcept {
+    if (!bytes.isEmpty())
+        SecureZero(bytes.data(), static_cast<std::size_t>(bytes.size()));
+}
+
+} // namespace
+
+void WriteOut(std::string_view bytes) {
+    if (!WriteAll(STDOUT_FILENO, bytes))
+        throw EUserError("Standard output could not be written");
+}
+
+void WriteErr(std::string_view bytes) {
+    WriteAll(STDERR_FILENO, bytes); // nowhere left to report a failure
+}
+
+void WipeQString(QString& text) noexcept {
+    // data() detaches a shared string first: another owner's copy is not ours to wipe.
+    if (!text.isEmpty())
+        SecureZero(text.data(), static_cast<std::size_t>(text.size()) * sizeof(QChar));
+    text.clear();
+}
+
+std::string AnsiToTerminal(const std::string& ansi) {
+    QString text = AnsiToQString(ansi);
+    QByteArray local = text.toLocal8Bit();
+    std::string result(local.constData(), static_cast<std::size_t>(local.size()));
+    WipeQString(text);
+    WipeByteArray(local);
+    return result;
+}
+
+std::string ToAnsi(const QString& text, const std::string& what) {
+    try {
+        return QStringToAnsi(text);
+    } catch (const EConvertError& error) {
+        throw EUserError(what + ": " + error.Message());
+    }
+}
+
+std::string TerminalToAnsi(const std::string& bytes, const std::string& what) {
+    QString text = QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    std::string result;
+    try {
+        result = ToAnsi(text, what);
+    } catch (...) {
+        WipeQString(text);
+        throw;
+    }
+    WipeQString(text);
+    return result;
+}
+
+TOutputBuffer::TOutputBuffer() {
+    FBuffer.reserve(OutputChunk);
+}
+
+TOutputBuffer::~TOutputBuffer() {
+    WipeBytes(FBuffer);
+}
+
+void TOutputBuffer::Append(std::string_view bytes) {
+    if (FBuffer.size() + bytes.size() > FBuffer.capacity())
+        Flush();
+    if (bytes.size() > FBuffer.capacity()) {
+        WriteOut(bytes);
+        return;
+    }
+    FBuffer.append(bytes);
+}
+
+void TOutputBuffer::Flush() {
+    const std::string_view pending = FBuffer;
+    try {
+        WriteOut(pending);
+    } catch (...) {
+        WipeBytes(FBuffer);
+        throw;
+    }
+    WipeBytes(FBuffer); // keeps the capacity, so no reallocation leaves a copy behind
+}

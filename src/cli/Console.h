@@ -1,0 +1,40 @@
+#pragma once
+
+// Standard output and error, and the crossing between the vault's Windows-1252 bytes and the
+// terminal's encoding (UTF-8 on Linux).
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+// Raises EUserError when standard output cannot take the text (a full disk, a closed pipe).
+void WriteOut(std::string_view bytes);
+void WriteErr(std::string_view bytes);
+
+// Account data for the terminal; the intermediate copies are wiped, since the text may be a
+// password the user asked to see.
+std::string AnsiToTerminal(const std::string& ansi);
+// Text from the user (terminal, argument, CSV) for the vault. A character that Windows-1252 cannot
+// hold raises EUserError naming it and what it was part of ("the login").
+std::string ToAnsi(const QString& text, const std::string& what);
+std::string TerminalToAnsi(const std::string& bytes, const std::string& what);
+
+// Overwrites the characters of a QString that held a secret.
+void WipeQString(QString& text) noexcept;
+
+// Collects output so that a long listing costs few system calls; the buffer is wiped whenever it
+// is written out, since it may hold passwords.
+class TOutputBuffer {
+public:
+    TOutputBuffer();
+    ~TOutputBuffer();
+    TOutputBuffer(const TOutputBuffer&) = delete;
+    TOutputBuffer& operator=(const TOutputBuffer&) = delete;
+
+    void Append(std::string_view bytes);
+    void Flush();
+
+private:
+    std::string FBuffer;
+};

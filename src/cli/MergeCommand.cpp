@@ -1,0 +1,111 @@
+// merge: the accounts of another copy of the vault, such as the conflict copy a file-sync tool
+// leaves beside it.
+
+#include "cli/CliErrors.h"
+#include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/VaultAccess.h"
+#include "platform/FileSystem.h"
+#include "vault/WipeGuard.h"
+
+#include <unordered_map>
+
+namespace {
+
+bool SameRecord(const TPassRecord& a, const TPassRecord& b) {
+    return a.Account == b.Account && a.Login == b.Login && a.Password == b.Password &&
+           a.Notes == b.Notes;
+}
+
+// The other copy is often under the same password; only when it is not is a second one asked.
+void OpenOther(TVault& other, const std::string& path, const std::string& password,
+               TPasswordInput& input, std::string& otherPassword) {
+    if (!FilePresent(path))
+        throw EUserError(path + ": no such file");
+    if (OpenVaultWith(other, path, password)) {
+        otherPassword = password;
+        return;
+    }
+    OpenVault(other, path, input, &otherPassword);
+}
+
+} // namespace
+
+void RunMerge(const TArguments& args, TPasswordInput& input) {
+    TVault vault;
+    std::string password;
+    TWipeGuard wipePassword(password);
+    OpenVault(vault, args.File, input, &password);
+    TVault other;
+    std::string otherPassword;
+    TWipeGuard wipeOtherPassword(otherPassword);
+    OpenOther(other, args.Other, password, input, otherPassword);
+
+    // Rows of this vault by name, taken before anything changes them; the first of a name counts,
+    // as in FindAccount.
+    std::unordered_map<std::string, int> rowOfName;
+    for (int row = 0; row < vault.AccountCount(); ++row)
+        rowOfName.emplace(vault.Account(row).Name, row);
+
+    TBlowfish mineCipher;
+    TBlowfish theirCipher;
+    TRecordCipher mine(mineCipher, password);
+    TRecordCipher theirs(theirCipher, otherPassword);
+    std::vector<int> toAdd;                     // rows of the other vault
+    std::vector<std::pair<int, int>> toReplace; // (row here, row there)
+    std::unordered_map<std::string, int> seen;
+    int differ = 0;
+    TOutputBuffer out;
+    for (int row = 0; row < other.AccountCount(); ++row) {
+        const std::string& name = other.Account(row).Name;
+        if (!seen.emplace(name, row).second)
+            continue; // a second account of one name cannot be told from the first
+        const auto found = rowOfName.find(name);
+        if (found == rowOfName.end()) {
+            toAdd.push_back(row);
+            continue;
+        }
+        TPassRecord there = theirs.Decode(other.Records()[other.Account(row).Line]);
+        TRecordWipeGuard wipeThere(there);
+        TPassRecord here = mine.Decode(vault.Records()[vault.Account(found->second).Line]);
+        TRecordWipeGuard wipeHere(here);
+        if (SameRecord(here, there))
+            continue;
+        if (args.PreferOther) {
+            toReplace.emplace_back(found->second, row);
+            out.Append("replaced: " + AnsiToTerminal(name) + "\n");
+        } else {
+            ++differ;
+            out.Append("differs: " + AnsiToTerminal(name) + "\n");
+        }
+    }
+
+    // Replacements first: an add moves the rows that rowOfName holds.
+    for (const auto& [here, there] : toReplace) {
+        TPassRecord record = theirs.Decode(other.Records()[other.Account(there).Line]);
+        TRecordWipeGuard wipeRecord(record);
+        vault.Select(here);
+        for (auto field : {&TPassRecord::Login, &TPassRecord::Password, &TPassRecord::Notes}) {
+            if (vault.Current().*field != record.*field)
+                vault.StoreField(field, record.*field);
+        }
+    }
+    for (const int there : toAdd) {
+        TPassRecord record = theirs.Decode(other.Records()[other.Account(there).Line]);
+        TRecordWipeGuard wipeRecord(record);
+        vault.Add(record.Account);
+        for (auto field : {&TPassRecord::Login, &TPassRecord::Password, &TPassRecord::Notes}) {
+            if (!(record.*field).empty())
+                vault.StoreField(field, record.*field);
+        }
+        out.Append("added: " + AnsiToTerminal(record.Account) + "\n");
+    }
+    if (!toAdd.empty() || !toReplace.empty())
+        SaveVault(vault);
+    out.Append(std::to_string(toAdd.size()) + " added, " + std::to_string(toReplace.size()) +
+               " replaced, " + std::to_string(differ) + " differ and were left alone\n");
+    if (!other.DamagedLines().empty())
+        WriteErr("warning: the lines of " + args.Other +
+                 " that could not be read were not merged.\n");
+    out.Flush();
+}

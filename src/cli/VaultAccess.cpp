@@ -1,0 +1,62 @@
+#include "cli/VaultAccess.h"
+
+#include "base/SecureWipe.h"
+#include "cli/CliErrors.h"
+#include "cli/Console.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+// The window's wording, with the file named: a command may open two.
+std::string DamagedLinesWarning(const std::string& path, const std::vector<int>& damaged) {
+    constexpr std::size_t Listed = 10;
+    std::string numbers;
+    for (std::size_t i = 0; i < damaged.size() && i < Listed; ++i)
+        numbers += (i ? ", " : "") + std::to_string(damaged[i] + 2); // the check line is line 1
+    if (damaged.size() > Listed)
+        numbers += " and " + std::to_string(damaged.size() - Listed) + " more";
+    if (damaged.size() == 1)
+        return "warning: 1 line of " + path + " could not be read (line " + numbers +
+               "). It is kept unchanged in the file.\n";
+    return "warning: " + std::to_string(damaged.size()) + " lines of " + path +
+           " could not be read (lines " + numbers + "). They are kept unchanged in the file.\n";
+}
+
+} // namespace
+
+bool OpenVaultWith(TVault& vault, const std::string& path, const std::string& password) {
+    if (vault.Open(path, password) == TOpenResult::WrongPassword)
+        return false;
+    if (!vault.DamagedLines().empty())
+        WriteErr(DamagedLinesWarning(path, vault.DamagedLines()));
+    return true;
+}
+
+void OpenVault(TVault& vault, const std::string& path, TPasswordInput& input,
+               std::string* password) {
+    // TVault::Open cannot tell a missing file from a wrong password; the user can.
+    if (!FilePresent(path))
+        throw EUserError(path + ": no such file");
+    std::string typed = input.Read("Master password for " + path + ": ");
+    TWipeGuard wipeTyped(typed);
+    if (!OpenVaultWith(vault, path, typed))
+        throw EUserError("The password was not correct. " + path + " was not opened.");
+    if (password)
+        *password = typed;
+}
+
+void SaveVault(TVault& vault) {
+    if (vault.ChangedElsewhere(vault.Path()))
+        throw EUserError(vault.Path() +
+                         " was changed by another program since this command read it. Nothing "
+                         "was written.");
+    vault.Save();
+}
+
+int SelectAccount(TVault& vault, const std::string& name) {
+    const int row = vault.FindAccount(name);
+    if (row < 0)
+        throw EUserError("No account named " + AnsiToTerminal(name) + " in " + vault.Path() + ".");
+    vault.Select(row);
+    return row;
+}

@@ -1,0 +1,347 @@
+// Every command run as a user runs it, on vaults that the window's model wrote and reads back.
+
+#include "platform/Codepage.h"
+#include "vault/DataFile.h"
+#include "vault/Vault.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+// Found by argument lookup for the record, which lives in the global namespace.
+bool operator==(const TPassRecord& a, const TPassRecord& b) {
+    return a.Account == b.Account && a.Login == b.Login && a.Password == b.Password &&
+           a.Notes == b.Notes;
+}
+
+std::ostream& operator<<(std::ostream& out, const TPassRecord& r) {
+    return out << '{' << r.Account << '|' << r.Login << '|' << r.Password << '|' << r.Notes << '}';
+}
+
+namespace {
+
+struct TRun {
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+std::string Latin1(const char* utf8) {
+    return QStringToAnsi(QString::fromUtf8(utf8));
+}
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class cli : public testing::Test {
+protected:
+    std::string File(const char* name) const {
+        return FDir.filePath(QString::fromUtf8(name)).toStdString();
+    }
+
+    static TRun Run(const QStringList& args, const QByteArray& input = "pw\n") {
+        QProcess process;
+        process.start(QStringLiteral(KESTOVAR_CLI), args);
+        process.write(input);
+        process.closeWriteChannel();
+        process.waitForFinished(60000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput().toStdString(),
+                process.readAllStandardError().toStdString()};
+    }
+    TRun Run(const char* command, const std::string& path, QStringList rest = {},
+             const QByteArray& input = "pw\n") const {
+        rest.prepend(QString::fromStdString(path));
+        rest.prepend(QString::fromUtf8(command));
+        return Run(rest, input);
+    }
+
+    // As the window writes a vault: a new file, accounts added and typed into, a save.
+    static void WriteVault(const std::string& path, const std::vector<TPassRecord>& records,
+                           const std::string& password = "pw") {
+        TVault vault;
+        vault.Create(path, password);
+        for (const TPassRecord& record : records) {
+            ASSERT_TRUE(vault.Add(record.Account));
+            vault.StoreField(&TPassRecord::Login, record.Login);
+            vault.StoreField(&TPassRecord::Password, record.Password);
+            vault.StoreField(&TPassRecord::Notes, record.Notes);
+        }
+        vault.Save();
+    }
+    // The accounts as the window shows them, in the selector's order.
+    static std::vector<TPassRecord> ReadVault(const std::string& path,
+                                              const std::string& password = "pw") {
+        TVault vault;
+        EXPECT_EQ(vault.Open(path, password), TOpenResult::Opened);
+        std::vector<TPassRecord> records;
+        for (int row = 0; row < vault.AccountCount(); ++row) {
+            vault.Select(row);
+            records.push_back(vault.Current());
+        }
+        return records;
+    }
+
+    QTemporaryDir FDir;
+};
+
+TEST_F(cli, ListsAndShowsAVaultTheWindowWrote) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"gamma", "", "", ""},
+                       {Latin1("Café"), "me", "s3cret", "first;second;"},
+                       {"Alpha", "", "", ""},
+                       {"beta", "", "", ""}});
+    TRun run = Run("ls", vault);
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Out, "Alpha\nbeta\nCafé\ngamma\n");
+
+    run = Run("show", vault, {QStringLiteral("Café")});
+    EXPECT_EQ(run.Out, "Name: Café\nLogin: me\nPassword: PROTECTED\nNotes:\n  first\n  second\n");
+    EXPECT_EQ(run.Err.find("s3cret"), std::string::npos);
+    EXPECT_NE(Run("show", vault, {QStringLiteral("Café"), QStringLiteral("--show-password")})
+                  .Out.find("Password: s3cret\n"),
+              std::string::npos);
+    EXPECT_EQ(Run("show", vault,
+                  {QStringLiteral("Café"), QStringLiteral("--field"), QStringLiteral("password")})
+                  .Out,
+              "s3cret\n");
+    EXPECT_EQ(Run("show", vault,
+                  {QStringLiteral("Café"), QStringLiteral("--field"), QStringLiteral("notes")})
+                  .Out,
+              "first\nsecond\n");
+}
+
+TEST_F(cli, AddEditAndRemoveAreWhatTheWindowReads) {
+    const std::string vault = File("v.kvf");
+    const std::string notes = File("notes.txt");
+    WriteVault(vault, {{"keep", "k", "kp", "kn;"}});
+    std::ofstream(notes) << "line one\r\nline two\n";
+    EXPECT_EQ(Run("add", vault,
+                  {QStringLiteral("mail"), QStringLiteral("--login"), QStringLiteral("ann"),
+                   QStringLiteral("--notes-file"), QString::fromStdString(notes),
+                   QStringLiteral("--password-prompt")},
+                  "pw\nacc pass\n")
+                  .Status,
+              0);
+    EXPECT_EQ(Run("add", vault,
+                  {QStringLiteral("gen"), QStringLiteral("--generate"), QStringLiteral("24")})
+                  .Status,
+              0);
+    EXPECT_EQ(Run("edit", vault,
+                  {QStringLiteral("mail"), QStringLiteral("--login"), QStringLiteral("bob")})
+                  .Status,
+              0);
+    EXPECT_EQ(Run("rm", vault, {QStringLiteral("keep")}).Status, 0);
+
+    const std::vector<TPassRecord> records = ReadVault(vault);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].Account, "gen");
+    EXPECT_EQ(records[0].Password.size(), 24u);
+    EXPECT_EQ(records[1], (TPassRecord{"mail", "bob", "acc pass", "line one;line two;"}));
+}
+
+TEST_F(cli, CreateAndPasswdKeepTheWindowsBackup) {
+    const std::string vault = File("v.kvf");
+    EXPECT_EQ(Run("create", vault, {}, "new\nnew\n").Status, 0);
+    EXPECT_TRUE(ReadVault(vault, "new").empty());
+    const TRun again = Run("create", vault, {}, "other\nother\n");
+    EXPECT_EQ(again.Status, 1);
+    EXPECT_NE(again.Err.find("exists already"), std::string::npos);
+
+    WriteVault(vault, {{"a", "l", "p", "n;"}}, "old");
+    const std::string before = Bytes(vault);
+    EXPECT_EQ(Run("passwd", vault, {}, "old\nnext\nnxet\n").Status, 1);
+    EXPECT_EQ(Bytes(vault), before);
+    EXPECT_EQ(Run("passwd", vault, {}, "old\nnext\nnext\n").Status, 0);
+    EXPECT_EQ(Bytes(BackupPath(vault)), before);
+    EXPECT_EQ(ReadVault(vault, "next"), (std::vector<TPassRecord>{{"a", "l", "p", "n;"}}));
+}
+
+TEST_F(cli, UserErrorsSayWhyExitOneAndWriteNothing) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"a", "", "", ""}});
+    const std::string before = Bytes(vault);
+    struct TCase {
+        QStringList Args;
+        QByteArray Input;
+        const char* Said;
+    };
+    const std::string blocked = File("plain") + "/v.kvf";
+    std::ofstream(File("plain")) << "a file, not a folder";
+    const TCase cases[] = {
+        {{"ls", "V"}, "wrong\n", "password was not correct"},
+        {{"ls", "V"}, "", "standard input has ended"},
+        {{"ls", QString::fromStdString(File("none.kvf"))}, "pw\n", "no such file"},
+        {{"show", "V", "b"}, "pw\n", "No account named b"},
+        {{"rm", "V", "b"}, "pw\n", "No account named b"},
+        {{"add", "V", "a"}, "pw\n", "exists already"},
+        {{"add", "V", "snow\u2603"}, "pw\n", "U+2603"},
+        {{"add", "V", "x", "--login", "\u20ac\U0001F600"}, "pw\n", "U+1F600"},
+        {{"create", QString::fromStdString(blocked)}, "pw\npw\n", "kestovar-cli: "},
+        {{"create", QString::fromStdString(File("long.kvf"))},
+         QByteArray(49, 'x') + '\n' + QByteArray(49, 'x') + '\n',
+         "1 to 48 characters"},
+    };
+    for (const TCase& c : cases) {
+        QStringList args = c.Args;
+        args.replaceInStrings(QStringLiteral("V"), QString::fromStdString(vault));
+        const TRun run = Run(args, c.Input);
+        SCOPED_TRACE(args.join(u' ').toStdString());
+        EXPECT_EQ(run.Status, 1);
+        const std::string last = run.Err.substr(run.Err.rfind("kestovar-cli: "));
+        EXPECT_NE(last.find(c.Said), std::string::npos) << run.Err;
+        EXPECT_EQ(std::count(last.begin(), last.end(), '\n'), 1);
+        EXPECT_EQ(Bytes(vault), before);
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(File("long.kvf"))));
+}
+
+TEST_F(cli, UsageErrorsExitTwoAndHelpExitsZero) {
+    const QString v = QString::fromStdString(File("v.kvf"));
+    const QStringList cases[] = {
+        {},
+        {"frobnicate", v},
+        {"show", v},
+        {"ls", v, "--bogus"},
+        {"add", v, "x", "--generate", "49"},
+        {"add", v, "x", "--generate", "8", "--password-prompt"},
+        {"edit", v, "x"},
+        {"export", v},
+        {"import", v},
+        {"show", v, "x", "--field", "url"},
+        {"merge", v, v, "--prefer", "mine"},
+    };
+    for (const QStringList& args : cases) {
+        const TRun run = Run(args);
+        EXPECT_EQ(run.Status, 2) << args.join(u' ').toStdString();
+        EXPECT_NE(run.Err.find("--help"), std::string::npos);
+    }
+    EXPECT_EQ(Run({"--help"}).Status, 0);
+    const TRun help = Run({"import", "--help"});
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_NE(help.Out.find("--csv <csvfile>"), std::string::npos);
+}
+
+TEST_F(cli, ExportThenImportGivesTheSameAccounts) {
+    const std::string vault = File("v.kvf");
+    const std::vector<TPassRecord> records = {
+        {"comma, and \"quotes\"", "l,1", "p\"w", "one;two, three;"},
+        {Latin1("Zoë"), "", Latin1("€uro"), ""},
+    };
+    WriteVault(vault, records);
+    const TRun exported = Run("export", vault, {QStringLiteral("--csv")});
+    ASSERT_EQ(exported.Status, 0);
+    EXPECT_EQ(exported.Out,
+              "name,login,password,notes\r\n"
+              "\"comma, and \"\"quotes\"\"\",\"l,1\",\"p\"\"w\",\"one\ntwo, three\"\r\n"
+              "Zoë,,€uro,\r\n");
+    const std::string csv = File("e.csv");
+    std::ofstream(csv, std::ios::binary) << exported.Out;
+    const std::string copy = File("copy.kvf");
+    ASSERT_EQ(Run("create", copy, {}, "pw\npw\n").Status, 0);
+    EXPECT_EQ(Run("import", copy, {QStringLiteral("--csv"), QString::fromStdString(csv)}).Status,
+              0);
+    EXPECT_EQ(ReadVault(copy), ReadVault(vault));
+}
+
+TEST_F(cli, ImportRefusesTheWholeFileForOneBadRow) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"taken", "", "", ""}});
+    const std::string before = Bytes(vault);
+    const std::string header = "name,login,password,notes\n";
+    const std::pair<std::string, const char*> cases[] = {
+        {"nam,login,password,notes\nx,,,\n", "line 1: the header"},
+        {header + "ok,,,\ntaken,,,\n", "line 3: an account named taken"},
+        {header + "x,,,\nok,,,\"multi\nline\"\nx,,,\n", "line 5: the name x is also on line 2"},
+        {header + "ok,,,\n,,,\n", "line 3: the name is empty"},
+        {header + "ok,\"unclosed,,\n", "line 2: a quoted field is not closed"},
+        {header + "o\"k,,,\n", "line 2: a quote inside"},
+        {header + "\"ok\"x,,,\n", "line 2: text follows a closing quote"},
+        {header + "ok,,\n", "line 2: 3 columns"},
+        {header + "ok,,,a;b\n", "line 2: the notes line 1 holds \";\""},
+        {header + "ok,\u2603,,\n", "line 2: the login: Character U+2603"},
+        {header + "ok,,\"two\nlines\",\n", "line 2: the password holds a line break"},
+    };
+    for (const auto& [text, said] : cases) {
+        const std::string csv = File("in.csv");
+        std::ofstream(csv, std::ios::binary) << text;
+        const TRun run =
+            Run("import", vault, {QStringLiteral("--csv"), QString::fromStdString(csv)});
+        EXPECT_EQ(run.Status, 1) << text;
+        EXPECT_NE(run.Err.find(said), std::string::npos) << run.Err;
+        EXPECT_NE(run.Err.find("Nothing was imported."), std::string::npos) << run.Err;
+        EXPECT_EQ(Bytes(vault), before);
+    }
+}
+
+TEST_F(cli, MergeAddsNewAccountsAndReplacesOnlyWhenAsked) {
+    const std::string vault = File("v.kvf");
+    const std::string other = File("v (conflict).kvf");
+    WriteVault(vault, {{"same", "s", "", ""}, {"changed", "mine", "", ""}, {"local", "", "", ""}});
+    WriteVault(other,
+               {{"same", "s", "", ""}, {"changed", "theirs", "", ""}, {"new", "n", "np", "x;"}},
+               "otherpw");
+    const std::string before = Bytes(vault);
+    TRun run = Run("merge", vault, {QString::fromStdString(other)}, "pw\nwrong\n");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(Bytes(vault), before);
+
+    run = Run("merge", vault, {QString::fromStdString(other)}, "pw\notherpw\n");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Out,
+              "differs: changed\nadded: new\n1 added, 0 replaced, 1 differ and were left alone\n");
+    run = Run("merge", vault,
+              {QString::fromStdString(other), QStringLiteral("--prefer"), QStringLiteral("other")},
+              "pw\notherpw\n");
+    EXPECT_NE(run.Out.find("0 added, 1 replaced, 0 differ"), std::string::npos) << run.Out;
+    const std::string merged = Bytes(vault);
+    EXPECT_NE(Run("merge", vault, {QString::fromStdString(other)}, "pw\notherpw\n")
+                  .Out.find("0 added, 0 replaced, 0 differ"),
+              std::string::npos);
+    EXPECT_EQ(Bytes(vault), merged);
+    EXPECT_EQ(ReadVault(vault), (std::vector<TPassRecord>{{"changed", "theirs", "", ""},
+                                                          {"local", "", "", ""},
+                                                          {"new", "n", "np", "x;"},
+                                                          {"same", "s", "", ""}}));
+}
+
+TEST_F(cli, RefusesToOverwriteAChangeMadeWhileItWaited) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"a", "", "", ""}});
+    QProcess process;
+    process.setReadChannel(QProcess::StandardError);
+    process.start(QStringLiteral(KESTOVAR_CLI),
+                  {"add", QString::fromStdString(vault), "b", "--password-prompt"});
+    process.write("pw\n");
+    // The command has read the vault once it asks for the account's password.
+    QByteArray err;
+    while (!err.contains("Password for account") && process.waitForReadyRead(30000))
+        err += process.readAllStandardError();
+    WriteVault(vault, {{"a", "", "", ""}, {"elsewhere", "", "", ""}});
+    const std::string outside = Bytes(vault);
+    process.write("x\n");
+    process.closeWriteChannel();
+    process.waitForFinished(30000);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().contains("changed by another program"));
+    EXPECT_EQ(Bytes(vault), outside);
+}
+
+TEST_F(cli, KeepsDamagedLinesAndSaysSo) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"a", "", "", ""}});
+    std::ofstream(vault, std::ios::binary | std::ios::app) << "not a record!\r\n";
+    const TRun listed = Run("ls", vault);
+    EXPECT_EQ(listed.Out, "a\n");
+    EXPECT_NE(listed.Err.find("1 line of " + vault + " could not be read (line 3)"),
+              std::string::npos);
+    ASSERT_EQ(Run("add", vault, {QStringLiteral("b")}).Status, 0);
+    EXPECT_NE(Bytes(vault).find("\r\nnot a record!\r\n"), std::string::npos);
+}
+
+} // namespace
