@@ -55,7 +55,7 @@ void ReadGivenFields(const TArguments& args, TFieldChanges& changes) {
 void StoreChanges(TVault& vault, const TArguments& args, TPasswordInput& input,
                   TFieldChanges& changes, const std::string& name) {
     if (args.PasswordPrompt) {
-        changes.Password = input.Read("Password for account " + AnsiToTerminal(name) + ": ");
+        changes.Password = input.Read("Password for account " + AnsiToTerminalShown(name) + ": ");
         if (changes.Password->find_first_of("\r\n") != std::string::npos)
             throw EUserError("The account's password holds a line break");
     }
@@ -67,8 +67,10 @@ void StoreChanges(TVault& vault, const TArguments& args, TPasswordInput& input,
         vault.StoreField(&TPassRecord::Notes, *changes.Notes);
 }
 
-void AppendLine(TOutputBuffer& out, const std::string& label, const std::string& ansi) {
-    std::string text = label + AnsiToTerminal(ansi) + "\n";
+// A field asked for alone goes out as it is, for scripts; among other output it is shown safely.
+void AppendLine(TOutputBuffer& out, const std::string& label, const std::string& ansi,
+                bool alone = false) {
+    std::string text = label + (alone ? AnsiToTerminal(ansi) : AnsiToTerminalShown(ansi)) + "\n";
     out.Append(text);
     WipeString(text);
 }
@@ -100,10 +102,10 @@ void RunShow(const TArguments& args, TPasswordInput& input) {
     };
     switch (args.Field) {
     case TShownField::Login:
-        AppendLine(out, {}, record.Login);
+        AppendLine(out, {}, record.Login, true);
         break;
     case TShownField::Password:
-        AppendLine(out, {}, record.Password);
+        AppendLine(out, {}, record.Password, true);
         break;
     case TShownField::Notes:
         notes({});
@@ -129,11 +131,11 @@ void RunAdd(const TArguments& args, TPasswordInput& input) {
     TVault vault;
     OpenVault(vault, args.File, input);
     if (!vault.Add(name))
-        throw EUserError("An account named " + AnsiToTerminal(name) + " exists already in " +
+        throw EUserError("An account named " + AnsiToTerminalShown(name) + " exists already in " +
                          args.File + ". Nothing was written.");
     StoreChanges(vault, args, input, changes, name);
     SaveVault(vault);
-    WriteOut("Added " + AnsiToTerminal(name) + ".\n");
+    WriteOut("Added " + AnsiToTerminalShown(name) + ".\n");
 }
 
 void RunEdit(const TArguments& args, TPasswordInput& input) {
@@ -145,7 +147,7 @@ void RunEdit(const TArguments& args, TPasswordInput& input) {
     SelectAccount(vault, name);
     StoreChanges(vault, args, input, changes, name);
     SaveVault(vault);
-    WriteOut("Changed " + AnsiToTerminal(name) + ".\n");
+    WriteOut("Changed " + AnsiToTerminalShown(name) + ".\n");
 }
 
 void RunRemove(const TArguments& args, TPasswordInput& input) {
@@ -155,5 +157,5 @@ void RunRemove(const TArguments& args, TPasswordInput& input) {
     SelectAccount(vault, name);
     vault.DeleteCurrent();
     SaveVault(vault);
-    WriteOut("Removed " + AnsiToTerminal(name) + ".\n");
+    WriteOut("Removed " + AnsiToTerminalShown(name) + ".\n");
 }

@@ -59,6 +59,20 @@ std::string AnsiToTerminal(const std::string& ansi) {
     return result;
 }
 
+std::string AnsiToTerminalShown(const std::string& ansi) {
+    std::string shown = ansi;
+    for (char& byte : shown) {
+        const auto code = static_cast<unsigned char>(byte);
+        // C0 controls, DEL, and the bytes that stand for C1 controls.
+        if (code < 0x20 || code == 0x7F || code == 0x81 || code == 0x8D || code == 0x8F ||
+            code == 0x90 || code == 0x9D)
+            byte = '?';
+    }
+    std::string result = AnsiToTerminal(shown);
+    WipeString(shown);
+    return result;
+}
+
 std::string ToAnsi(const QString& text, const std::string& what) {
     try {
         return QStringToAnsi(text);

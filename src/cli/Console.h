@@ -15,6 +15,9 @@ void WriteErr(std::string_view bytes);
 // Account data for the terminal; the intermediate copies are wiped, since the text may be a
 // password the user asked to see.
 std::string AnsiToTerminal(const std::string& ansi);
+// The same for text shown among other output: control characters, which a file written elsewhere
+// may hold in a name and which the terminal would obey, are shown as "?".
+std::string AnsiToTerminalShown(const std::string& ansi);
 // Text from the user (terminal, argument, CSV) for the vault. A character that Windows-1252 cannot
 // hold raises EUserError naming it and what it was part of ("the login").
 std::string ToAnsi(const QString& text, const std::string& what);

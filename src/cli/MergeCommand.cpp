@@ -73,10 +73,10 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
             continue;
         if (args.PreferOther) {
             toReplace.emplace_back(found->second, row);
-            out.Append("replaced: " + AnsiToTerminal(name) + "\n");
+            out.Append("replaced: " + AnsiToTerminalShown(name) + "\n");
         } else {
             ++differ;
-            out.Append("differs: " + AnsiToTerminal(name) + "\n");
+            out.Append("differs: " + AnsiToTerminalShown(name) + "\n");
         }
     }
 
@@ -98,7 +98,7 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
             if (!(record.*field).empty())
                 vault.StoreField(field, record.*field);
         }
-        out.Append("added: " + AnsiToTerminal(record.Account) + "\n");
+        out.Append("added: " + AnsiToTerminalShown(record.Account) + "\n");
     }
     if (!toAdd.empty() || !toReplace.empty())
         SaveVault(vault);

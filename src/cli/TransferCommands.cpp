@@ -75,7 +75,7 @@ std::vector<TPassRecord> RecordsFromCsv(const std::vector<TCsvRecord>& csv,
             record.Notes = NotesText(row.Fields[3], where(row) + ": the notes");
             const auto [seen, fresh] = lineOfName.emplace(record.Account, row.Line);
             if (!fresh)
-                throw EUserError(where(row) + ": the name " + AnsiToTerminal(record.Account) +
+                throw EUserError(where(row) + ": the name " + AnsiToTerminalShown(record.Account) +
                                  " is also on line " + std::to_string(seen->second));
             records.push_back(std::exchange(record, {}));
             lines.push_back(row.Line);
@@ -142,7 +142,7 @@ void RunImport(const TArguments& args, TPasswordInput& input) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         if (names.contains(records[i].Account))
             throw EUserError(args.CsvFile + " line " + std::to_string(lines[i]) +
-                             ": an account named " + AnsiToTerminal(records[i].Account) +
+                             ": an account named " + AnsiToTerminalShown(records[i].Account) +
                              " is in " + args.File + " already. Nothing was imported.");
     }
     for (const TPassRecord& record : records) {

@@ -56,7 +56,8 @@ void SaveVault(TVault& vault) {
 int SelectAccount(TVault& vault, const std::string& name) {
     const int row = vault.FindAccount(name);
     if (row < 0)
-        throw EUserError("No account named " + AnsiToTerminal(name) + " in " + vault.Path() + ".");
+        throw EUserError("No account named " + AnsiToTerminalShown(name) + " in " + vault.Path() +
+                         ".");
     vault.Select(row);
     return row;
 }

@@ -16,7 +16,3 @@ signals:
     // The first character of the refused text that Windows-1252 cannot hold.
     void Refused(const QString& character) const;
 };
-
-// The first character of text that Windows-1252 cannot hold (both halves of a surrogate pair),
-// or the empty string.
-QString FirstNonAnsiCharacter(const QString& text);

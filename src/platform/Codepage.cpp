@@ -81,6 +81,17 @@ bool IsAnsiText(const QString& text) {
     return true;
 }
 
+QString FirstNonAnsiCharacter(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (IsAnsiChar(text[i]))
+            continue;
+        const bool pair =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        return text.mid(i, pair ? 2 : 1);
+    }
+    return {};
+}
+
 QString DisplayToQString(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }

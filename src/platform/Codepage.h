@@ -14,6 +14,9 @@ QString AnsiToQString(const std::string& bytes);
 std::string QStringToAnsi(const QString& text);
 bool IsAnsiChar(QChar ch);
 bool IsAnsiText(const QString& text);
+// The first character of text that Windows-1252 cannot hold (both halves of a surrogate pair),
+// or the empty string.
+QString FirstNonAnsiCharacter(const QString& text);
 
 // Texts for message boxes and error displays: program messages and paths, in the local 8-bit
 // encoding (UTF-8 on Linux). An account name goes into a message through AnsiToDisplay.
