@@ -34,10 +34,13 @@ install_missing() {
 
 jobs=$(nproc)
 
+# The developer's build: warnings are errors, and the tests, benchmarks and tools are built too.
+developer=(-DKESTOVAR_WERROR=ON -DBUILD_TESTING=ON -DKESTOVAR_BENCH=ON -DKESTOVAR_TOOLS=ON)
+
 build() { # build <dir> [cmake options...]
     local dir=$1
     shift
-    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake -S . -B "$dir" -G Ninja "${developer[@]}" "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
 }
 
@@ -55,7 +58,8 @@ test)
     tools/fuzz.sh 8
     # Every test again, widget tests included, under AddressSanitizer and
     # UndefinedBehaviorSanitizer; leaks inside Qt's own libraries are listed in tests/lsan.supp.
-    cmake -S . -B build-asan -G Ninja -DKESTOVAR_SANITIZE=ON -DKESTOVAR_BENCH=OFF \
+    cmake -S . -B build-asan -G Ninja -DKESTOVAR_SANITIZE=ON -DKESTOVAR_WERROR=ON \
+        -DBUILD_TESTING=ON -DKESTOVAR_BENCH=OFF \
         -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" >/dev/null
     cmake --build build-asan -j "$jobs"
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
@@ -70,7 +74,7 @@ shot)
     ;;
 bench)
     install_missing
-    build build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+    build build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKESTOVAR_BENCH=ON
     for b in build-bench/bench/bench_*; do
         [ -x "$b" ] && "$b"
     done
