@@ -2,7 +2,8 @@
 # Set-up, build, run and test on Debian or Ubuntu.
 #   tools/dev.sh run     install what is missing, build, start Kestovar
 #   tools/dev.sh shot    build and render docs/screenshot.png with a sample vault
-#   tools/dev.sh test    install what is missing, build, run every test (and the sanitizer build)
+#   tools/dev.sh test    install what is missing, build, run every test, check the installation
+#                        and the Debian package (and the sanitizer build)
 #   tools/dev.sh bench   install what is missing, build, run the benchmarks
 set -euo pipefail
 
@@ -15,6 +16,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libssl-dev nettle-dev
     fonts-liberation
+    desktop-file-utils appstream libxml2-utils dpkg-dev lintian
 )
 
 install_missing() {
@@ -54,6 +56,8 @@ test)
     install_missing
     build build
     (cd build && ctest --output-on-failure -j "$jobs")
+    # The installed files validated, the .deb built and its contents checked.
+    tools/check_package.sh build
     # The libFuzzer targets, a few seconds each (a longer run: tools/fuzz.sh 150).
     tools/fuzz.sh 8
     # Every test again, widget tests included, under AddressSanitizer and
