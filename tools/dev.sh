@@ -2,7 +2,8 @@
 # Set-up, build, run and test on Debian or Ubuntu.
 #   tools/dev.sh run     install what is missing, build, start Kestovar
 #   tools/dev.sh shot    build and render docs/screenshot.png with a sample vault
-#   tools/dev.sh test    install what is missing, build, run every test (and the sanitizer build)
+#   tools/dev.sh test    install what is missing, build, run every test, check the installation
+#                        and the Debian package (and the sanitizer build)
 #   tools/dev.sh bench   install what is missing, build, run the benchmarks
 set -euo pipefail
 
@@ -15,6 +16,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libssl-dev nettle-dev
     fonts-liberation
+    desktop-file-utils appstream libxml2-utils dpkg-dev lintian
 )
 
 install_missing() {
@@ -34,10 +36,13 @@ install_missing() {
 
 jobs=$(nproc)
 
+# The developer's build: warnings are errors, and the tests, benchmarks and tools are built too.
+developer=(-DKESTOVAR_WERROR=ON -DBUILD_TESTING=ON -DKESTOVAR_BENCH=ON -DKESTOVAR_TOOLS=ON)
+
 build() { # build <dir> [cmake options...]
     local dir=$1
     shift
-    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake -S . -B "$dir" -G Ninja "${developer[@]}" "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
 }
 
@@ -51,11 +56,14 @@ test)
     install_missing
     build build
     (cd build && ctest --output-on-failure -j "$jobs")
+    # The installed files validated, the .deb built and its contents checked.
+    tools/check_package.sh build
     # The libFuzzer targets, a few seconds each (a longer run: tools/fuzz.sh 150).
     tools/fuzz.sh 8
     # Every test again, widget tests included, under AddressSanitizer and
     # UndefinedBehaviorSanitizer; leaks inside Qt's own libraries are listed in tests/lsan.supp.
-    cmake -S . -B build-asan -G Ninja -DKESTOVAR_SANITIZE=ON -DKESTOVAR_BENCH=OFF \
+    cmake -S . -B build-asan -G Ninja -DKESTOVAR_SANITIZE=ON -DKESTOVAR_WERROR=ON \
+        -DBUILD_TESTING=ON -DKESTOVAR_BENCH=OFF \
         -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" >/dev/null
     cmake --build build-asan -j "$jobs"
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
@@ -70,7 +78,7 @@ shot)
     ;;
 bench)
     install_missing
-    build build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+    build build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKESTOVAR_BENCH=ON
     for b in build-bench/bench/bench_*; do
         [ -x "$b" ] && "$b"
     done

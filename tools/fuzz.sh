@@ -38,7 +38,8 @@ fi
 mkdir -p "$build/fuzz-logs"
 if [ ! -f "$build/build.ninja" ] || ! grep -q '^KESTOVAR_FUZZ:BOOL=ON' "$build/CMakeCache.txt"; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKESTOVAR_FUZZ=ON \
-        -DBUILD_TESTING=OFF -DKESTOVAR_BENCH=OFF >"$build/fuzz-logs/configure.log" 2>&1 ||
+        -DKESTOVAR_WERROR=ON -DBUILD_TESTING=OFF -DKESTOVAR_BENCH=OFF \
+        >"$build/fuzz-logs/configure.log" 2>&1 ||
         { cat "$build/fuzz-logs/configure.log" >&2; exit 1; }
 fi
 cmake --build "$build" -j 2 --target "${targets[@]}" >"$build/fuzz-logs/build.log" 2>&1 ||

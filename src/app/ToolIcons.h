@@ -1,8 +1,9 @@
 #pragma once
 
-// The images of the main window's tool buttons and the program's icon, drawn for this program.
-// Each tool image is 16 by 16 pixels; its bottom-left pixel's colour counts as transparent, and
-// the icon's disabled mode is the greyed look.
+// The images of the main window's tool buttons and the program's icon, drawn for this program
+// and stored as resources (made by tools/make_images). Each tool image is 16 by 16 pixels with a
+// version drawn at 32 for screens of twice the density, on a transparent ground; the icon's
+// disabled mode is the greyed look.
 
 #include <QIcon>
 

@@ -4,6 +4,27 @@
 #include "app/KestovarApplication.h"
 #include "app/ProcessHardening.h"
 #include "app/mainform.h"
+#include "platform/FileSystem.h"
+#include "platform/Settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace {
+
+// A data file named on the command line (the desktop passes the file the user opened) becomes the
+// remembered one, which start-up then opens after the password prompt, as Open would have.
+void RememberDataFileArgument(const QStringList& arguments) {
+    if (arguments.size() < 2 || arguments.at(1).startsWith(u'-'))
+        return;
+    const QString path = QDir::toNativeSeparators(QFileInfo(arguments.at(1)).absoluteFilePath());
+    TSettingsStore settings;
+    settings.OpenSettingsKey(SettingsKeyPath, true);
+    settings.WriteSettingsString(SettingsDataFileValue, PathFromQString(path));
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
 #ifdef NDEBUG
@@ -13,6 +34,12 @@ int main(int argc, char** argv) {
     TKestovarApplication application(argc, argv);
     TDesktopPlatform platform;
     application.SetErrorDisplay(&platform);
+
+    try {
+        RememberDataFileArgument(application.arguments());
+    } catch (...) {
+        application.ShowCurrentException();
+    }
 
     TfrmMain form(platform);
     try {

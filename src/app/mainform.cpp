@@ -185,7 +185,8 @@ void TfrmMain::CreateControls() {
     lblVersion->setGeometry(19, 240, 40, 14);
     QFont versionFont = ArialFont(9);
     lblVersion->setFont(versionFont);
-    lblVersion->setStyleSheet(QStringLiteral("color: gray;"));
+    // A role of the palette, not a fixed grey, so that a dark theme keeps the label legible.
+    lblVersion->setForegroundRole(QPalette::PlaceholderText);
 
     bvlURL = new QFrame(this);
     bvlURL->setObjectName(QStringLiteral("bvlURL"));
@@ -195,7 +196,8 @@ void TfrmMain::CreateControls() {
 
     lblURL = new QLabel(this);
     lblURL->setObjectName(QStringLiteral("lblURL"));
-    lblURL->setText(QStringLiteral("<a href=\"about\" style=\"color: blue;\">%1</a>")
+    // The link takes the palette's link colour (blue in a light theme).
+    lblURL->setText(QStringLiteral("<a href=\"about\">%1</a>")
                         .arg(QString::fromLatin1(OmbrelWebAddress).toHtmlEscaped()));
     lblURL->setTextFormat(Qt::RichText);
     lblURL->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);

@@ -46,6 +46,21 @@ QFont ScaledFont(const QFont& base, double factor, bool bold) {
     return font;
 }
 
+// The advertisement stands out in yellow. Under a dark theme a bright yellow block would glare
+// beside the rest of the window, so there it is a dark yellow under the theme's own light text.
+QPalette AdvertPalette(QPalette palette) {
+    const bool darkTheme = palette.color(QPalette::Base).lightness() < 128;
+    if (darkTheme) {
+        palette.setColor(QPalette::Base, QColor(0x55, 0x4b, 0x00));
+        if (palette.color(QPalette::Text).lightness() < 192)
+            palette.setColor(QPalette::Text, Qt::white);
+    } else {
+        palette.setColor(QPalette::Base, Qt::yellow);
+        palette.setColor(QPalette::Text, Qt::black);
+    }
+    return palette;
+}
+
 } // namespace
 
 TfrmAboutKV::TfrmAboutKV(QWidget* parent, TOpenWebAddress openWebAddress)
@@ -87,10 +102,7 @@ TfrmAboutKV::TfrmAboutKV(QWidget* parent, TOpenWebAddress openWebAddress)
     rtfAdvert->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     rtfAdvert->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     rtfAdvert->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QPalette advertColours = rtfAdvert->palette();
-    advertColours.setColor(QPalette::Base, Qt::yellow);
-    advertColours.setColor(QPalette::Text, Qt::black);
-    rtfAdvert->setPalette(advertColours);
+    rtfAdvert->setPalette(AdvertPalette(rtfAdvert->palette()));
     // The text area is for reading and scrolling; a click on it opens nothing.
     rtfAdvert->setCursor(Qt::ArrowCursor);
     rtfAdvert->viewport()->setCursor(Qt::IBeamCursor);

@@ -17,8 +17,12 @@ constexpr std::array AllToolImages{
     TToolImage::AboutOmbrel, TToolImage::About, TToolImage::Exit,
 };
 
-QImage Rendered(const QIcon& icon, int size, QIcon::Mode mode = QIcon::Normal) {
-    return icon.pixmap(QSize(size, size), mode).toImage().convertToFormat(QImage::Format_ARGB32);
+// The image for a square of size by size at the screen's density (device pixels per pixel).
+QImage Rendered(const QIcon& icon, int size, QIcon::Mode mode = QIcon::Normal,
+                double density = 1.0) {
+    return icon.pixmap(QSize(size, size), density, mode)
+        .toImage()
+        .convertToFormat(QImage::Format_ARGB32);
 }
 
 int OpaquePixels(const QImage& image) {
@@ -30,34 +34,62 @@ int OpaquePixels(const QImage& image) {
     return count;
 }
 
-TEST(ToolIconsTest, EveryToolImageIsASixteenPixelPictureOnATransparentGround) {
+// Each picture comes at 16 pixels and, for screens of twice the density, at 32.
+TEST(ToolIconsTest, EveryToolImageIsAPictureOnATransparentGroundAtBothDensities) {
+    for (TToolImage image : AllToolImages) {
+        const QIcon icon = ToolIcon(image);
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(16, 16)));
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(32, 32)));
+        for (int density : {1, 2}) {
+            SCOPED_TRACE(testing::Message() << static_cast<int>(image) << " at " << density);
+            const int size = 16 * density;
+            const QImage normal = Rendered(icon, 16, QIcon::Normal, density);
+            ASSERT_EQ(normal.size(), QSize(size, size));
+            EXPECT_EQ(qAlpha(normal.pixel(0, size - 1)), 0)
+                << "bottom-left pixel must be transparent";
+            const int opaque = OpaquePixels(normal);
+            EXPECT_GT(opaque, size * size / 6) << "picture is (nearly) blank";
+            EXPECT_LT(opaque, size * size) << "no pixel became transparent";
+        }
+    }
+}
+
+// A screen of twice the density gets the picture drawn at 32 pixels, not the 16-pixel one
+// enlarged, which would show every pixel as a block of four.
+TEST(ToolIconsTest, DoubleDensityScreensGetTheLargerDrawing) {
     for (TToolImage image : AllToolImages) {
         SCOPED_TRACE(static_cast<int>(image));
-        const QImage normal = Rendered(ToolIcon(image), 16);
-        ASSERT_EQ(normal.size(), QSize(16, 16));
-        EXPECT_EQ(qAlpha(normal.pixel(0, 15)), 0) << "bottom-left pixel must be transparent";
-        const int opaque = OpaquePixels(normal);
-        EXPECT_GT(opaque, 40) << "picture is (nearly) blank";
-        EXPECT_LT(opaque, 16 * 16) << "no pixel became transparent";
+        const QIcon icon = ToolIcon(image);
+        const QImage sharp = Rendered(icon, 16, QIcon::Normal, 2.0);
+        ASSERT_EQ(sharp.size(), QSize(32, 32));
+        const QImage enlarged = Rendered(icon, 16).scaled(32, 32);
+        int differing = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                differing += sharp.pixel(x, y) != enlarged.pixel(x, y);
+        EXPECT_GT(differing, 32 * 32 / 8);
     }
 }
 
 TEST(ToolIconsTest, DisabledLookIsAGreyedCopyOfTheSameShape) {
     for (TToolImage image : AllToolImages) {
-        SCOPED_TRACE(static_cast<int>(image));
         const QIcon icon = ToolIcon(image);
-        const QImage normal = Rendered(icon, 16);
-        const QImage disabled = Rendered(icon, 16, QIcon::Disabled);
-        ASSERT_EQ(disabled.size(), QSize(16, 16));
-        EXPECT_NE(disabled, normal);
-        for (int y = 0; y < 16; ++y) {
-            for (int x = 0; x < 16; ++x) {
-                const QRgb pixel = disabled.pixel(x, y);
-                EXPECT_EQ(qAlpha(pixel), qAlpha(normal.pixel(x, y))) << x << "," << y;
-                if (qAlpha(pixel) == 0)
-                    continue;
-                EXPECT_LE(std::abs(qRed(pixel) - qGreen(pixel)), 2) << x << "," << y;
-                EXPECT_LE(std::abs(qGreen(pixel) - qBlue(pixel)), 2) << x << "," << y;
+        for (int density : {1, 2}) {
+            SCOPED_TRACE(testing::Message() << static_cast<int>(image) << " at " << density);
+            const int size = 16 * density;
+            const QImage normal = Rendered(icon, 16, QIcon::Normal, density);
+            const QImage disabled = Rendered(icon, 16, QIcon::Disabled, density);
+            ASSERT_EQ(disabled.size(), QSize(size, size));
+            EXPECT_NE(disabled, normal);
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    const QRgb pixel = disabled.pixel(x, y);
+                    ASSERT_EQ(qAlpha(pixel), qAlpha(normal.pixel(x, y))) << x << "," << y;
+                    if (qAlpha(pixel) == 0)
+                        continue;
+                    ASSERT_LE(std::abs(qRed(pixel) - qGreen(pixel)), 2) << x << "," << y;
+                    ASSERT_LE(std::abs(qGreen(pixel) - qBlue(pixel)), 2) << x << "," << y;
+                }
             }
         }
     }
@@ -73,10 +105,10 @@ TEST(ToolIconsTest, ToolImagesAreDistinctAndStable) {
     }
 }
 
-TEST(ToolIconsTest, ProgramIconComesInThreeSizes) {
+TEST(ToolIconsTest, ProgramIconComesInTheDesktopsSizes) {
     const QIcon icon = ProgramIcon();
     const QList<QSize> sizes = icon.availableSizes();
-    for (int size : {16, 32, 48}) {
+    for (int size : {16, 32, 48, 64, 128, 256}) {
         SCOPED_TRACE(size);
         EXPECT_TRUE(sizes.contains(QSize(size, size)));
         const QImage image = Rendered(icon, size);

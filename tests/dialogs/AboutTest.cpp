@@ -2,12 +2,15 @@
 #include "dialogs/WebAddress.h"
 #include "dialogs/frmAbout.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -86,6 +89,41 @@ TEST_F(AboutDialog, CloseClosesIt) {
     QTest::mouseClick(btnClose, Qt::LeftButton);
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(opened.empty());
+}
+
+// WCAG's contrast ratio of two colours, 1 (none) to 21 (black on white).
+double Contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Under a dark theme the advertisement is no glaring yellow block, yet still yellow and readable.
+TEST(AboutDialogTheme, AdvertisementSuitsADarkTheme) {
+    const QPalette saved = QApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::WindowText, QColor(0xE0, 0xE0, 0xE0));
+    dark.setColor(QPalette::Base, QColor(0x18, 0x18, 0x18));
+    dark.setColor(QPalette::Text, QColor(0xF0, 0xF0, 0xF0));
+    QApplication::setPalette(dark);
+    QPalette advert;
+    {
+        TfrmAboutKV form(nullptr, {});
+        advert = Child<QPlainTextEdit>(form, "rtfAdvert")->palette();
+    }
+    QApplication::setPalette(saved);
+
+    const QColor ground = advert.color(QPalette::Base);
+    EXPECT_LT(ground.lightness(), 128);
+    EXPECT_NEAR(ground.hueF(), QColor(Qt::yellow).hueF(), 0.05);
+    EXPECT_GE(Contrast(ground, advert.color(QPalette::Text)), 4.5);
 }
 
 } // namespace
