@@ -124,13 +124,7 @@ void TfrmMain::ShowNoVault() {
 }
 
 std::string TfrmMain::DamagedLinesMessage(const std::vector<int>& damaged) {
-    // Line numbers of the file: the check line is line 1.
-    constexpr std::size_t Listed = 10;
-    std::string numbers;
-    for (std::size_t i = 0; i < damaged.size() && i < Listed; ++i)
-        numbers += (i ? ", " : "") + std::to_string(damaged[i] + 2);
-    if (damaged.size() > Listed)
-        numbers += " and " + std::to_string(damaged.size() - Listed) + " more";
+    const std::string numbers = DamagedLineNumbers(damaged);
     if (damaged.size() == 1)
         return "1 line of the data file could not be read (line " + numbers +
                "). It is kept unchanged in the file.";

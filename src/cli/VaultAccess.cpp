@@ -9,12 +9,7 @@ namespace {
 
 // The window's wording, with the file named: a command may open two.
 std::string DamagedLinesWarning(const std::string& path, const std::vector<int>& damaged) {
-    constexpr std::size_t Listed = 10;
-    std::string numbers;
-    for (std::size_t i = 0; i < damaged.size() && i < Listed; ++i)
-        numbers += (i ? ", " : "") + std::to_string(damaged[i] + 2); // the check line is line 1
-    if (damaged.size() > Listed)
-        numbers += " and " + std::to_string(damaged.size() - Listed) + " more";
+    const std::string numbers = DamagedLineNumbers(damaged);
     if (damaged.size() == 1)
         return "warning: 1 line of " + path + " could not be read (line " + numbers +
                "). It is kept unchanged in the file.\n";

@@ -23,6 +23,16 @@ bool CanBeKey(const std::string& password) {
 
 } // namespace
 
+std::string DamagedLineNumbers(const std::vector<int>& damaged) {
+    constexpr std::size_t Listed = 10;
+    std::string numbers;
+    for (std::size_t i = 0; i < damaged.size() && i < Listed; ++i)
+        numbers += (i ? ", " : "") + std::to_string(damaged[i] + 2);
+    if (damaged.size() > Listed)
+        numbers += " and " + std::to_string(damaged.size() - Listed) + " more";
+    return numbers;
+}
+
 TVault::~TVault() {
     ForgetMasterPassword();
     ForgetCurrent();

@@ -25,6 +25,10 @@ struct TAccountEntry {
 
 enum class TOpenResult { Opened, WrongPassword };
 
+// The file's line numbers of damaged record lines (the check line is line 1), for a message: at
+// most ten, then "and N more".
+std::string DamagedLineNumbers(const std::vector<int>& damaged);
+
 class TVault {
 public:
     TVault() = default;
