@@ -1,6 +1,7 @@
 #include "app/DesktopPlatform.h"
 
 #include "dialogs/frmAbout.h"
+#include "dialogs/generate.h"
 #include "dialogs/login.h"
 #include "dialogs/newacct.h"
 
@@ -25,6 +26,13 @@ std::string TDesktopPlatform::AskNewAccountName() {
     TfrmNewAcct dialog(DialogOwner());
     dialog.exec();
     return dialog.ResultName();
+}
+
+std::string TDesktopPlatform::AskGeneratedPassword() {
+    TfrmGenerate dialog(DialogOwner());
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.Password();
 }
 
 void TDesktopPlatform::ShowAbout() {
