@@ -1,5 +1,6 @@
 // Kestovar: a password vault in one small window.
 
+#include "app/CommandLine.h"
 #include "app/DesktopPlatform.h"
 #include "app/KestovarApplication.h"
 #include "app/ProcessHardening.h"
@@ -11,12 +12,13 @@ int main(int argc, char** argv) {
     HardenProcess();
 #endif
     TKestovarApplication application(argc, argv);
+    const std::string dataFile = ProcessCommandLine(application);
     TDesktopPlatform platform;
     application.SetErrorDisplay(&platform);
 
     TfrmMain form(platform);
     try {
-        form.FormCreate();
+        form.FormCreate(dataFile);
     } catch (...) {
         // Shown like any other error; the window still opens.
         application.ShowCurrentException();
