@@ -22,6 +22,11 @@ constexpr QChar Separator(u'\0');
 } // namespace
 
 QString FoldForFind(const QString& text) {
+    // Most names are plain ASCII, which has nothing to decompose.
+    const bool ascii = std::all_of(text.cbegin(), text.cend(),
+                                   [](QChar ch) { return ch.unicode() < 0x80 && !ch.isNull(); });
+    if (ascii)
+        return text.toLower();
     const QString decomposed = text.normalized(QString::NormalizationForm_KD);
     QString folded;
     folded.reserve(decomposed.size());
@@ -137,6 +142,7 @@ void TAccountFinder::Filter(const QString& typed) {
     const QString needle = FoldForFind(typed);
     const auto rows = static_cast<int>(FStarts.empty() ? 0 : FStarts.size() - 1);
     std::vector<int> found;
+    found.reserve(FMatches.size());
     if (needle.isEmpty()) {
         found.resize(static_cast<std::size_t>(rows));
         for (int row = 0; row < rows; ++row)
@@ -151,12 +157,16 @@ void TAccountFinder::Filter(const QString& typed) {
                 found.push_back(row);
         }
     } else {
-        // One pass through all names; the separator keeps a match inside one name.
+        // One pass through all names; the separator keeps a match inside one name, and the
+        // row of a match is found by walking on, as matches come in order.
         const QStringMatcher matcher(needle);
+        std::size_t row = 0;
         for (qsizetype at = matcher.indexIn(FFolded); at >= 0;) {
-            const auto next = std::upper_bound(FStarts.begin(), FStarts.end(), at);
-            found.push_back(static_cast<int>(next - FStarts.begin()) - 1);
-            at = next == FStarts.end() ? -1 : matcher.indexIn(FFolded, *next);
+            while (FStarts[row + 1] <= at)
+                ++row;
+            found.push_back(static_cast<int>(row));
+            ++row;
+            at = row + 1 < FStarts.size() ? matcher.indexIn(FFolded, FStarts[row]) : -1;
         }
     }
     FNeedle = needle;
