@@ -2,6 +2,7 @@
 
 #include "app/Prompts.h"
 #include "dialogs/frmAbout.h"
+#include "dialogs/generate.h"
 #include "dialogs/login.h"
 #include "dialogs/newacct.h"
 
@@ -28,6 +29,13 @@ std::string TDesktopPlatform::AskNewAccountName() {
     TfrmNewAcct dialog(DialogOwner());
     dialog.exec();
     return dialog.ResultName();
+}
+
+std::string TDesktopPlatform::AskGeneratedPassword() {
+    TfrmGenerate dialog(DialogOwner());
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.Password();
 }
 
 void TDesktopPlatform::ShowAbout() {

@@ -10,4 +10,5 @@ public:
     std::string AskPassword(const std::string& caption) override;
     std::string AskNewAccountName() override;
     void ShowAbout() override;
+    std::string AskGeneratedPassword() override;
 };

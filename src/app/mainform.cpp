@@ -93,15 +93,20 @@ void TfrmMain::CreateControls() {
                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &TfrmMain::spdSaveAsClick);
     spdClose = CreateToolButton("spdClose", 108, narrow, tr("Close file"),
                                 QKeySequence(Qt::CTRL | Qt::Key_W), &TfrmMain::spdCloseClick);
-    spdAdd = CreateToolButton("spdAdd", 140, narrow, tr("Add account"), {}, &TfrmMain::spdAddClick);
-    spdDelete = CreateToolButton("spdDelete", 164, narrow, tr("Delete account"), {},
-                                 &TfrmMain::spdDeleteClick);
+    // With Shift, so that the keys never take Ctrl+A (select all) or Ctrl+D from the fields.
+    spdAdd =
+        CreateToolButton("spdAdd", 140, narrow, tr("Add account"),
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), &TfrmMain::spdAddClick);
+    spdDelete =
+        CreateToolButton("spdDelete", 164, narrow, tr("Delete account"),
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), &TfrmMain::spdDeleteClick);
     spdChangePassword = CreateToolButton("spdChangePassword", 196, narrow, tr("Change password"),
-                                         {}, &TfrmMain::spdChangePasswordClick);
+                                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
+                                         &TfrmMain::spdChangePasswordClick);
     spdAboutOmbrel = CreateToolButton("spdAboutOmbrel", 228, wide, tr("Ombrel Inc. website"), {},
                                       &TfrmMain::AboutClick);
-    SpeedButton1 = CreateToolButton("SpeedButton1", 272, wide, tr("About Kestovar"), {},
-                                    &TfrmMain::AboutClick);
+    SpeedButton1 = CreateToolButton("SpeedButton1", 272, wide, tr("About Kestovar"),
+                                    QKeySequence(Qt::Key_F1), &TfrmMain::AboutClick);
     spdExit = CreateToolButton("spdExit", 320, narrow, tr("Exit Kestovar"),
                                QKeySequence(Qt::CTRL | Qt::Key_Q), &TfrmMain::spdExitClick);
 
@@ -222,6 +227,8 @@ void TfrmMain::CreateControls() {
         FPanels[i] = panel;
     }
 
+    CreateDailyActions();
+
     // Until the first enabling rule runs only Exit and the About buttons work.
     for (QToolButton* button :
          {spdNew, spdOpen, spdSave, spdSaveAs, spdClose, spdAdd, spdDelete, spdChangePassword})
@@ -269,10 +276,16 @@ QString TfrmMain::PanelText(int panel) const {
 
 void TfrmMain::Dispatch(void (TfrmMain::*handler)()) {
     // Qt's own code does not unwind: an error ends the handler here and is shown.
+    ++FHandlerDepth;
     try {
         (this->*handler)();
     } catch (...) {
         FPlatform.ShowCurrentException();
+    }
+    --FHandlerDepth;
+    if (FHandlerDepth == 0 && FLockPending) {
+        FLockPending = false;
+        Dispatch(&TfrmMain::LockNow);
     }
 }
 
@@ -283,10 +296,16 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     }
     // An error or a cancelled save keeps the window open with nothing discarded.
     event->ignore();
+    ++FHandlerDepth;
     try {
         if (QuerySave())
             event->accept();
     } catch (...) {
         FPlatform.ShowCurrentException();
+    }
+    --FHandlerDepth;
+    if (!event->isAccepted() && FHandlerDepth == 0 && FLockPending) {
+        FLockPending = false;
+        Dispatch(&TfrmMain::LockNow);
     }
 }

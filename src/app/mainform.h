@@ -11,15 +11,19 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QStatusBar;
 class QToolButton;
+class QTimer;
+class TAccountFinder;
 class TAccountListModel;
 class TNotesEdit;
 class TSecretClipboard;
+struct TUserPreferences;
 
 class TfrmMain : public QWidget {
     Q_OBJECT
@@ -27,9 +31,10 @@ public:
     explicit TfrmMain(TPlatformServices& platform, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // Start-up: reopens the remembered data file after the password prompt. Errors propagate to
-    // the caller, which shows them; the window is left usable with no vault open.
-    void FormCreate();
+    // Start-up: reads the preferences and opens the data file named on the command line, or else
+    // the remembered one, after the password prompt. Errors propagate to the caller, which shows
+    // them; the window is left usable with no vault open.
+    void FormCreate(const std::string& dataFile = {});
 
     // Handlers of the tool buttons and fields.
     void spdNewClick();
@@ -47,6 +52,18 @@ public:
     void edtPasswordChange();
     void mmoNotesChange();
 
+    // Daily use: copies that clear themselves, the find box, the password generator, the lock
+    // and the password's mask.
+    void CopyLoginClick();
+    void CopyPasswordClick();
+    void FindClick();
+    void GenerateClick();
+    void LockClick(); // locks, or while locked asks for the password again
+    void MaskClick();
+    // The desktop locked the screen.
+    void ScreenLocked();
+    bool Locked() const noexcept { return FVault.Locked(); }
+
     // What tests and the benchmark observe.
     const TVault& Vault() const noexcept { return FVault; }
     const std::string& DataFile() const noexcept { return FVault.Path(); }
@@ -56,6 +73,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override; // FormCloseQuery
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void CreateControls();
@@ -85,6 +104,21 @@ private:
     // The vault is closed: nothing on screen, and no copy of it left in the clipboard.
     void ShowNoVault();
 
+    // Daily use.
+    void CreateDailyActions();
+    QAction* CreateKeyAction(const QKeySequence& shortcut, void (TfrmMain::*handler)());
+    void ApplyPreferences(const TUserPreferences& preferences);
+    void UpdateDailyActions();
+    void CopyField(const std::string TPassRecord::*field, const QString& what);
+    void ShowStatusMessage(const QString& text);
+    // A lock asked for by time or by the desktop waits until the running command has ended.
+    void RequestLock();
+    void LockNow();
+    void UnlockVault();
+    void ShowMask(bool masked);
+    // For Ctrl+C in a field: whether it copies the password rather than the field's selection.
+    bool CopiesPasswordInstead(QObject* watched) const;
+
     // Editing.
     void FieldChanged(std::string TPassRecord::*field, const std::string& value);
 
@@ -101,6 +135,9 @@ private:
     TVault FVault;
     bool FLoading = false;
     bool FExiting = false;
+    int FHandlerDepth = 0;
+    bool FLockPending = false;
+    bool FLockOnScreenLock = true;
 
     TFileDialog odlDataFile;
     TFileDialog sdlDataFile;
@@ -133,4 +170,12 @@ private:
     QStatusBar* stbMain = nullptr;
     QLabel* FPanels[3] = {};
     TSecretClipboard* FClipboard = nullptr;
+    TAccountFinder* FFinder = nullptr;
+    QLabel* lblMessage = nullptr; // a passing message, over the web address's row
+    QTimer* FMessageTimer = nullptr;
+    QTimer* FIdleTimer = nullptr;
+    QAction* FCopyLogin = nullptr;
+    QAction* FCopyPassword = nullptr;
+    QAction* FGenerate = nullptr;
+    QAction* FMask = nullptr;
 };

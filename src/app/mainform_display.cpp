@@ -27,7 +27,19 @@ auto BusyCursor(TPlatformServices& platform) {
 
 } // namespace
 
-void TfrmMain::FormCreate() {
+void TfrmMain::FormCreate(const std::string& dataFile) {
+    ApplyPreferences(ReadUserPreferences());
+    if (!dataFile.empty()) {
+        // As Open does: the file is remembered, or forgotten when it did not open.
+        try {
+            OpenDataFile(dataFile);
+        } catch (...) {
+            RememberDataFile();
+            throw;
+        }
+        RememberDataFile();
+        return;
+    }
     std::string remembered;
     bool keyOpened = false;
     try {
@@ -56,6 +68,13 @@ void TfrmMain::SetModified(bool flag) {
 }
 
 void TfrmMain::UpdateButtons() {
+    if (FVault.Locked()) {
+        // Only Exit and About work until the password is given again.
+        for (QToolButton* button :
+             {spdNew, spdOpen, spdSave, spdSaveAs, spdClose, spdAdd, spdDelete, spdChangePassword})
+            button->setEnabled(false);
+        return;
+    }
     const bool open = !FVault.Path().empty();
     spdNew->setEnabled(true);
     spdOpen->setEnabled(true);
@@ -70,6 +89,7 @@ void TfrmMain::UpdateFieldEnabling() {
     edtLogin->setEnabled(shown);
     edtPassword->setEnabled(shown);
     mmoNotes->setEnabled(shown);
+    UpdateDailyActions();
 }
 
 std::string TfrmMain::AskPassword(const std::string& prompt) {

@@ -74,6 +74,9 @@ public:
     // The new-account dialog; the empty string when cancelled.
     virtual std::string AskNewAccountName() = 0;
     virtual void ShowAbout() = 0;
+    // The password generator; the accepted password (printable ASCII), or the empty string when
+    // cancelled. A platform without the dialog answers as if it were cancelled.
+    virtual std::string AskGeneratedPassword() { return {}; }
     virtual void SetBusyCursor(bool on) = 0;
     virtual void OpenWebAddress(const std::string& address) = 0;
 

@@ -119,3 +119,47 @@ void TSettingsStore::WriteSettingsString(const std::string& name, const std::str
     if (FSettings->status() != QSettings::NoError)
         throw ERegistryException(failure);
 }
+
+int TSettingsStore::ReadSettingsInteger(const std::string& name, int fallback, int maximum) {
+    if (!FSettings)
+        return fallback;
+    const QVariant value = FSettings->value(QString::fromStdString(name));
+    bool ok = false;
+    const qlonglong number = value.toString().trimmed().toLongLong(&ok);
+    if (!ok || number < 0 || number > maximum)
+        return fallback;
+    return static_cast<int>(number);
+}
+
+bool TSettingsStore::ReadSettingsBool(const std::string& name, bool fallback) {
+    if (!FSettings)
+        return fallback;
+    const QString text =
+        FSettings->value(QString::fromStdString(name)).toString().trimmed().toLower();
+    if (text == QLatin1String("true") || text == QLatin1String("1") ||
+        text == QLatin1String("yes") || text == QLatin1String("on"))
+        return true;
+    if (text == QLatin1String("false") || text == QLatin1String("0") ||
+        text == QLatin1String("no") || text == QLatin1String("off"))
+        return false;
+    return fallback;
+}
+
+TUserPreferences ReadUserPreferences() {
+    TUserPreferences preferences;
+    TSettingsStore settings;
+    if (!settings.OpenSettingsKey(SettingsKeyPath, false))
+        return preferences;
+    // A day at most: longer delays would overflow the timers and mean "never" anyway.
+    constexpr int MaxSeconds = 24 * 60 * 60;
+    constexpr int MaxMinutes = 24 * 60;
+    preferences.ClipboardClearSeconds = settings.ReadSettingsInteger(
+        SettingsClipboardClearValue, preferences.ClipboardClearSeconds, MaxSeconds);
+    preferences.LockAfterIdleMinutes = settings.ReadSettingsInteger(
+        SettingsLockAfterIdleValue, preferences.LockAfterIdleMinutes, MaxMinutes);
+    preferences.LockOnScreenLock =
+        settings.ReadSettingsBool(SettingsLockOnScreenLockValue, preferences.LockOnScreenLock);
+    preferences.HidePassword =
+        settings.ReadSettingsBool(SettingsHidePasswordValue, preferences.HidePassword);
+    return preferences;
+}

@@ -13,6 +13,20 @@ class QSettings;
 inline constexpr const char* SettingsKeyPath = "Software\\OmbrelInc\\Durnhold";
 inline constexpr const char* SettingsDataFileValue = "Datafile";
 
+// The user's choices for daily use, beside the data file's path in the same key. A missing or
+// unreadable value keeps its default: a preference never stops the program from starting.
+struct TUserPreferences {
+    int ClipboardClearSeconds = 10; // 0: a copied secret stays on the clipboard
+    int LockAfterIdleMinutes = 0;   // 0: no lock for idleness
+    bool LockOnScreenLock = true;
+    bool HidePassword = false;
+};
+
+inline constexpr const char* SettingsClipboardClearValue = "ClipboardClearSeconds";
+inline constexpr const char* SettingsLockAfterIdleValue = "LockAfterIdleMinutes";
+inline constexpr const char* SettingsLockOnScreenLockValue = "LockOnScreenLock";
+inline constexpr const char* SettingsHidePasswordValue = "HidePassword";
+
 class TSettingsStore {
 public:
     TSettingsStore();
@@ -26,7 +40,14 @@ public:
     // A missing value gives the empty text; a value that is not text raises.
     std::string ReadSettingsString(const std::string& name);
     void WriteSettingsString(const std::string& name, const std::string& value);
+    // A whole number from 0 to maximum, or true/false (also 1/0, yes/no, on/off); anything
+    // else, or a missing value, gives the fallback.
+    int ReadSettingsInteger(const std::string& name, int fallback, int maximum);
+    bool ReadSettingsBool(const std::string& name, bool fallback);
 
 private:
     std::unique_ptr<QSettings> FSettings;
 };
+
+// Reads the preferences once, at start; without the key every default holds.
+TUserPreferences ReadUserPreferences();

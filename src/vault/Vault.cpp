@@ -105,7 +105,8 @@ void TVault::SaveAs(const std::string& path) {
 }
 
 void TVault::WriteFile() {
-    if (FMasterPassword.empty())
+    // The check line, not the master password: a locked vault is saved as it is.
+    if (FCheckLine.empty())
         throw std::logic_error("No vault is open");
     // The check line is always that of the master password: no key schedule for a save.
     RememberStamp(WriteDataFileWithCheckLine(FPath, FCheckLine, FRecords.Lines()));
@@ -113,6 +114,7 @@ void TVault::WriteFile() {
 }
 
 bool TVault::ChangePassword(const std::string& newPassword) {
+    RequireUnlocked();
     if (FMasterPassword.empty())
         return true;
     // The file stays in place, and a copy of it is the backup, before anything is written.
@@ -150,6 +152,8 @@ bool TVault::ChangePassword(const std::string& newPassword) {
 }
 
 void TVault::Close() {
+    FLocked = false;
+    FLockedLine = -1;
     FPath.clear();
     ForgetStamp();
     ForgetMasterPassword();
@@ -178,7 +182,47 @@ int TVault::FindAccount(const std::string& name) const {
     return found == FAccounts.end() ? -1 : static_cast<int>(found - FAccounts.begin());
 }
 
+bool TVault::Lock() {
+    if (FLocked || FMasterPassword.empty())
+        return false;
+    FLockedLine = FCurrentRow >= 0 ? Account(FCurrentRow).Line : -1;
+    WipeString(FMasterPassword);
+    for (TAccountEntry& entry : FAccounts)
+        WipeString(entry.Name);
+    FAccounts.clear();
+    ForgetCurrent();
+    FLocked = true;
+    return true;
+}
+
+bool TVault::Unlock(const std::string& password) {
+    if (!FLocked)
+        return true;
+    if (!CanBeKey(password))
+        return false;
+    std::string checkLine = MakeCheckLine(FCipher, password);
+    TWipeGuard wipeCheckLine(checkLine);
+    if (checkLine != FCheckLine)
+        return false;
+    FMasterPassword = password;
+    FLocked = false;
+    // The lines are those of the lock, so the names come back in the same order.
+    BuildAccounts();
+    const auto shown = std::find_if(FAccounts.begin(), FAccounts.end(), [this](const auto& entry) {
+        return entry.Line == FLockedLine;
+    });
+    FLockedLine = -1;
+    Select(shown == FAccounts.end() ? -1 : static_cast<int>(shown - FAccounts.begin()));
+    return true;
+}
+
+void TVault::RequireUnlocked() const {
+    if (FLocked)
+        throw std::logic_error("The vault is locked; nothing was changed");
+}
+
 void TVault::Select(int row) {
+    RequireUnlocked();
     ForgetCurrent();
     if (row < 0)
         return;
@@ -194,6 +238,7 @@ void TVault::ShowRow(int row, TRecordCipher& codec) {
 }
 
 std::optional<int> TVault::Add(const std::string& name) {
+    RequireUnlocked();
     if (FindAccount(name) >= 0)
         return std::nullopt;
     TRecordCipher codec(FCipher, FMasterPassword);

@@ -42,6 +42,8 @@ public:
     bool Modified() const noexcept { return FModified; }
     void SetModified(bool flag) noexcept { FModified = flag; }
     bool HasMasterPassword() const noexcept { return !FMasterPassword.empty(); }
+    // A vault whose lines can be written: open, locked or not.
+    bool HasCheckLine() const noexcept { return !FCheckLine.empty(); }
     const TRecordList& Records() const noexcept { return FRecords; }
     // Record lines that could not be read at the last open, by index; they are kept as they are.
     const std::vector<int>& DamagedLines() const noexcept { return FDamaged; }
@@ -79,6 +81,16 @@ public:
     // Lets the file go and keeps the accounts in memory.
     void DetachFile();
 
+    // Locking keeps the enciphered lines, the check line, the path and the modified flag, and
+    // wipes every plain copy: the master password, the account names and the shown account.
+    // Nothing is saved or discarded by it; a locked vault can still be saved, as its lines and
+    // check line are whole. False when there is nothing to lock (no master password).
+    bool Lock();
+    // The right password brings back the names and the account shown when it was locked; a wrong
+    // one (checked against the kept check line) leaves it locked and returns false.
+    bool Unlock(const std::string& password);
+    bool Locked() const noexcept { return FLocked; }
+
     // The accounts in the selector's order (the user's locale, case-insensitive).
     int AccountCount() const noexcept { return static_cast<int>(FAccounts.size()); }
     const TAccountEntry& Account(int row) const {
@@ -111,6 +123,7 @@ private:
     void ShowRow(int row, TRecordCipher& codec);
     int InsertLineSorted(std::string line);
     void WriteFile();
+    void RequireUnlocked() const;
 
     std::string FPath;
     std::string FMasterPassword;
@@ -122,6 +135,8 @@ private:
     std::vector<TAccountEntry> FAccounts;
     int FCurrentRow = -1;
     TPassRecord FCurrent;
+    bool FLocked = false;
+    int FLockedLine = -1;   // the record line of the account shown when the vault was locked
     TFileStamp FStamp;      // the data file as this vault last read or wrote it
     std::string FStampPath; // where FStamp was taken
     TBlowfish FCipher;

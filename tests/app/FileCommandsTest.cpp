@@ -262,7 +262,7 @@ TEST_F(MainFormTest, KeysDoWhatTheirButtonsDoOnlyWhileEnabled) {
     QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
     EXPECT_TRUE(Platform.Done());
     EXPECT_EQ(Control<QToolButton>("spdSaveAs")->toolTip(), "Save file as (Ctrl+Shift+S)");
-    EXPECT_EQ(Control<QToolButton>("spdAdd")->toolTip(), "Add account");
+    EXPECT_EQ(Control<QToolButton>("spdAdd")->toolTip(), "Add account (Ctrl+Shift+A)");
     QTest::keyClick(&form, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(form.isVisible());
 }

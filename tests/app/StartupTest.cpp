@@ -186,11 +186,11 @@ TEST_F(MainFormTest, TheWindowHasItsControlsByNameAtTheirPlaces) {
                    {"spdSave", 60, "Save file (Ctrl+S)"},
                    {"spdSaveAs", 84, "Save file as (Ctrl+Shift+S)"},
                    {"spdClose", 108, "Close file (Ctrl+W)"},
-                   {"spdAdd", 140, "Add account"},
-                   {"spdDelete", 164, "Delete account"},
-                   {"spdChangePassword", 196, "Change password"},
+                   {"spdAdd", 140, "Add account (Ctrl+Shift+A)"},
+                   {"spdDelete", 164, "Delete account (Ctrl+Shift+D)"},
+                   {"spdChangePassword", 196, "Change password (Ctrl+Shift+P)"},
                    {"spdAboutOmbrel", 228, "Ombrel Inc. website"},
-                   {"SpeedButton1", 272, "About Kestovar"},
+                   {"SpeedButton1", 272, "About Kestovar (F1)"},
                    {"spdExit", 320, "Exit Kestovar (Ctrl+Q)"}};
     for (const auto& button : buttons) {
         const QToolButton* control = Control<QToolButton>(button.name);

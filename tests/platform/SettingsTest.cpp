@@ -110,4 +110,39 @@ TEST_F(SettingsTest, AFailedWriteRaises) {
                  ERegistryException);
 }
 
+TEST_F(SettingsTest, PreferencesKeepTheirDefaultsWithoutTheKeyAndForValuesThatMakeNoSense) {
+    const TUserPreferences defaults = ReadUserPreferences();
+    EXPECT_EQ(defaults.ClipboardClearSeconds, 10);
+    EXPECT_EQ(defaults.LockAfterIdleMinutes, 0);
+    EXPECT_TRUE(defaults.LockOnScreenLock);
+    EXPECT_FALSE(defaults.HidePassword);
+
+    const struct {
+        QVariant Clear, Idle, ScreenLock, Hide;
+        int WantClear, WantIdle;
+        bool WantScreenLock, WantHide;
+    } cases[] = {
+        {0, 5, false, true, 0, 5, false, true},
+        {QStringLiteral(" 30 "), QStringLiteral("1"), QStringLiteral("off"), QStringLiteral("YES"),
+         30, 1, false, true},
+        {-3, QStringLiteral("soon"), QStringLiteral("maybe"), 2, 10, 0, true, false},
+        {QStringLiteral("99999999999"), 100000, QStringList{"a", "b"}, QString(), 10, 0, true,
+         false},
+    };
+    for (const auto& c : cases) {
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "OmbrelInc", "Durnhold");
+        settings.setValue(SettingsClipboardClearValue, c.Clear);
+        settings.setValue(SettingsLockAfterIdleValue, c.Idle);
+        settings.setValue(SettingsLockOnScreenLockValue, c.ScreenLock);
+        settings.setValue(SettingsHidePasswordValue, c.Hide);
+        settings.sync();
+        const TUserPreferences read = ReadUserPreferences();
+        const std::string shown = c.Clear.toString().toStdString();
+        EXPECT_EQ(read.ClipboardClearSeconds, c.WantClear) << shown;
+        EXPECT_EQ(read.LockAfterIdleMinutes, c.WantIdle) << shown;
+        EXPECT_EQ(read.LockOnScreenLock, c.WantScreenLock) << shown;
+        EXPECT_EQ(read.HidePassword, c.WantHide) << shown;
+    }
+}
+
 } // namespace

@@ -21,6 +21,8 @@ const char* KindName(TScriptedPlatform::TCallKind kind) {
         return "About dialog";
     case K::WebAddress:
         return "web address";
+    case K::Generator:
+        return "password generator";
     }
     return "?";
 }
@@ -90,6 +92,13 @@ void TScriptedPlatform::ExpectWebAddress(std::string address) {
     FScript.push_back(std::move(e));
 }
 
+void TScriptedPlatform::ExpectGeneratedPassword(std::string password) {
+    TExpectation e;
+    e.Call = {TCallKind::Generator, {}};
+    e.Answer = std::move(password);
+    FScript.push_back(std::move(e));
+}
+
 TScriptedPlatform::TExpectation TScriptedPlatform::Next(const TCall& call) {
     FCalls.push_back(call);
     FCalls.back().Busy = FBusyDepth > 0;
@@ -139,6 +148,10 @@ std::string TScriptedPlatform::AskNewAccountName() {
 
 void TScriptedPlatform::ShowAbout() {
     Next({TCallKind::About, {}});
+}
+
+std::string TScriptedPlatform::AskGeneratedPassword() {
+    return Next({TCallKind::Generator, {}}).Answer;
 }
 
 void TScriptedPlatform::SetBusyCursor(bool on) {

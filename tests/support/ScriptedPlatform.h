@@ -19,7 +19,8 @@ public:
         Password,
         NewAccount,
         About,
-        WebAddress
+        WebAddress,
+        Generator
     };
 
     struct TCall {
@@ -41,6 +42,8 @@ public:
     void ExpectNewAccount(std::string name);
     void ExpectAbout();
     void ExpectWebAddress(std::string address);
+    // The password generator, accepted with this password or cancelled (empty).
+    void ExpectGeneratedPassword(std::string password);
 
     // True when every expected call has come; the destructor fails the test otherwise.
     bool Done() const noexcept { return FScript.empty(); }
@@ -53,6 +56,7 @@ public:
     std::string AskPassword(const std::string& caption) override;
     std::string AskNewAccountName() override;
     void ShowAbout() override;
+    std::string AskGeneratedPassword() override;
     void SetBusyCursor(bool on) override;
     void OpenWebAddress(const std::string& address) override;
 

@@ -108,3 +108,59 @@ TEST_F(VaultTest, AddRefusesANameInTheVaultAndShowsTheNewAccount) {
     EXPECT_EQ(vault.AccountCount(), 2);
     EXPECT_EQ(vault.Current().Account, "Bank") << "the first account left is shown";
 }
+
+TEST_F(VaultTest, ALockWipesThePlainCopiesKeepsTheChangesAndOnlyTheRightPasswordUnlocks) {
+    Write({Line({"Mail", "m", "pm", ""}), Line({"Bank", "b", "pb", ""}),
+           Line({"Kite", "k", "", ""})});
+    TVault vault;
+    ASSERT_EQ(vault.Open(Path, "secret"), TOpenResult::Opened);
+    vault.Select(vault.FindAccount("Mail"));
+    vault.StoreField(&TPassRecord::Password, "changed");
+    const std::vector<std::string> lines = vault.Records().Lines();
+
+    ASSERT_TRUE(vault.Lock());
+    EXPECT_FALSE(vault.Lock()); // once is enough
+    EXPECT_TRUE(vault.Locked());
+    EXPECT_FALSE(vault.HasMasterPassword());
+    EXPECT_EQ(vault.CurrentRow(), -1);
+    for (const std::string& field : {vault.Current().Account, vault.Current().Login,
+                                     vault.Current().Password, vault.Current().Notes})
+        EXPECT_TRUE(field.empty()) << field;
+    EXPECT_EQ(vault.AccountCount(), 0);
+    EXPECT_TRUE(vault.Modified());
+    EXPECT_EQ(vault.Records().Lines(), lines);
+    EXPECT_THROW(vault.Select(0), std::logic_error);
+    EXPECT_THROW(vault.StoreField(&TPassRecord::Login, "x"), std::logic_error);
+    EXPECT_THROW(vault.Add("New"), std::logic_error);
+
+    for (const std::string& wrong : {std::string(), std::string("Secret"), std::string(57, 's')}) {
+        EXPECT_FALSE(vault.Unlock(wrong)) << wrong;
+        EXPECT_TRUE(vault.Locked());
+    }
+    ASSERT_TRUE(vault.Unlock("secret"));
+    EXPECT_FALSE(vault.Locked());
+    EXPECT_TRUE(vault.HasMasterPassword());
+    EXPECT_TRUE(vault.Modified());
+    EXPECT_EQ(vault.AccountCount(), 3);
+    EXPECT_EQ(vault.Current().Account, "Mail");
+    EXPECT_EQ(vault.Current().Password, "changed");
+}
+
+TEST_F(VaultTest, ALockedVaultIsSavedWithoutItsMasterPassword) {
+    Write({Line({"Bank", "b", "", ""})});
+    TVault vault;
+    ASSERT_EQ(vault.Open(Path, "secret"), TOpenResult::Opened);
+    vault.StoreField(&TPassRecord::Login, "edited");
+    ASSERT_TRUE(vault.Lock());
+    vault.Save();
+    EXPECT_FALSE(vault.Modified());
+    EXPECT_TRUE(vault.Locked());
+    const std::vector<std::string> saved = ReadDataFile(Path);
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(Decode(saved[0]).Login, "edited");
+    EXPECT_TRUE(CheckPassword(Cipher, Path, "secret"));
+
+    vault.Close();
+    EXPECT_FALSE(vault.Locked());
+    EXPECT_FALSE(vault.Lock()); // nothing open
+}

@@ -1,0 +1,216 @@
+#include "app/AccountFinder.h"
+
+#include "base/SecureWipe.h"
+#include "platform/Codepage.h"
+#include "vault/Vault.h"
+
+#include <QAbstractListModel>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QStringMatcher>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// Never part of a folded name: account names are Windows-1252 text.
+constexpr QChar Separator(u'\0');
+
+} // namespace
+
+QString FoldForFind(const QString& text) {
+    // Most names are plain ASCII, which has nothing to decompose.
+    const bool ascii = std::all_of(text.cbegin(), text.cend(),
+                                   [](QChar ch) { return ch.unicode() < 0x80 && !ch.isNull(); });
+    if (ascii)
+        return text.toLower();
+    const QString decomposed = text.normalized(QString::NormalizationForm_KD);
+    QString folded;
+    folded.reserve(decomposed.size());
+    for (const QChar ch : decomposed) {
+        const QChar::Category category = ch.category();
+        if (category != QChar::Mark_NonSpacing && category != QChar::Mark_SpacingCombining &&
+            category != QChar::Mark_Enclosing && ch != Separator)
+            folded.append(ch);
+    }
+    return folded.toCaseFolded();
+}
+
+class TFoundAccountsModel : public QAbstractListModel {
+public:
+    TFoundAccountsModel(const TVault& vault, const std::vector<int>& rows, QObject* parent)
+        : QAbstractListModel(parent), FVault(vault), FRows(rows) {}
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : static_cast<int>(FRows.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= rowCount() ||
+            (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
+            return {};
+        return AnsiToQString(FVault.Account(FRows[static_cast<std::size_t>(index.row())]).Name);
+    }
+    void Changed() {
+        beginResetModel();
+        endResetModel();
+    }
+
+private:
+    const TVault& FVault;
+    const std::vector<int>& FRows;
+};
+
+TAccountFinder::TAccountFinder(const TVault& vault, QAbstractItemModel& accounts, QWidget* parent)
+    : QFrame(parent, Qt::Popup), FVault(vault) {
+    setObjectName(QStringLiteral("frmFind"));
+    setFrameShape(QFrame::Box);
+    setAccessibleName(tr("Find account"));
+    edtFind = new QLineEdit(this);
+    edtFind->setObjectName(QStringLiteral("edtFind"));
+    edtFind->setAccessibleName(tr("Find account"));
+    edtFind->setPlaceholderText(tr("Find account"));
+    edtFind->installEventFilter(this);
+    FFound = new TFoundAccountsModel(vault, FMatches, this);
+    lstFound = new QListView(this);
+    lstFound->setObjectName(QStringLiteral("lstFind"));
+    lstFound->setUniformItemSizes(true);
+    lstFound->setFocusPolicy(Qt::NoFocus);
+    lstFound->setModel(FFound);
+    lstFound->setAccessibleName(tr("Accounts found"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->addWidget(edtFind);
+    layout->addWidget(lstFound);
+    connect(edtFind, &QLineEdit::textChanged, this, &TAccountFinder::Filter);
+    connect(lstFound, &QListView::activated, this, [this] { Choose(); });
+    // Rows listed here would name other accounts, or none: the box closes and starts afresh.
+    connect(&accounts, &QAbstractItemModel::modelReset, this, &TAccountFinder::Invalidate);
+    connect(&accounts, &QAbstractItemModel::rowsInserted, this, &TAccountFinder::Invalidate);
+    connect(&accounts, &QAbstractItemModel::rowsRemoved, this, &TAccountFinder::Invalidate);
+}
+
+TAccountFinder::~TAccountFinder() {
+    Forget();
+}
+
+void TAccountFinder::Popup(QWidget* anchor) {
+    if (FStale)
+        Rebuild();
+    setGeometry(
+        QRect(anchor->mapToGlobal(QPoint(0, anchor->height())), QSize(anchor->width(), 160)));
+    edtFind->clear();
+    Filter(QString());
+    show();
+    edtFind->setFocus(Qt::PopupFocusReason);
+}
+
+void TAccountFinder::Rebuild() {
+    Forget();
+    const int count = FVault.AccountCount();
+    FStarts.reserve(static_cast<std::size_t>(count) + 1);
+    for (int row = 0; row < count; ++row) {
+        FStarts.push_back(static_cast<int>(FFolded.size()));
+        FFolded += FoldForFind(AnsiToQString(FVault.Account(row).Name));
+        FFolded += Separator;
+    }
+    FStarts.push_back(static_cast<int>(FFolded.size()));
+    FStale = false;
+}
+
+void TAccountFinder::Forget() noexcept {
+    // The folded names are account names too.
+    if (!FFolded.isEmpty())
+        SecureZero(FFolded.data(), static_cast<std::size_t>(FFolded.size()) * sizeof(QChar));
+    FFolded.clear();
+    FStarts.clear();
+    FMatches.clear();
+    FNeedle.clear();
+    FStale = true;
+}
+
+void TAccountFinder::Invalidate() {
+    hide();
+    Forget();
+    FFound->Changed();
+}
+
+void TAccountFinder::Filter(const QString& typed) {
+    const QString needle = FoldForFind(typed);
+    const auto rows = static_cast<int>(FStarts.empty() ? 0 : FStarts.size() - 1);
+    std::vector<int> found;
+    found.reserve(FMatches.size());
+    if (needle.isEmpty()) {
+        found.resize(static_cast<std::size_t>(rows));
+        for (int row = 0; row < rows; ++row)
+            found[static_cast<std::size_t>(row)] = row;
+    } else if (!FNeedle.isEmpty() && needle.contains(FNeedle)) {
+        // A longer filter keeps only some of what the shorter one let through.
+        for (const int row : FMatches) {
+            const auto at = static_cast<std::size_t>(row);
+            if (QStringView(FFolded)
+                    .sliced(FStarts[at], FStarts[at + 1] - FStarts[at] - 1)
+                    .contains(needle))
+                found.push_back(row);
+        }
+    } else {
+        // One pass through all names; the separator keeps a match inside one name, and the
+        // row of a match is found by walking on, as matches come in order.
+        const QStringMatcher matcher(needle);
+        std::size_t row = 0;
+        for (qsizetype at = matcher.indexIn(FFolded); at >= 0;) {
+            while (FStarts[row + 1] <= at)
+                ++row;
+            found.push_back(static_cast<int>(row));
+            ++row;
+            at = row + 1 < FStarts.size() ? matcher.indexIn(FFolded, FStarts[row]) : -1;
+        }
+    }
+    FNeedle = needle;
+    FMatches = std::move(found);
+    FFound->Changed();
+    if (!FMatches.empty())
+        lstFound->setCurrentIndex(FFound->index(0));
+}
+
+void TAccountFinder::Choose() {
+    const QModelIndex current = lstFound->currentIndex();
+    if (!current.isValid())
+        return;
+    const int row = FMatches[static_cast<std::size_t>(current.row())];
+    hide();
+    emit Chosen(row);
+}
+
+bool TAccountFinder::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edtFind && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            Choose();
+            return true;
+        case Qt::Key_Escape:
+            hide();
+            return true;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            QCoreApplication::sendEvent(lstFound, event);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void TAccountFinder::hideEvent(QHideEvent* event) {
+    // What was typed names an account: it does not stay in the edit.
+    edtFind->clear();
+    QFrame::hideEvent(event);
+}

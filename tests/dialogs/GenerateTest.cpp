@@ -1,0 +1,93 @@
+#include "dialogs/generate.h"
+#include "DialogTestSupport.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+bool HasAny(const std::string& text, int (*is)(int)) {
+    return std::any_of(text.begin(), text.end(), [is](char ch) { return is(ch) != 0; });
+}
+
+// Printable ASCII that is neither a letter nor a digit.
+int IsSymbol(int ch) {
+    return std::ispunct(ch);
+}
+
+TEST(GenerateDialog, TheChosenLengthAndClassesAreHonouredAndOnlyOKGivesThePassword) {
+    TfrmGenerate form;
+    auto* length = Child<QSpinBox>(form, "spnLength");
+    auto* preview = Child<QLineEdit>(form, "edtPreview");
+    auto* strength = Child<QLabel>(form, "lblStrength");
+    auto* ok = Child<QPushButton>(form, "btnOK");
+    ASSERT_TRUE(length && preview && strength && ok);
+    EXPECT_EQ(length->value(), 20);
+    EXPECT_EQ(form.Password().size(), 20u);
+
+    const struct {
+        int length;
+        bool upper, lower, digits, symbols;
+    } cases[] = {{8, false, false, true, false},
+                 {48, true, false, false, true},
+                 {12, false, true, true, false},
+                 {1, true, true, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        Child<QCheckBox>(form, "chkUpper")->setChecked(c.upper);
+        Child<QCheckBox>(form, "chkLower")->setChecked(c.lower);
+        Child<QCheckBox>(form, "chkDigits")->setChecked(c.digits);
+        Child<QCheckBox>(form, "chkSymbols")->setChecked(c.symbols);
+        length->setValue(c.length);
+        const std::string password = form.Password();
+        ASSERT_EQ(password.size(), static_cast<std::size_t>(c.length));
+        for (const char ch : password)
+            EXPECT_TRUE((c.upper && std::isupper(ch)) || (c.lower && std::islower(ch)) ||
+                        (c.digits && std::isdigit(ch)) || (c.symbols && IsSymbol(ch)))
+                << password;
+        if (c.length >= 4) { // long enough for every chosen class to appear
+            EXPECT_EQ(HasAny(password, &isupper), c.upper);
+            EXPECT_EQ(HasAny(password, &islower), c.lower);
+            EXPECT_EQ(HasAny(password, &isdigit), c.digits);
+            EXPECT_EQ(HasAny(password, &IsSymbol), c.symbols);
+        }
+        EXPECT_TRUE(strength->text().startsWith("Strength: ")) << strength->text().toStdString();
+    }
+
+    // Nothing to draw from: no password, and OK cannot give one.
+    for (const char* name : {"chkUpper", "chkLower", "chkDigits", "chkSymbols"})
+        Child<QCheckBox>(form, name)->setChecked(false);
+    EXPECT_TRUE(form.Password().empty());
+    EXPECT_FALSE(ok->isEnabled());
+
+    Child<QCheckBox>(form, "chkDigits")->setChecked(true);
+    length->setValue(16);
+    const std::string first = form.Password();
+    QTest::mouseClick(Child<QPushButton>(form, "btnFresh"), Qt::LeftButton);
+    EXPECT_NE(form.Password(), first); // 10^16 to 1 against a repeat
+
+    const TModalRun cancelled = RunModal(form, [&] { QTest::keyClick(&form, Qt::Key_Escape); });
+    EXPECT_EQ(cancelled.Result, QDialog::Rejected);
+    EXPECT_TRUE(form.Password().empty());
+}
+
+TEST(GenerateDialog, LookAlikesAreLeftOutWhenAsked) {
+    TfrmGenerate form;
+    Child<QCheckBox>(form, "chkLookAlikes")->setChecked(true);
+    Child<QSpinBox>(form, "spnLength")->setValue(48);
+    for (int round = 0; round < 20; ++round) {
+        QTest::mouseClick(Child<QPushButton>(form, "btnFresh"), Qt::LeftButton);
+        EXPECT_EQ(form.Password().find_first_of("0Oo1lI|"), std::string::npos) << form.Password();
+    }
+    const TModalRun accepted = RunModal(form, [&] { QTest::keyClick(&form, Qt::Key_Return); });
+    EXPECT_EQ(accepted.Result, QDialog::Accepted);
+    EXPECT_EQ(form.Password().size(), 48u);
+}
+
+} // namespace
