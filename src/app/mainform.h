@@ -89,8 +89,8 @@ private:
     void UpdateButtons();
     void UpdateFieldEnabling();
     std::string AskPassword(const std::string& prompt);
-    void
-    OpenDataFile(std::string path); // by value: callers pass the vault's path, which it changes
+    // By value: callers may pass the vault's own path, which it changes.
+    void OpenDataFile(std::string path);
     static std::string DamagedLinesMessage(const std::vector<int>& damaged);
     // Refills the selector from the vault and shows its shown account.
     void RefreshAccountList();
