@@ -88,7 +88,8 @@ private:
     void SetModified(bool flag);
     void UpdateButtons();
     void UpdateFieldEnabling();
-    std::string AskPassword(const std::string& prompt);
+    // The prompt is an untranslated caption, marked with QT_TR_NOOP.
+    std::string AskPassword(const char* prompt);
     void
     OpenDataFile(std::string path); // by value: callers pass the vault's path, which it changes
     static std::string DamagedLinesMessage(const std::vector<int>& damaged);
