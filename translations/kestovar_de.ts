@@ -323,7 +323,7 @@ Jedes Programm können Sie 30 Tage lang kostenlos testen. Besuchen Sie unsere We
     </message>
     <message>
         <source>Password files|*.kvf|All files|*.*</source>
-        <extracomment>Pairs of a description and its file name patterns, each followed by &quot;|&quot;; only the descriptions are translated.</extracomment>
+        <extracomment>Descriptions and file name patterns, separated by &quot;|&quot;: translate the descriptions only.</extracomment>
         <translation>Kennwortdateien|*.kvf|Alle Dateien|*.*</translation>
     </message>
     <message>
