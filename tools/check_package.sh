@@ -45,6 +45,7 @@ expected=(
     /usr/share/man/man1/kestovar.1.gz
     /usr/share/doc/kestovar/copyright
     /usr/share/doc/kestovar/changelog.gz
+    /usr/share/kestovar/translations/kestovar_de.qm
 )
 for size in 16 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x$size/apps/$id.png")

@@ -13,6 +13,7 @@ cd "$root"
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
+    qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     libssl-dev nettle-dev
     fonts-liberation

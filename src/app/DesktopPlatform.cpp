@@ -5,6 +5,7 @@
 #include "dialogs/generate.h"
 #include "dialogs/login.h"
 #include "dialogs/newacct.h"
+#include "platform/Codepage.h"
 
 #include <QApplication>
 
@@ -16,10 +17,18 @@ QWidget* DialogOwner() {
 
 } // namespace
 
+bool AsksForNewPassword(const std::string& caption) {
+    for (const char* prompt : {NewPasswordPrompt, ConfirmPasswordPrompt}) {
+        if (caption == QStringToDisplay(QCoreApplication::translate("TfrmMain", prompt)))
+            return true;
+    }
+    return false;
+}
+
 std::string TDesktopPlatform::AskPassword(const std::string& caption) {
     TfrmLogin dialog(DialogOwner());
     dialog.SetCaption(caption);
-    if (caption == NewPasswordPrompt || caption == ConfirmPasswordPrompt)
+    if (AsksForNewPassword(caption))
         dialog.SetAdvice(TfrmLogin::NewPasswordAdvice());
     dialog.exec();
     return dialog.Password();

@@ -4,7 +4,10 @@
 #include "app/DesktopPlatform.h"
 #include "app/KestovarApplication.h"
 #include "app/ProcessHardening.h"
+#include "app/Translations.h"
 #include "app/mainform.h"
+
+#include <QLocale>
 
 int main(int argc, char** argv) {
 #ifdef NDEBUG
@@ -12,6 +15,8 @@ int main(int argc, char** argv) {
     HardenProcess();
 #endif
     TKestovarApplication application(argc, argv);
+    TTranslations translations;
+    translations.Install(QLocale(), TTranslations::Folders());
     const std::string dataFile = ProcessCommandLine(application);
     TDesktopPlatform platform;
     application.SetErrorDisplay(&platform);

@@ -9,6 +9,7 @@
 #include "base/Version.h"
 #include "dialogs/WebAddress.h"
 #include "platform/AnsiRefusal.h"
+#include "platform/Codepage.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -57,10 +58,11 @@ TfrmMain::TfrmMain(TPlatformServices& platform, QWidget* parent)
     for (TFileDialog* dialog : {&odlDataFile, &sdlDataFile}) {
         dialog->DefaultExt = "kvf";
         dialog->FileName = "PassData";
-        dialog->Filter = "Password files|*.kvf|All files|*.*";
+        //: Descriptions and file name patterns, separated by "|": translate the descriptions only.
+        dialog->Filter = QStringToDisplay(tr("Password files|*.kvf|All files|*.*"));
     }
-    odlDataFile.Title = "Open password file";
-    sdlDataFile.Title = "Save password file";
+    odlDataFile.Title = QStringToDisplay(tr("Open password file"));
+    sdlDataFile.Title = QStringToDisplay(tr("Save password file"));
     CreateControls();
 }
 
@@ -218,7 +220,7 @@ void TfrmMain::CreateControls() {
     const int widths[3] = {30, 33, 250};
     const char* initial[3] = {"0", " ", "No data file"};
     for (int i = 0; i < 3; ++i) {
-        auto* panel = new QLabel(QString::fromLatin1(initial[i]), stbMain);
+        auto* panel = new QLabel(tr(initial[i]), stbMain);
         panel->setObjectName(QStringLiteral("stbMainPanel%1").arg(i));
         panel->setFixedWidth(widths[i]);
         panel->setFrameShape(QFrame::Panel);

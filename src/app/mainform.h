@@ -88,7 +88,8 @@ private:
     void SetModified(bool flag);
     void UpdateButtons();
     void UpdateFieldEnabling();
-    std::string AskPassword(const std::string& prompt);
+    // The prompt is an untranslated caption, marked with QT_TR_NOOP.
+    std::string AskPassword(const char* prompt);
     // By value: callers may pass the vault's own path, which it changes.
     void OpenDataFile(std::string path);
     static std::string DamagedLinesMessage(const std::vector<int>& damaged);

@@ -290,13 +290,14 @@ void TfrmMain::LockNow() {
 void TfrmMain::UnlockVault() {
     if (!FVault.Locked())
         return;
-    std::string password = AskPassword("Please enter the password to unlock");
+    std::string password = AskPassword(QT_TR_NOOP("Please enter the password to unlock"));
     TWipeGuard wipePassword(password);
     if (password.empty())
         return; // cancelled: it stays locked until asked again (Ctrl+L or a click)
     if (!FVault.Unlock(password)) {
-        FPlatform.ShowMessageBox("The password was not correct. Kestovar stays locked",
-                                 TMessageKind::mkError, TMessageButtons::mbOK);
+        FPlatform.ShowMessageBox(
+            QStringToDisplay(tr("The password was not correct. Kestovar stays locked")),
+            TMessageKind::mkError, TMessageButtons::mbOK);
         return;
     }
     FLockPending = false;

@@ -64,7 +64,8 @@ void TfrmMain::FormCreate(const std::string& dataFile) {
 
 void TfrmMain::SetModified(bool flag) {
     FVault.SetModified(flag);
-    SetPanel(1, flag ? QStringLiteral("MOD") : QString());
+    //: The status bar's short mark of a vault with unsaved changes; at most four letters.
+    SetPanel(1, flag ? tr("MOD") : QString());
 }
 
 void TfrmMain::UpdateButtons() {
@@ -92,22 +93,22 @@ void TfrmMain::UpdateFieldEnabling() {
     UpdateDailyActions();
 }
 
-std::string TfrmMain::AskPassword(const std::string& prompt) {
-    return FPlatform.AskPassword(prompt);
+std::string TfrmMain::AskPassword(const char* prompt) {
+    return FPlatform.AskPassword(QStringToDisplay(tr(prompt)));
 }
 
 void TfrmMain::OpenDataFile(std::string path) {
     if (path.empty() || !FilePresent(path)) {
         // The vault in memory, if any, stays as it is, without a file.
         FVault.DetachFile();
-        SetPanel(2, QStringLiteral("Data file not found"));
+        SetPanel(2, tr("Data file not found"));
         UpdateButtons();
         UpdateFieldEnabling();
         return;
     }
     FClipboard->ClearOwnText();
     ClearVault();
-    std::string password = AskPassword("Please enter the password");
+    std::string password = AskPassword(QT_TR_NOOP("Please enter the password"));
     TWipeGuard wipePassword(password);
     TOpenResult result = TOpenResult::WrongPassword;
     try {
@@ -119,8 +120,9 @@ void TfrmMain::OpenDataFile(std::string path) {
     }
     if (result == TOpenResult::WrongPassword) {
         ShowNoVault();
-        FPlatform.ShowMessageBox("The password was not correct. The data file was not opened",
-                                 TMessageKind::mkError, TMessageButtons::mbOK);
+        FPlatform.ShowMessageBox(
+            QStringToDisplay(tr("The password was not correct. The data file was not opened")),
+            TMessageKind::mkError, TMessageButtons::mbOK);
         return;
     }
     RefreshAccountList();
@@ -138,18 +140,31 @@ void TfrmMain::ShowNoVault() {
     ClearVault();
     SetPanel(0, QStringLiteral("0"));
     SetPanel(1, QString());
-    SetPanel(2, QStringLiteral("No data file"));
+    // The status bar starts with this text too.
+    SetPanel(2, tr("No data file"));
     UpdateButtons();
     UpdateFieldEnabling();
 }
 
 std::string TfrmMain::DamagedLinesMessage(const std::vector<int>& damaged) {
-    const std::string numbers = DamagedLineNumbers(damaged);
-    if (damaged.size() == 1)
-        return "1 line of the data file could not be read (line " + numbers +
-               "). It is kept unchanged in the file.";
-    return std::to_string(damaged.size()) + " lines of the data file could not be read (lines " +
-           numbers + "). They are kept unchanged in the file.";
+    const int count = static_cast<int>(damaged.size());
+    QString numbers = QString::fromStdString(DamagedLineNumbers(damaged));
+    // A long list ends in " and N more", which is English; the rest is digits and commas.
+    if (const qsizetype more = numbers.indexOf(QLatin1String(" and ")); more >= 0) {
+        numbers.truncate(more);
+        const int listed = static_cast<int>(numbers.count(QLatin1Char(','))) + 1;
+        numbers = tr("%1 and %n more", "line numbers", count - listed).arg(numbers);
+    }
+    // Two sentences, not one with "(s)": without a translation the English must read right.
+    if (count == 1)
+        return QStringToDisplay(tr("%n line of the data file could not be read (line %1). It is "
+                                   "kept unchanged in the file.",
+                                   nullptr, count)
+                                    .arg(numbers));
+    return QStringToDisplay(tr("%n lines of the data file could not be read (lines %1). They are "
+                               "kept unchanged in the file.",
+                               nullptr, count)
+                                .arg(numbers));
 }
 
 void TfrmMain::RefreshAccountList() {
@@ -209,7 +224,8 @@ bool TfrmMain::QuerySave() {
     if (!FVault.Modified())
         return true;
     const int answer =
-        FPlatform.ShowMessageBox("You have changed your data. Do you want to save your changes?",
+        FPlatform.ShowMessageBox(QStringToDisplay(tr("You have changed your data. Do you want "
+                                                     "to save your changes?")),
                                  TMessageKind::mkConfirmation, TMessageButtons::mbYesNo);
     if (answer != idYes)
         return true;

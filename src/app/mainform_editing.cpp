@@ -51,8 +51,9 @@ void TfrmMain::spdAddClick() {
     const std::optional<int> row = FVault.Add(name);
     if (!row) {
         // A second account of one name could not be told apart from the first.
-        FPlatform.ShowMessageBox("An account named " + AnsiToDisplay(name) + " exists already.",
-                                 TMessageKind::mkPlain, TMessageButtons::mbOK);
+        FPlatform.ShowMessageBox(
+            QStringToDisplay(tr("An account named %1 exists already.").arg(AnsiToQString(name))),
+            TMessageKind::mkPlain, TMessageButtons::mbOK);
         return;
     }
     SetModified(true);

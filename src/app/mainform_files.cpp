@@ -5,7 +5,9 @@
 #include "app/AccountListModel.h"
 #include "app/Prompts.h"
 #include "app/SecretClipboard.h"
+#include "platform/Codepage.h"
 #include "platform/FileSystem.h"
+#include "platform/MessageCatalog.h"
 #include "platform/Settings.h"
 #include "vault/DataFile.h"
 #include "vault/WipeGuard.h"
@@ -15,10 +17,10 @@
 bool TfrmMain::ConfirmOverwrite(const std::string& path) {
     if (!FVault.ChangedElsewhere(path))
         return true;
-    return FPlatform.ShowMessageBox("The data file was changed by another program since it was "
-                                    "opened. Do you want to overwrite it?",
-                                    TMessageKind::mkConfirmation,
-                                    TMessageButtons::mbOKCancel) == idOK;
+    return FPlatform.ShowMessageBox(
+               QStringToDisplay(tr("The data file was changed by another program since it was "
+                                   "opened. Do you want to overwrite it?")),
+               TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel) == idOK;
 }
 
 bool TfrmMain::WriteDataFile(const std::string& path) {
@@ -65,14 +67,16 @@ bool TfrmMain::AskNewMasterPassword(std::string& password) {
         return false;
     if (fresh != confirm) {
         FPlatform.ShowMessageBox(
-            "The passwords were not the same. The data file was not created or changed.",
+            QStringToDisplay(
+                tr("The passwords were not the same. The data file was not created or changed.")),
             TMessageKind::mkPlain, TMessageButtons::mbOK);
         return false;
     }
     // Refused before any file is created, emptied or moved.
     const std::string problem = NewMasterPasswordProblem(fresh);
     if (!problem.empty()) {
-        FPlatform.ShowMessageBox(problem, TMessageKind::mkPlain, TMessageButtons::mbOK);
+        FPlatform.ShowMessageBox(QStringToDisplay(TranslatedMessage(problem)),
+                                 TMessageKind::mkPlain, TMessageButtons::mbOK);
         return false;
     }
     password = fresh;
@@ -87,16 +91,20 @@ void TfrmMain::spdNewClick() {
         bool proceed = true;
         if (FilePresent(path)) {
             proceed = FPlatform.ShowMessageBox(
-                          path + " exists already. Do you want to overwrite it?",
+                          QStringToDisplay(tr("%1 exists already. Do you want to overwrite it?")
+                                               .arg(PathToQString(path))),
                           TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel) == idOK;
             if (proceed) {
-                std::string old = AskPassword("Please enter the password of the file to overwrite");
+                std::string old =
+                    AskPassword(QT_TR_NOOP("Please enter the password of the file to overwrite"));
                 TWipeGuard wipeOld(old);
                 proceed = FVault.PasswordOpens(path, old);
                 if (!proceed)
-                    FPlatform.ShowMessageBox("The password of the file to overwrite was not "
-                                             "entered correctly. The file has not been overwritten",
-                                             TMessageKind::mkPlain, TMessageButtons::mbOK);
+                    FPlatform.ShowMessageBox(
+                        QStringToDisplay(tr("The password of the file to overwrite was not "
+                                            "entered correctly. The file has not been "
+                                            "overwritten")),
+                        TMessageKind::mkPlain, TMessageButtons::mbOK);
             }
         }
         std::string password;
@@ -149,14 +157,15 @@ void TfrmMain::spdCloseClick() {
 }
 
 void TfrmMain::spdChangePasswordClick() {
-    std::string old = AskPassword("Please enter the old password");
+    std::string old = AskPassword(QT_TR_NOOP("Please enter the old password"));
     TWipeGuard wipeOld(old);
     if (old.empty())
         return; // cancelled
     if (!FVault.PasswordOpensDataFile(old)) {
-        FPlatform.ShowMessageBox("The current password was not entered correctly. The password "
-                                 "for the data file was not changed.",
-                                 TMessageKind::mkPlain, TMessageButtons::mbOK);
+        FPlatform.ShowMessageBox(
+            QStringToDisplay(tr("The current password was not entered correctly. The password "
+                                "for the data file was not changed.")),
+            TMessageKind::mkPlain, TMessageButtons::mbOK);
         return;
     }
     std::string password;
@@ -168,9 +177,10 @@ void TfrmMain::spdChangePasswordClick() {
     SetPanel(2, PathToQString(FVault.Path()));
     const auto showModified = qScopeGuard([this] { SetModified(FVault.Modified()); });
     if (!FVault.ChangePassword(password)) {
-        FPlatform.ShowMessageBox("The backup file " + BackupPath(FVault.Path()) +
-                                     " could not be made. The password for the data file was not "
-                                     "changed.",
-                                 TMessageKind::mkError, TMessageButtons::mbOK);
+        FPlatform.ShowMessageBox(
+            QStringToDisplay(tr("The backup file %1 could not be made. The password for the data "
+                                "file was not changed.")
+                                 .arg(PathToQString(BackupPath(FVault.Path())))),
+            TMessageKind::mkError, TMessageButtons::mbOK);
     }
 }

@@ -17,7 +17,8 @@
 
 namespace {
 
-constexpr const char* AdvertText =
+constexpr const char* AdvertText = QT_TRANSLATE_NOOP(
+    "TfrmAboutKV",
     "Ombrel Ledger\n"
     "Household accounts, budgets and standing orders in one small window.\n"
     "https://www.ombrel.example/ledger\n"
@@ -36,7 +37,7 @@ constexpr const char* AdvertText =
     "https://www.ombrel.example/courier\n"
     "\n"
     "Every program can be tried free for 30 days. Visit our web site for downloads, "
-    "updates and support.";
+    "updates and support.");
 
 QFont ScaledFont(const QFont& base, double factor, bool bold) {
     QFont font = base;
@@ -67,16 +68,15 @@ TfrmAboutKV::TfrmAboutKV(QWidget* parent, TOpenWebAddress openWebAddress)
     : QDialog(parent, DialogWithoutSystemMenu | Qt::WindowCloseButtonHint),
       FOpenWebAddress(std::move(openWebAddress)) {
     setObjectName(QStringLiteral("frmAboutKV"));
-    setWindowTitle(QStringLiteral("About Kestovar v%1").arg(QLatin1String(KestovarVersion)));
+    setWindowTitle(tr("About Kestovar v%1").arg(QLatin1String(KestovarVersion)));
 
     lblProductName = new QLabel(QStringLiteral("Kestovar"), this);
     lblProductName->setObjectName(QStringLiteral("lblProductName"));
     lblProductName->setFont(ScaledFont(font(), 1.6, true));
-    lblVersion = new QLabel(QStringLiteral("Version %1").arg(QLatin1String(KestovarVersion)), this);
+    lblVersion = new QLabel(tr("Version %1").arg(QLatin1String(KestovarVersion)), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblDescription = new QLabel(QStringLiteral("Your passwords in one small vault, every account "
-                                               "enciphered with Blowfish under your master "
-                                               "password."),
+    lblDescription = new QLabel(tr("Your passwords in one small vault, every account "
+                                   "enciphered with Blowfish under your master password."),
                                 this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     lblDescription->setWordWrap(true);
@@ -91,14 +91,14 @@ TfrmAboutKV::TfrmAboutKV(QWidget* parent, TOpenWebAddress openWebAddress)
     pnlAdvert->setCursor(Qt::PointingHandCursor);
     pnlAdvert->setToolTip(QString::fromLatin1(OmbrelWebAddress));
     pnlAdvert->installEventFilter(this);
-    lblAdvertHeading = new QLabel(QStringLiteral("More programs from Ombrel Inc."), pnlAdvert);
+    lblAdvertHeading = new QLabel(tr("More programs from Ombrel Inc."), pnlAdvert);
     lblAdvertHeading->setObjectName(QStringLiteral("lblAdvertHeading"));
     lblAdvertHeading->setFont(ScaledFont(font(), 1.0, true));
     lblAdvertHeading->setAlignment(Qt::AlignCenter);
     rtfAdvert = new QPlainTextEdit(pnlAdvert);
     rtfAdvert->setObjectName(QStringLiteral("rtfAdvert"));
     rtfAdvert->setReadOnly(true);
-    rtfAdvert->setPlainText(QString::fromLatin1(AdvertText));
+    rtfAdvert->setPlainText(tr(AdvertText));
     rtfAdvert->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     rtfAdvert->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     rtfAdvert->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -109,10 +109,10 @@ TfrmAboutKV::TfrmAboutKV(QWidget* parent, TOpenWebAddress openWebAddress)
 
     pnlButtons = new QFrame(this);
     pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
-    btnWebSite = new QPushButton(QStringLiteral("Visit our web site"), pnlButtons);
+    btnWebSite = new QPushButton(tr("Visit our web site"), pnlButtons);
     btnWebSite->setObjectName(QStringLiteral("btnWebSite"));
     btnWebSite->setToolTip(QString::fromLatin1(OmbrelWebAddress));
-    btnClose = new QPushButton(QStringLiteral("Close"), pnlButtons);
+    btnClose = new QPushButton(tr("Close"), pnlButtons);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setDefault(true);
 

@@ -32,18 +32,18 @@ void WipePasswordEdit(QLineEdit& edit) {
 
 TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent, DialogWithoutSystemMenu) {
     setObjectName(QStringLiteral("frmLogin"));
-    setWindowTitle(QStringLiteral("Enter password"));
+    setWindowTitle(tr("Enter password"));
 
-    grpPassword = new QGroupBox(QStringLiteral("Please enter the password"), this);
+    grpPassword = new QGroupBox(tr("Please enter the password"), this);
     grpPassword->setObjectName(QStringLiteral("grpPassword"));
-    lblPassword = new QLabel(QStringLiteral("Enter password:"), grpPassword);
+    lblPassword = new QLabel(tr("Enter password:"), grpPassword);
     lblPassword->setObjectName(QStringLiteral("lblPassword"));
     edtPassword = new QLineEdit(grpPassword);
     edtPassword->setObjectName(QStringLiteral("edtPassword"));
     lblPassword->setBuddy(edtPassword);
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK = new QPushButton(tr("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel = new QPushButton(tr("Cancel"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
     edtPassword->setEchoMode(QLineEdit::Password);
@@ -82,8 +82,8 @@ void TfrmLogin::SetAdvice(const QString& advice) {
 QString TfrmLogin::NewPasswordAdvice() {
     // About 39,000 guesses a second on one core; 10 of 36 symbols outlast a thousand cores for a
     // year (README, "What stays secret").
-    return QStringLiteral("Anyone who has the file can test guesses fast: use at least 10 random "
-                          "lower-case letters and digits.");
+    return tr("Anyone who has the file can test guesses fast: use at least 10 random "
+              "lower-case letters and digits.");
 }
 
 std::string TfrmLogin::Password() const {

@@ -13,19 +13,19 @@
 
 TfrmNewAcct::TfrmNewAcct(QWidget* parent) : QDialog(parent, DialogWithoutSystemMenu) {
     setObjectName(QStringLiteral("frmNewAcct"));
-    setWindowTitle(QStringLiteral("Create new account"));
+    setWindowTitle(tr("Create new account"));
 
-    grpAccount = new QGroupBox(QStringLiteral("Account"), this);
+    grpAccount = new QGroupBox(tr("Account"), this);
     grpAccount->setObjectName(QStringLiteral("grpAccount"));
-    lblAccountName = new QLabel(QStringLiteral("Account Name:"), grpAccount);
+    lblAccountName = new QLabel(tr("Account Name:"), grpAccount);
     lblAccountName->setObjectName(QStringLiteral("lblAccountName"));
     edtAcctName = new QLineEdit(grpAccount);
     edtAcctName->setObjectName(QStringLiteral("edtAcctName"));
     RefuseNonAnsiInput(*edtAcctName);
     lblAccountName->setBuddy(edtAcctName);
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK = new QPushButton(tr("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel = new QPushButton(tr("Cancel"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
     LayOutOneEditDialog(*this, *grpAccount, *lblAccountName, *edtAcctName, *btnOK, *btnCancel);

@@ -96,6 +96,10 @@ QString DisplayToQString(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+std::string QStringToDisplay(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+
 std::string AnsiToDisplay(const std::string& bytes) {
     return AnsiToQString(bytes).toLocal8Bit().toStdString();
 }

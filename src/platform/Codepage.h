@@ -21,4 +21,6 @@ QString FirstNonAnsiCharacter(const QString& text);
 // Texts for message boxes and error displays: program messages and paths, in the local 8-bit
 // encoding (UTF-8 on Linux). An account name goes into a message through AnsiToDisplay.
 QString DisplayToQString(const std::string& text);
+// A translated text for a message box or an error display; DisplayToQString reads it back.
+std::string QStringToDisplay(const QString& text);
 std::string AnsiToDisplay(const std::string& bytes);

@@ -2,9 +2,11 @@
 
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
+#include "platform/MessageCatalog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -52,20 +54,22 @@ TButtonSet ButtonsOf(TMessageButtons buttons) {
     return {{{"OK", idOK}}, idOK};
 }
 
-int RunMessageBox(const QString& caption, QMessageBox::Icon icon, const std::string& text,
+int RunMessageBox(const QString& caption, QMessageBox::Icon icon, const QString& text,
                   TMessageButtons buttons) {
     TMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
     box.setIcon(icon);
     box.setTextFormat(Qt::PlainText);
-    box.setText(DisplayToQString(text));
+    box.setText(text);
     const TButtonSet set = ButtonsOf(buttons);
     std::vector<std::pair<QPushButton*, int>> answers;
     for (const auto& entry : set.Buttons) {
-        // Own captions rather than standard buttons, so that the texts follow no translation; one
-        // role for all, so that no desktop's button order (No before Yes on some) rearranges them.
-        QPushButton* button =
-            box.addButton(QString::fromLatin1(entry.Caption), QMessageBox::ActionRole);
+        // Own captions rather than standard buttons: without a translation they stay exactly
+        // these English words (a platform theme may have others), and with one they take Qt's
+        // translation of its standard buttons. One role for all, so that no desktop's button
+        // order (No before Yes on some) rearranges them.
+        QPushButton* button = box.addButton(
+            QCoreApplication::translate("QPlatformTheme", entry.Caption), QMessageBox::ActionRole);
         answers.emplace_back(button, entry.Answer);
         if (entry.Answer == set.EscapeAnswer)
             box.setEscapeButton(button);
@@ -114,18 +118,22 @@ int TQtPlatform::ShowMessageBox(const std::string& text, TMessageKind kind,
                                 TMessageButtons buttons) {
     switch (kind) {
     case TMessageKind::mkError:
-        return RunMessageBox(QStringLiteral("Error"), QMessageBox::Critical, text, buttons);
+        return RunMessageBox(QCoreApplication::translate("TQtPlatform", "Error"),
+                             QMessageBox::Critical, DisplayToQString(text), buttons);
     case TMessageKind::mkConfirmation:
-        return RunMessageBox(QStringLiteral("Confirm"), QMessageBox::Question, text, buttons);
+        return RunMessageBox(QCoreApplication::translate("TQtPlatform", "Confirm"),
+                             QMessageBox::Question, DisplayToQString(text), buttons);
     case TMessageKind::mkPlain:
         break;
     }
-    return RunMessageBox(QString::fromLatin1(ApplicationTitle), QMessageBox::NoIcon, text, buttons);
+    return RunMessageBox(QString::fromLatin1(ApplicationTitle), QMessageBox::NoIcon,
+                         DisplayToQString(text), buttons);
 }
 
 void TQtPlatform::ShowErrorText(const std::string& text) {
-    RunMessageBox(QString::fromLatin1(ApplicationTitle), QMessageBox::Critical, text,
-                  TMessageButtons::mbOK);
+    // The error comes in English from below the window.
+    RunMessageBox(QString::fromLatin1(ApplicationTitle), QMessageBox::Critical,
+                  TranslatedMessage(text), TMessageButtons::mbOK);
 }
 
 bool TQtPlatform::ExecuteFileDialog(TFileDialog& dialog) {

@@ -1,0 +1,83 @@
+// The window in German, with the translation built in this tree: its texts, the messages built
+// with names and numbers, the errors that come in English from below the window, and the real
+// message box's buttons in Qt's own German.
+
+#include "../platform/ModalDriver.h"
+#include "MainFormFixture.h"
+#include "app/DesktopPlatform.h"
+#include "app/Translations.h"
+#include "platform/MessageCatalog.h"
+#include "platform/PlatformErrors.h"
+#include "vault/DataFile.h"
+
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+class GermanTest : public MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        ASSERT_TRUE(Translations.Install(QLocale(QLocale::German, QLocale::Germany),
+                                         {QStringLiteral(KESTOVAR_QM_DIR)}));
+    }
+
+    TTranslations Translations; // removed from the application with the test
+};
+
+TEST_F(GermanTest, WindowHintsAndStatusSpeakGerman) {
+    Start();
+    // The key's name comes from Qt's German.
+    EXPECT_EQ(Control<QToolButton>("spdAdd")->toolTip(), "Konto hinzufügen (Strg+Umschalt+A)");
+    EXPECT_EQ(Form->PanelText(2), "Keine Datendatei");
+}
+
+TEST_F(GermanTest, MessagesCountDamagedLinesInGerman) {
+    const std::string path = Path("vault.kvf");
+    std::string bytes = MakeCheckLine(Cipher, "secret") + "\r\n";
+    for (int i = 0; i < 12; ++i)
+        bytes += "not a record\r\n";
+    PutFileBytes(path, bytes);
+    Remember(path);
+    Platform.ExpectPassword("Bitte geben Sie das Kennwort ein", "secret");
+    Platform.ExpectMessageBox("12 Zeilen der Datendatei konnten nicht gelesen werden (Zeilen 2, 3, "
+                              "4, 5, 6, 7, 8, 9, 10, 11 und 2 weitere). Sie bleiben unverändert in "
+                              "der Datei.",
+                              TMessageKind::mkPlain, TMessageButtons::mbOK, idOK);
+    Start();
+}
+
+TEST_F(GermanTest, ErrorsFromBelowTheWindowAreShownInGerman) {
+    // Every message of the file layer, the numbered ones included, has its German.
+    for (int code = 0; code <= 1200; ++code) {
+        const std::string english = EInOutError::MessageForCode(code) + '.';
+        EXPECT_NE(TranslatedMessage(english).toStdString(), english) << english;
+    }
+    EXPECT_EQ(TranslatedMessage("I/O error 1117."), "Ein-/Ausgabefehler 1117.");
+    EXPECT_EQ(TranslatedMessage("Failed to set data for 'Datafile'."),
+              "Die Daten für „Datafile“ konnten nicht gespeichert werden.");
+    EXPECT_EQ(TranslatedMessage("Blowfish: Key not set."), "Blowfish: Kein Schlüssel gesetzt.");
+    EXPECT_EQ(TranslatedMessage("Something the catalog does not know."),
+              "Something the catalog does not know.");
+}
+
+TEST_F(GermanTest, MessageBoxButtonsTakeQtsGerman) {
+    TDesktopPlatform platform;
+    QStringList buttons;
+    QString caption;
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+        caption = box->windowTitle();
+        for (QAbstractButton* button : box->buttons())
+            buttons << button->text();
+        box->reject();
+    });
+    EXPECT_EQ(platform.ShowMessageBox("?", TMessageKind::mkConfirmation, TMessageButtons::mbYesNo),
+              idCancel);
+    EXPECT_EQ(caption, "Bestätigen");
+    buttons.sort();
+    EXPECT_EQ(buttons, QStringList({"&Ja", "&Nein"}));
+}
+
+} // namespace

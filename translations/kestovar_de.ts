@@ -1,0 +1,544 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>AnsiRefusal</name>
+    <message>
+        <source>The character %1 (U+%2) cannot be stored: a Kestovar file holds only the characters of Windows-1252.</source>
+        <translation>Das Zeichen %1 (U+%2) kann nicht gespeichert werden: Eine Kestovar-Datei enthält nur die Zeichen von Windows-1252.</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>A password vault. Opens FILE, or else the data file used last.</source>
+        <translation>Ein Kennworttresor. Öffnet FILE oder sonst die zuletzt benutzte Datendatei.</translation>
+    </message>
+    <message>
+        <source>The data file to open (*.kvf).</source>
+        <translation>Die zu öffnende Datendatei (*.kvf).</translation>
+    </message>
+    <message>
+        <source>Only one data file can be opened.
+</source>
+        <translation>Es kann nur eine Datendatei geöffnet werden.
+</translation>
+    </message>
+</context>
+<context>
+    <name>Messages</name>
+    <message>
+        <source>File not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Invalid filename</source>
+        <translation>Ungültiger Dateiname</translation>
+    </message>
+    <message>
+        <source>Too many open files</source>
+        <translation>Zu viele offene Dateien</translation>
+    </message>
+    <message>
+        <source>File access denied</source>
+        <translation>Dateizugriff verweigert</translation>
+    </message>
+    <message>
+        <source>Read beyond end of file</source>
+        <translation>Lesen über das Dateiende hinaus</translation>
+    </message>
+    <message>
+        <source>Disk full</source>
+        <translation>Datenträger voll</translation>
+    </message>
+    <message>
+        <source>Invalid numeric input</source>
+        <translation>Ungültige numerische Eingabe</translation>
+    </message>
+    <message>
+        <source>Not a file but a device, pipe or socket</source>
+        <translation>Keine Datei, sondern ein Gerät, eine Pipe oder ein Socket</translation>
+    </message>
+    <message>
+        <source>The file changed while it was read</source>
+        <translation>Die Datei wurde geändert, während sie gelesen wurde</translation>
+    </message>
+    <message>
+        <source>Blowfish: Key must be between 1 and 56 bytes</source>
+        <translation>Blowfish: Der Schlüssel muss 1 bis 56 Bytes lang sein</translation>
+    </message>
+    <message>
+        <source>Blowfish: Key not set</source>
+        <translation>Blowfish: Kein Schlüssel gesetzt</translation>
+    </message>
+    <message>
+        <source>Blowfish: IV not set</source>
+        <translation>Blowfish: Kein Initialisierungsvektor gesetzt</translation>
+    </message>
+    <message>
+        <source>Blowfish: Mode must be CBC for CBCMAC</source>
+        <translation>Blowfish: Für CBCMAC muss der Modus CBC sein</translation>
+    </message>
+    <message>
+        <source>Blowfish: Input not valid - too short</source>
+        <translation>Blowfish: Ungültige Eingabe – zu kurz</translation>
+    </message>
+    <message>
+        <source>Blowfish: Error converting from Base64 - invalid character</source>
+        <translation>Blowfish: Fehler beim Umwandeln aus Base64 – ungültiges Zeichen</translation>
+    </message>
+    <message>
+        <source>No vault is open</source>
+        <translation>Es ist kein Tresor geöffnet</translation>
+    </message>
+    <message>
+        <source>The vault is locked; nothing was changed</source>
+        <translation>Der Tresor ist gesperrt; es wurde nichts geändert</translation>
+    </message>
+    <message>
+        <source>No account is shown; the change was not stored</source>
+        <translation>Es wird kein Konto angezeigt; die Änderung wurde nicht gespeichert</translation>
+    </message>
+    <message>
+        <source>No account is shown; nothing was deleted</source>
+        <translation>Es wird kein Konto angezeigt; es wurde nichts gelöscht</translation>
+    </message>
+    <message>
+        <source>The password must have 1 to 48 characters. The data file was not created or changed</source>
+        <translation>Das Kennwort muss 1 bis 48 Zeichen haben. Die Datendatei wurde nicht angelegt oder geändert</translation>
+    </message>
+    <message>
+        <source>Choose at least one kind of character</source>
+        <translation>Wählen Sie mindestens eine Zeichenart</translation>
+    </message>
+    <message>
+        <source>A password has 1 to 48 characters</source>
+        <translation>Ein Kennwort hat 1 bis 48 Zeichen</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Unbekannter Fehler</translation>
+    </message>
+    <message>
+        <source>I/O error %1</source>
+        <translation>Ein-/Ausgabefehler %1</translation>
+    </message>
+    <message>
+        <source>Invalid data type for &apos;%1&apos;</source>
+        <translation>Ungültiger Datentyp für „%1“</translation>
+    </message>
+    <message>
+        <source>Failed to set data for &apos;%1&apos;</source>
+        <translation>Die Daten für „%1“ konnten nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <source>Character U+%1 cannot be held in Windows-1252</source>
+        <translation>Das Zeichen U+%1 ist in Windows-1252 nicht enthalten</translation>
+    </message>
+    <message>
+        <source>List index out of bounds (%1)</source>
+        <translation>Listenindex außerhalb des gültigen Bereichs (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>TAccountFinder</name>
+    <message>
+        <source>Find account</source>
+        <translation>Konto suchen</translation>
+    </message>
+    <message>
+        <source>Accounts found</source>
+        <translation>Gefundene Konten</translation>
+    </message>
+</context>
+<context>
+    <name>TQtPlatform</name>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Bestätigen</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmAboutKV</name>
+    <message>
+        <source>Ombrel Ledger
+Household accounts, budgets and standing orders in one small window.
+https://www.ombrel.example/ledger
+
+Ombrel Tally
+Time sheets for freelancers, with weekly and monthly totals ready for invoicing.
+https://www.ombrel.example/tally
+
+Ombrel Shelf
+A catalogue of your books, records and films, searchable by title, author or borrower.
+https://www.ombrel.example/shelf
+
+Ombrel Courier
+Letters and labels from your address lists, merged and printed in one go.
+https://www.ombrel.example/courier
+
+Every program can be tried free for 30 days. Visit our web site for downloads, updates and support.</source>
+        <translation>Ombrel Ledger
+Haushaltskonten, Budgets und Daueraufträge in einem kleinen Fenster.
+https://www.ombrel.example/ledger
+
+Ombrel Tally
+Stundenzettel für Freiberufler, mit Wochen- und Monatssummen fertig für die Rechnung.
+https://www.ombrel.example/tally
+
+Ombrel Shelf
+Ein Katalog Ihrer Bücher, Schallplatten und Filme, durchsuchbar nach Titel, Autor oder Entleiher.
+https://www.ombrel.example/shelf
+
+Ombrel Courier
+Briefe und Etiketten aus Ihren Adresslisten, in einem Durchgang zusammengeführt und gedruckt.
+https://www.ombrel.example/courier
+
+Jedes Programm können Sie 30 Tage lang kostenlos testen. Besuchen Sie unsere Website für Downloads, Updates und Support.</translation>
+    </message>
+    <message>
+        <source>About Kestovar v%1</source>
+        <translation>Über Kestovar v%1</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>Your passwords in one small vault, every account enciphered with Blowfish under your master password.</source>
+        <translation>Ihre Kennwörter in einem kleinen Tresor, jedes Konto mit Blowfish unter Ihrem Hauptkennwort verschlüsselt.</translation>
+    </message>
+    <message>
+        <source>More programs from Ombrel Inc.</source>
+        <translation>Weitere Programme von Ombrel Inc.</translation>
+    </message>
+    <message>
+        <source>Visit our web site</source>
+        <translation>Unsere Website besuchen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmGenerate</name>
+    <message>
+        <source>Generate password</source>
+        <translation>Kennwort erzeugen</translation>
+    </message>
+    <message>
+        <source>&amp;Upper case (A-Z)</source>
+        <translation>&amp;Großbuchstaben (A-Z)</translation>
+    </message>
+    <message>
+        <source>&amp;Lower case (a-z)</source>
+        <translation>&amp;Kleinbuchstaben (a-z)</translation>
+    </message>
+    <message>
+        <source>&amp;Digits (0-9)</source>
+        <translation>&amp;Ziffern (0-9)</translation>
+    </message>
+    <message>
+        <source>&amp;Symbols (!#$...)</source>
+        <translation>&amp;Sonderzeichen (!#$...)</translation>
+    </message>
+    <message>
+        <source>&amp;Exclude look-alikes (0 O 1 l I |)</source>
+        <translation>Verwechselbare Zeichen &amp;ausschließen (0 O 1 l I |)</translation>
+    </message>
+    <message>
+        <source>New password</source>
+        <translation>Neues Kennwort</translation>
+    </message>
+    <message>
+        <source>&amp;Fresh</source>
+        <translation>&amp;Neu</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Le&amp;ngth:</source>
+        <translation>&amp;Länge:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>Kenn&amp;wort:</translation>
+    </message>
+    <message>
+        <source>Choose at least one kind of character.</source>
+        <translation>Wählen Sie mindestens eine Zeichenart.</translation>
+    </message>
+    <message>
+        <source>Strength: %1 bits</source>
+        <translation>Stärke: %1 Bit</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmLogin</name>
+    <message>
+        <source>Enter password</source>
+        <translation>Kennwort eingeben</translation>
+    </message>
+    <message>
+        <source>Please enter the password</source>
+        <translation>Bitte geben Sie das Kennwort ein</translation>
+    </message>
+    <message>
+        <source>Enter password:</source>
+        <translation>Kennwort:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Anyone who has the file can test guesses fast: use at least 10 random lower-case letters and digits.</source>
+        <translation>Wer die Datei hat, kann Kennwörter schnell durchprobieren: Verwenden Sie mindestens 10 zufällige Kleinbuchstaben und Ziffern.</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmMain</name>
+    <message>
+        <source>Please enter the new password</source>
+        <translation>Bitte geben Sie das neue Kennwort ein</translation>
+    </message>
+    <message>
+        <source>Please confirm the new password</source>
+        <translation>Bitte bestätigen Sie das neue Kennwort</translation>
+    </message>
+    <message>
+        <source>Password files|*.kvf|All files|*.*</source>
+        <extracomment>Descriptions and file name patterns, separated by &quot;|&quot;: translate the descriptions only.</extracomment>
+        <translation>Kennwortdateien|*.kvf|Alle Dateien|*.*</translation>
+    </message>
+    <message>
+        <source>Open password file</source>
+        <translation>Kennwortdatei öffnen</translation>
+    </message>
+    <message>
+        <source>Save password file</source>
+        <translation>Kennwortdatei speichern</translation>
+    </message>
+    <message>
+        <source>New file</source>
+        <translation>Neue Datei</translation>
+    </message>
+    <message>
+        <source>Open file</source>
+        <translation>Datei öffnen</translation>
+    </message>
+    <message>
+        <source>Save file</source>
+        <translation>Datei speichern</translation>
+    </message>
+    <message>
+        <source>Save file as</source>
+        <translation>Datei speichern unter</translation>
+    </message>
+    <message>
+        <source>Close file</source>
+        <translation>Datei schließen</translation>
+    </message>
+    <message>
+        <source>Add account</source>
+        <translation>Konto hinzufügen</translation>
+    </message>
+    <message>
+        <source>Delete account</source>
+        <translation>Konto löschen</translation>
+    </message>
+    <message>
+        <source>Change password</source>
+        <translation>Kennwort ändern</translation>
+    </message>
+    <message>
+        <source>Ombrel Inc. website</source>
+        <translation>Website von Ombrel Inc.</translation>
+    </message>
+    <message>
+        <source>About Kestovar</source>
+        <translation>Über Kestovar</translation>
+    </message>
+    <message>
+        <source>Exit Kestovar</source>
+        <translation>Kestovar beenden</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>Konto</translation>
+    </message>
+    <message>
+        <source>Login ID</source>
+        <translation>Kennung</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Kennwort</translation>
+    </message>
+    <message>
+        <source>Notes</source>
+        <translation>Notizen</translation>
+    </message>
+    <message>
+        <source>Copy the login ID</source>
+        <translation>Kennung kopieren</translation>
+    </message>
+    <message>
+        <source>Copy the password</source>
+        <translation>Kennwort kopieren</translation>
+    </message>
+    <message>
+        <source>Generate a password</source>
+        <translation>Kennwort erzeugen</translation>
+    </message>
+    <message>
+        <source>%1 copied; cleared in %2 s.</source>
+        <translation>%1 kopiert; wird in %2 s gelöscht.</translation>
+    </message>
+    <message>
+        <source>%1 copied.</source>
+        <translation>%1 kopiert.</translation>
+    </message>
+    <message>
+        <source>Show the password</source>
+        <translation>Kennwort zeigen</translation>
+    </message>
+    <message>
+        <source>Hide the password</source>
+        <translation>Kennwort verbergen</translation>
+    </message>
+    <message>
+        <source>Please enter the password to unlock</source>
+        <translation>Bitte geben Sie das Kennwort zum Entsperren ein</translation>
+    </message>
+    <message>
+        <source>The password was not correct. Kestovar stays locked</source>
+        <translation>Das Kennwort war nicht korrekt. Kestovar bleibt gesperrt</translation>
+    </message>
+    <message>
+        <source>MOD</source>
+        <extracomment>The status bar&apos;s short mark of a vault with unsaved changes; at most four letters.</extracomment>
+        <translation>ÄND</translation>
+    </message>
+    <message>
+        <source>Data file not found</source>
+        <translation>Datendatei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Please enter the password</source>
+        <translation>Bitte geben Sie das Kennwort ein</translation>
+    </message>
+    <message>
+        <source>The password was not correct. The data file was not opened</source>
+        <translation>Das Kennwort war nicht korrekt. Die Datendatei wurde nicht geöffnet</translation>
+    </message>
+    <message>
+        <source>No data file</source>
+        <translation>Keine Datendatei</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 and %n more</source>
+        <comment>line numbers</comment>
+        <translation>
+            <numerusform>%1 und %n weitere</numerusform>
+            <numerusform>%1 und %n weitere</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n line of the data file could not be read (line %1). It is kept unchanged in the file.</source>
+        <translation>
+            <numerusform>%n Zeile der Datendatei konnte nicht gelesen werden (Zeile %1). Sie bleibt unverändert in der Datei.</numerusform>
+            <numerusform>%n Zeilen der Datendatei konnten nicht gelesen werden (Zeilen %1). Sie bleiben unverändert in der Datei.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n lines of the data file could not be read (lines %1). They are kept unchanged in the file.</source>
+        <translation>
+            <numerusform>%n Zeile der Datendatei konnte nicht gelesen werden (Zeile %1). Sie bleibt unverändert in der Datei.</numerusform>
+            <numerusform>%n Zeilen der Datendatei konnten nicht gelesen werden (Zeilen %1). Sie bleiben unverändert in der Datei.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>This field cannot be shown whole here. It is kept unchanged and cannot be edited in this window.</source>
+        <translation>Dieses Feld kann hier nicht vollständig angezeigt werden. Es bleibt unverändert und kann in diesem Fenster nicht bearbeitet werden.</translation>
+    </message>
+    <message>
+        <source>You have changed your data. Do you want to save your changes?</source>
+        <translation>Sie haben Ihre Daten geändert. Möchten Sie die Änderungen speichern?</translation>
+    </message>
+    <message>
+        <source>An account named %1 exists already.</source>
+        <translation>Ein Konto namens %1 gibt es bereits.</translation>
+    </message>
+    <message>
+        <source>The data file was changed by another program since it was opened. Do you want to overwrite it?</source>
+        <translation>Die Datendatei wurde seit dem Öffnen von einem anderen Programm geändert. Möchten Sie sie überschreiben?</translation>
+    </message>
+    <message>
+        <source>The passwords were not the same. The data file was not created or changed.</source>
+        <translation>Die Kennwörter stimmten nicht überein. Die Datendatei wurde nicht angelegt oder geändert.</translation>
+    </message>
+    <message>
+        <source>%1 exists already. Do you want to overwrite it?</source>
+        <translation>%1 ist bereits vorhanden. Möchten Sie die Datei überschreiben?</translation>
+    </message>
+    <message>
+        <source>Please enter the password of the file to overwrite</source>
+        <translation>Bitte geben Sie das Kennwort der zu überschreibenden Datei ein</translation>
+    </message>
+    <message>
+        <source>The password of the file to overwrite was not entered correctly. The file has not been overwritten</source>
+        <translation>Das Kennwort der zu überschreibenden Datei wurde nicht korrekt eingegeben. Die Datei wurde nicht überschrieben</translation>
+    </message>
+    <message>
+        <source>Please enter the old password</source>
+        <translation>Bitte geben Sie das alte Kennwort ein</translation>
+    </message>
+    <message>
+        <source>The current password was not entered correctly. The password for the data file was not changed.</source>
+        <translation>Das aktuelle Kennwort wurde nicht korrekt eingegeben. Das Kennwort der Datendatei wurde nicht geändert.</translation>
+    </message>
+    <message>
+        <source>The backup file %1 could not be made. The password for the data file was not changed.</source>
+        <translation>Die Sicherungsdatei %1 konnte nicht angelegt werden. Das Kennwort der Datendatei wurde nicht geändert.</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmNewAcct</name>
+    <message>
+        <source>Create new account</source>
+        <translation>Neues Konto anlegen</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>Konto</translation>
+    </message>
+    <message>
+        <source>Account Name:</source>
+        <translation>Kontoname:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+</TS>
