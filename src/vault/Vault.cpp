@@ -14,6 +14,7 @@
 #include <future>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -22,6 +23,12 @@ constexpr std::size_t MaxKeyLength = 56;
 
 bool CanBeKey(const std::string& password) {
     return !password.empty() && password.size() <= MaxKeyLength;
+}
+
+// Room for this many more accounts is kept in the lists that Add grows, so that the next Adds move
+// no list to a new place (at 100,000 accounts that alone costs milliseconds).
+std::size_t AddHeadroom(std::size_t count) {
+    return count / 16 + 16;
 }
 
 // Below this many lines a second thread costs more than it saves.
@@ -139,7 +146,8 @@ bool TVault::ChangePassword(const std::string& newPassword) {
     // Every line under the new password, one decoded record at a time, keying each cipher once;
     // a line that cannot be read goes over unchanged. The list changes only once all are done.
     std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(FRecords.Count()));
+    lines.reserve(static_cast<std::size_t>(FRecords.Count()) +
+                  AddHeadroom(static_cast<std::size_t>(FRecords.Count())));
     if (!FRecords.Empty()) {
         TBlowfish newCipher;
         TRecordCipher oldCodec(FCipher, FMasterPassword);
@@ -259,13 +267,26 @@ void TVault::AdoptLineOrder(bool sorted, std::vector<int> order) {
 void TVault::PutLinesInOrder() {
     if (FLinesSorted)
         return;
-    // Reserved before the lines are taken, so that a failed allocation loses nothing.
-    std::vector<std::string> sorted;
-    sorted.reserve(FLineOrder.size());
+    // In place, cycle by cycle, with one string aside: new memory would cost a page fault for
+    // every few lines, more than the moves themselves. The order marks the places done.
     std::vector<std::string> lines = FRecords.Take();
-    for (const int old : FLineOrder)
-        sorted.push_back(std::move(lines[static_cast<std::size_t>(old)]));
-    FRecords.Assign(std::move(sorted));
+    const auto count = static_cast<int>(FLineOrder.size());
+    for (int start = 0; start < count; ++start) {
+        if (FLineOrder[static_cast<std::size_t>(start)] < 0)
+            continue;
+        std::string aside = std::move(lines[static_cast<std::size_t>(start)]);
+        for (int place = start;;) {
+            const int from = std::exchange(FLineOrder[static_cast<std::size_t>(place)], -1);
+            if (from == start) {
+                lines[static_cast<std::size_t>(place)] = std::move(aside);
+                break;
+            }
+            lines[static_cast<std::size_t>(place)] =
+                std::move(lines[static_cast<std::size_t>(from)]);
+            place = from;
+        }
+    }
+    FRecords.Assign(std::move(lines));
     RenumberLines(FAccounts, FDamaged,
                   [this](int old) { return FLinePlace[static_cast<std::size_t>(old)]; });
     AdoptLineOrder(true, {});
@@ -370,6 +391,11 @@ void TVault::BuildAccounts() {
     AdoptLineOrder(true, {});
     if (FRecords.Empty())
         return;
+    {
+        std::vector<std::string> lines = FRecords.Take();
+        lines.reserve(lines.size() + AddHeadroom(lines.size()));
+        FRecords.Assign(std::move(lines));
+    }
     const std::vector<std::string>& lines = FRecords.Lines();
     // The order of the lines is learnt beside the names, on the other core where the locale's
     // comparison may run on another thread; the lines are only read meanwhile. The future waits
@@ -396,7 +422,7 @@ void TVault::BuildAccounts() {
         names.emplace_back(entry.Name);
     const std::vector<int> order = SortedOrder(names);
     names.clear();
-    FAccounts.reserve(entries.size());
+    FAccounts.reserve(entries.size() + AddHeadroom(entries.size()));
     for (const int i : order)
         FAccounts.push_back(std::move(entries[static_cast<std::size_t>(i)]));
     // A short name moved out leaves its bytes in the string it came from.
