@@ -106,22 +106,26 @@ int CompareKeys(std::string_view a, std::string_view b) noexcept {
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-// The first four folded units of a text as one number, zeros after its end: numbers that differ
-// order their texts, and most texts differ there. The sort then compares numbers held next to
-// their indices instead of reaching into the texts scattered over the heap.
+// The first eight folded units of a text as two numbers, zeros after its end: prefixes that differ
+// order their texts, and most texts differ there (names from a few common words within eight
+// characters, record lines within four). The sort then compares numbers held next to their
+// indices instead of reaching into the texts scattered over the heap.
 struct TPrefixed {
-    std::uint64_t Prefix;
+    std::uint64_t High;
+    std::uint64_t Low;
     int Index;
 };
 
-std::uint64_t FoldedPrefix(const TFoldTable& table, std::string_view text) noexcept {
+TPrefixed FoldedPrefix(const TFoldTable& table, std::string_view text, int index) noexcept {
     TFoldedUnits units(table, text);
-    std::uint64_t prefix = 0;
-    for (int i = 0; i < 4; ++i) {
-        const int unit = units.Next();
-        prefix = (prefix << 16) | static_cast<std::uint64_t>(unit < 0 ? 0 : unit);
+    TPrefixed prefixed{0, 0, index};
+    for (std::uint64_t* half : {&prefixed.High, &prefixed.Low}) {
+        for (int i = 0; i < 4; ++i) {
+            const int unit = units.Next();
+            *half = (*half << 16) | static_cast<std::uint64_t>(unit < 0 ? 0 : unit);
+        }
     }
-    return prefix;
+    return prefixed;
 }
 
 // compare(a, b) compares the texts of two indices in full.
@@ -131,11 +135,13 @@ std::vector<int> OrderByPrefixes(const std::vector<TText>& texts, Compare compar
     std::vector<TPrefixed> items;
     items.reserve(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i)
-        items.push_back({FoldedPrefix(table, texts[i]), static_cast<int>(i)});
+        items.push_back(FoldedPrefix(table, texts[i], static_cast<int>(i)));
     // Equal texts keep their order, so that sorting the same list always gives the same result.
     std::sort(items.begin(), items.end(), [&](const TPrefixed& a, const TPrefixed& b) {
-        if (a.Prefix != b.Prefix)
-            return a.Prefix < b.Prefix;
+        if (a.High != b.High)
+            return a.High < b.High;
+        if (a.Low != b.Low)
+            return a.Low < b.Low;
         const int result =
             compare(static_cast<std::size_t>(a.Index), static_cast<std::size_t>(b.Index));
         return result < 0 || (result == 0 && a.Index < b.Index);
