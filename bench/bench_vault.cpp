@@ -2,9 +2,15 @@
 // DecodeRecord, one key schedule per line as the format demands. The floor is as many bare
 // Blowfish key schedules of OpenSSL, measured in the same run; the batches alternate and the
 // medians are compared.
+//
+// Then TVault::Open of 100,000 accounts, whole and broken into its steps, each against 100,000
+// OpenSSL key schedules of the same run.
 
+#include "TestVault.h"
+#include "platform/TextCompare.h"
 #include "vault/DataFile.h"
 #include "vault/RecordCodec.h"
+#include "vault/Vault.h"
 
 #include <openssl/blowfish.h>
 
@@ -63,15 +69,91 @@ std::size_t OpenVault(TBlowfish& cipher, const std::string& path) {
     return bytes;
 }
 
-unsigned KeySchedules(const std::string& key) {
+unsigned KeySchedules(const std::string& key, int count = RecordCount) {
     BF_KEY schedule;
     unsigned sink = 0;
-    for (int i = 0; i < RecordCount; ++i) {
+    for (int i = 0; i < count; ++i) {
         BF_set_key(&schedule, static_cast<int>(key.size()),
                    reinterpret_cast<const unsigned char*>(key.data()));
         sink += schedule.P[i % 18];
     }
     return sink;
+}
+
+constexpr int LargeCount = 100000;
+constexpr int OpenRounds = 5;
+
+// The steps of TVault::Open, each alone; the line order runs beside the names in Open.
+void OpenSteps(const std::string& folder) {
+    const std::string path = folder + "/Large.kvf";
+    WriteTestVault(path, MakeTestAccounts(LargeCount, DefaultTestVaultSeed), Master);
+    const std::string key = Master + RecordKeySuffix;
+    enum {
+        Floor,
+        Whole,
+        FirstAdd,
+        LaterAdd,
+        Close,
+        Check,
+        Read,
+        Readable,
+        Names,
+        SortNames,
+        LineOrder,
+        Steps
+    };
+    const char* labels[Steps] = {"OpenSSL floor (100,000 keys)",
+                                 "TVault::Open, whole",
+                                 "first Add after Open",
+                                 "a later Add",
+                                 "  closing an open vault first",
+                                 "  password check line",
+                                 "  reading and splitting the file",
+                                 "  readability of every line",
+                                 "  deciphering the names",
+                                 "  sorting the names (sort keys)",
+                                 "  order of the lines (other core)"};
+    std::vector<double> times[Steps];
+    std::size_t sink = 0;
+    TBlowfish cipher;
+    TVault vault;
+    for (int round = 0; round < OpenRounds; ++round) {
+        times[Floor].push_back(SecondsOf([&] { sink += KeySchedules(key, LargeCount); }));
+        times[Whole].push_back(
+            SecondsOf([&] { sink += vault.Open(path, Master) == TOpenResult::Opened; }));
+        times[FirstAdd].push_back(SecondsOf([&] { sink += *vault.Add("bench first add"); }));
+        times[LaterAdd].push_back(SecondsOf([&] { sink += *vault.Add("bench later add"); }));
+        times[Close].push_back(SecondsOf([&] { vault.Close(); }));
+        times[Check].push_back(SecondsOf([&] { sink += CheckPassword(cipher, path, Master); }));
+        std::vector<std::string> lines;
+        times[Read].push_back(SecondsOf([&] { lines = ReadDataFile(path); }));
+        times[Readable].push_back(SecondsOf([&] {
+            for (const std::string& line : lines)
+                sink += RecordLineReadable(line);
+        }));
+        std::vector<std::string> names;
+        names.reserve(lines.size());
+        times[Names].push_back(SecondsOf([&] {
+            TRecordCipher codec(cipher, Master);
+            for (const std::string& line : lines)
+                names.push_back(codec.DecodeAccount(line));
+        }));
+        times[SortNames].push_back(SecondsOf([&] {
+            sink += static_cast<std::size_t>(
+                SortedOrder(std::vector<std::string_view>(names.begin(), names.end())).front());
+        }));
+        times[LineOrder].push_back(SecondsOf(
+            [&] { sink += InTextLocaleOrder(lines) ? 0 : SortedOrderInPlace(lines).size(); }));
+        for (std::string& name : names)
+            WipeString(name);
+    }
+    const double floor = Median(times[Floor]);
+    std::printf("bench_vault: TVault::Open of %d accounts, medians of %d rounds\n", LargeCount,
+                OpenRounds);
+    for (int step = 0; step < Steps; ++step)
+        std::printf("  %-36s %8.2f ms  %.4f x floor\n", labels[step], Median(times[step]) * 1e3,
+                    Median(times[step]) / floor);
+    std::printf("  (checksum %zu)\n", sink);
 }
 
 } // namespace
@@ -106,5 +188,6 @@ int main() {
                 floorMedian * 1e3, floorMedian * 1e6 / RecordCount);
     std::printf("  ratio %.3f (target at most 1.3)\n", vaultMedian / floorMedian);
     std::printf("  (checksum %zu)\n", sink);
+    OpenSteps(folder.path().toStdString());
     return 0;
 }

@@ -80,8 +80,11 @@ shot)
 bench)
     install_missing
     build build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKESTOVAR_BENCH=ON
+    # Only the programs: the build also leaves folders (bench_*_autogen) under these names.
     for b in build-bench/bench/bench_*; do
-        [ -x "$b" ] && "$b"
+        if [ -f "$b" ] && [ -x "$b" ]; then
+            "$b"
+        fi
     done
     ;;
 *)

@@ -22,6 +22,8 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int ClientWidth = 351;
@@ -31,6 +33,18 @@ constexpr int StatusHeight = 19;
 constexpr int FieldX = 72;
 constexpr int FieldWidth = 265;
 constexpr int LabelX = 16;
+// Status bar panels: the account count, the modified mark, the data file.
+constexpr int PanelWidths[3] = {30, 33, 250};
+
+// The count panel grows to show its whole number, and the path panel gives up as much, so that
+// the panels still end where they did.
+void FitCountPanel(QLabel* count, QLabel* path) {
+    const int width = std::max(PanelWidths[0], count->sizeHint().width());
+    if (width == count->width())
+        return;
+    count->setFixedWidth(width);
+    path->setFixedWidth(std::max(0, PanelWidths[2] - (width - PanelWidths[0])));
+}
 
 QFont ArialFont(int pixelSize) {
     // Liberation Sans has Arial's metrics and stands in for it where Arial is missing.
@@ -217,12 +231,11 @@ void TfrmMain::CreateControls() {
     stbMain->setObjectName(QStringLiteral("stbMain"));
     stbMain->setSizeGripEnabled(false);
     stbMain->setGeometry(0, ClientHeight - StatusHeight, ClientWidth, StatusHeight);
-    const int widths[3] = {30, 33, 250};
     const char* initial[3] = {"0", " ", "No data file"};
     for (int i = 0; i < 3; ++i) {
         auto* panel = new QLabel(tr(initial[i]), stbMain);
         panel->setObjectName(QStringLiteral("stbMainPanel%1").arg(i));
-        panel->setFixedWidth(widths[i]);
+        panel->setFixedWidth(PanelWidths[i]);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         stbMain->addWidget(panel);
@@ -270,6 +283,8 @@ QToolButton* TfrmMain::CreateToolButton(const char* name, int x, int width, cons
 
 void TfrmMain::SetPanel(int panel, const QString& text) {
     FPanels[panel]->setText(text);
+    if (panel == 0)
+        FitCountPanel(FPanels[0], FPanels[2]);
 }
 
 QString TfrmMain::PanelText(int panel) const {

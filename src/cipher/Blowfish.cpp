@@ -3,12 +3,15 @@
 #include "base/SecureWipe.h"
 #include "cipher/TextForm.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
 
 constexpr std::size_t BlockSize = 8;
 constexpr std::size_t MaxKeyLength = 56;
+// Buffers up to this size live on the stack: every field of a record line and the 1 KiB chain.
+constexpr std::size_t StackBufferSize = 2048;
 
 constexpr const char* KeyLengthMessage = "Blowfish: Key must be between 1 and 56 bytes";
 constexpr const char* KeyNotSetMessage = "Blowfish: Key not set";
@@ -128,6 +131,9 @@ void TBlowfish::DecryptChained() noexcept {
     }
 }
 
+// The output is built in place in the caller's string, whose earlier content is wiped first, so
+// that a call allocates at most once (for a string without room) and never leaves a copy behind.
+// In CBC the chaining register stays in a register across the whole string.
 void TBlowfish::EncryptString(const std::string& plain, std::string& cipher) {
     CheckReady();
     if (plain.empty()) {
@@ -137,38 +143,88 @@ void TBlowfish::EncryptString(const std::string& plain, std::string& cipher) {
     const std::size_t whole = plain.size() - plain.size() % BlockSize;
     const std::size_t tail = plain.size() - whole;
     const std::size_t pad = BlockSize - tail;
-    std::string bytes(whole + BlockSize, '\0');
-
-    TBlowCore& core = *FCore;
-    for (std::size_t at = 0; at < whole; at += BlockSize) {
-        std::memcpy(core.Block.data(), plain.data() + at, BlockSize);
-        EncryptChained();
-        std::memcpy(bytes.data() + at, core.Block.data(), BlockSize);
+    const std::size_t size = whole + BlockSize;
+    // The raw bytes go straight to the result, unless the result is the input itself or must
+    // become the text form; those need a buffer, on the stack when small.
+    const bool direct = FStringMode == TStringMode::smNormal && &plain != &cipher;
+    std::array<std::uint8_t, StackBufferSize> stackBuffer;
+    std::string heapBuffer;
+    std::uint8_t* bytes = nullptr;
+    if (direct) {
+        WipeBytes(cipher);
+        cipher.resize(size);
+        bytes = reinterpret_cast<std::uint8_t*>(cipher.data());
+    } else if (size <= stackBuffer.size()) {
+        bytes = stackBuffer.data();
+    } else {
+        heapBuffer.resize(size);
+        bytes = reinterpret_cast<std::uint8_t*>(heapBuffer.data());
     }
-    std::memcpy(core.Block.data(), plain.data() + whole, tail);
-    std::memset(core.Block.data() + tail, static_cast<int>(pad), pad);
-    EncryptChained();
-    std::memcpy(bytes.data() + whole, core.Block.data(), BlockSize);
+    const auto* in = reinterpret_cast<const std::uint8_t*>(plain.data());
+    std::array<std::uint8_t, BlockSize> last;
+    std::memcpy(last.data(), in + whole, tail);
+    std::memset(last.data() + tail, static_cast<int>(pad), pad);
 
+    if (FCipherMode == TCipherMode::CBC) {
+        using namespace blowcore_detail;
+        const TBlowCore& core = *FCore;
+        std::uint64_t chain = LoadBlock(FIV.data());
+        for (std::size_t at = 0; at < whole; at += BlockSize) {
+            chain = EncipherValue(core, LoadBlock(in + at) ^ chain);
+            StoreBlock(bytes + at, chain);
+        }
+        chain = EncipherValue(core, LoadBlock(last.data()) ^ chain);
+        StoreBlock(bytes + whole, chain);
+        StoreBlock(FIV.data(), chain);
+    } else {
+        TBlowCore& core = *FCore;
+        for (std::size_t at = 0; at < whole; at += BlockSize) {
+            std::memcpy(core.Block.data(), in + at, BlockSize);
+            EncryptChained();
+            std::memcpy(bytes + at, core.Block.data(), BlockSize);
+        }
+        core.Block = last;
+        EncryptChained();
+        std::memcpy(bytes + whole, core.Block.data(), BlockSize);
+    }
+    SecureZero(last.data(), last.size());
+    if (direct)
+        return;
+    const std::string_view view(reinterpret_cast<const char*>(bytes), size);
     if (FStringMode == TStringMode::smEncode) {
-        std::string text = EncodeText(bytes);
+        std::string text = EncodeText(view);
         Deliver(cipher, text);
     } else {
-        Deliver(cipher, bytes);
+        std::string result(view);
+        Deliver(cipher, result);
     }
 }
 
 void TBlowfish::DecryptString(const std::string& cipher, std::string& plain) {
+    DecryptView(cipher, plain);
+}
+
+// As EncryptString, the result is built in the caller's string and the text form is decoded into
+// a buffer on the stack when small: a short field costs no allocation of its own.
+void TBlowfish::DecryptView(std::string_view cipher, std::string& plain) {
     CheckReady();
     if (cipher.empty()) {
         ClearString(plain);
         return;
     }
-    std::string decoded;
-    std::string_view bytes = cipher;
+    std::array<std::uint8_t, StackBufferSize> stackBuffer;
+    std::string heapBuffer;
+    const std::uint8_t* bytes = reinterpret_cast<const std::uint8_t*>(cipher.data());
+    std::size_t size = cipher.size();
     if (FStringMode == TStringMode::smEncode) {
+        size = TextFormDecodedSize(cipher.size());
+        std::uint8_t* decoded = stackBuffer.data();
+        if (size > stackBuffer.size()) {
+            heapBuffer.resize(size);
+            decoded = reinterpret_cast<std::uint8_t*>(heapBuffer.data());
+        }
         try {
-            decoded = DecodeText(cipher);
+            DecodeTextInto(cipher, decoded);
         } catch (const EConvertError&) {
             ClearString(plain);
             throw;
@@ -176,25 +232,48 @@ void TBlowfish::DecryptString(const std::string& cipher, std::string& plain) {
         bytes = decoded;
     }
     // Whole blocks only: a count that is not a multiple of 8 comes from a damaged text.
-    if (bytes.size() < BlockSize || bytes.size() % BlockSize != 0) {
+    if (size < BlockSize || size % BlockSize != 0) {
         ClearString(plain);
         throw EInputError(TooShortMessage);
     }
 
-    std::string result(bytes.size(), '\0');
-    TBlowCore& core = *FCore;
-    for (std::size_t at = 0; at < bytes.size(); at += BlockSize) {
-        std::memcpy(core.Block.data(), bytes.data() + at, BlockSize);
-        DecryptChained();
-        std::memcpy(result.data() + at, core.Block.data(), BlockSize);
+    // The input may lie in the result's own string; it is then deciphered into a new one.
+    const auto plainStart = reinterpret_cast<std::uintptr_t>(plain.data());
+    const auto bytesStart = reinterpret_cast<std::uintptr_t>(bytes);
+    const bool overlaps =
+        bytesStart < plainStart + plain.capacity() + 1 && plainStart < bytesStart + size;
+    std::string separate;
+    std::string& result = overlaps ? separate : plain;
+    if (!overlaps)
+        WipeBytes(plain);
+    result.resize(size);
+    auto* out = reinterpret_cast<std::uint8_t*>(result.data());
+    if (FCipherMode == TCipherMode::CBC) {
+        using namespace blowcore_detail;
+        const TBlowCore& core = *FCore;
+        std::uint64_t chain = LoadBlock(FIV.data());
+        for (std::size_t at = 0; at < size; at += BlockSize) {
+            const std::uint64_t in = LoadBlock(bytes + at);
+            StoreBlock(out + at, DecipherValue(core, in) ^ chain);
+            chain = in;
+        }
+        StoreBlock(FIV.data(), chain);
+    } else {
+        TBlowCore& core = *FCore;
+        for (std::size_t at = 0; at < size; at += BlockSize) {
+            std::memcpy(core.Block.data(), bytes + at, BlockSize);
+            DecryptChained();
+            std::memcpy(out + at, core.Block.data(), BlockSize);
+        }
     }
     // Only the last byte of the padding is looked at; a value outside 1-8 (a wrong key, or
     // damage) drops one byte.
-    const std::uint8_t last = static_cast<std::uint8_t>(result.back());
-    const std::size_t strip = (last >= 1 && last <= BlockSize) ? last : 1;
-    SecureZero(result.data() + result.size() - strip, strip);
-    result.resize(result.size() - strip);
-    Deliver(plain, result);
+    const std::uint8_t lastByte = out[size - 1];
+    const std::size_t strip = (lastByte >= 1 && lastByte <= BlockSize) ? lastByte : 1;
+    SecureZero(out + size - strip, strip);
+    result.resize(size - strip);
+    if (overlaps)
+        Deliver(plain, separate);
 }
 
 void TBlowfish::GetCBCMac(std::array<std::uint8_t, 8>& mac) {
@@ -268,25 +347,28 @@ std::uint8_t TBlowfish::DecodeChar(char ch) {
 
 std::string TBlowfish::DecodeText(std::string_view text) {
     std::string bytes(TextFormDecodedSize(text.size()), '\0');
-    char* out = bytes.data();
+    DecodeTextInto(text, reinterpret_cast<std::uint8_t*>(bytes.data()));
+    return bytes;
+}
+
+void TBlowfish::DecodeTextInto(std::string_view text, std::uint8_t* out) {
     std::uint32_t group = 0;
     std::size_t count = 0;
     for (const char ch : text) {
         group = (group << 6) | DecodeChar(ch);
         if (++count == 4) {
-            *out++ = static_cast<char>(group >> 16);
-            *out++ = static_cast<char>((group >> 8) & 0xFF);
-            *out++ = static_cast<char>(group & 0xFF);
+            *out++ = static_cast<std::uint8_t>(group >> 16);
+            *out++ = static_cast<std::uint8_t>((group >> 8) & 0xFF);
+            *out++ = static_cast<std::uint8_t>(group & 0xFF);
             group = 0;
             count = 0;
         }
     }
     // A last group of two characters gives one byte, of three two; leftover bits are ignored.
     if (count == 2) {
-        *out = static_cast<char>((group >> 4) & 0xFF);
+        *out = static_cast<std::uint8_t>((group >> 4) & 0xFF);
     } else if (count == 3) {
-        *out++ = static_cast<char>((group >> 10) & 0xFF);
-        *out = static_cast<char>((group >> 2) & 0xFF);
+        *out++ = static_cast<std::uint8_t>((group >> 10) & 0xFF);
+        *out = static_cast<std::uint8_t>((group >> 2) & 0xFF);
     }
-    return bytes;
 }

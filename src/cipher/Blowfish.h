@@ -49,6 +49,8 @@ public:
     // is not whole blocks, EConvertError for a character outside the text form. After any error
     // but a missing key or IV, `plain` is empty and the chaining register unchanged.
     void DecryptString(const std::string& cipher, std::string& plain);
+    // The same for a part of a longer text, such as one field of a record line.
+    void DecryptView(std::string_view cipher, std::string& plain);
 
     // The chaining register in CBC mode: the last cipher block since SetIV, or the IV.
     void GetCBCMac(std::array<std::uint8_t, 8>& mac);
@@ -67,6 +69,8 @@ protected:
     static std::string EncodeText(std::string_view bytes);
     static std::string DecodeText(std::string_view text);
     static std::uint8_t DecodeChar(char ch);
+    // Decodes into TextFormDecodedSize(text.size()) bytes at out.
+    static void DecodeTextInto(std::string_view text, std::uint8_t* out);
 
 private:
     void CheckReady() const;

@@ -6,6 +6,7 @@
 #include <QCollator>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Negative, zero or positive as a sorts before, with or after b.
@@ -14,7 +15,27 @@ int CompareTextLocale(const std::string& a, const std::string& b);
 // The collator behind CompareTextLocale, for callers that sort many texts with sort keys.
 QCollator TextLocaleCollator();
 
-// The indices of texts in ascending CompareTextLocale order; each text is converted once.
+// The indices of texts in ascending CompareTextLocale order, equal texts in their given order.
+// Each text's sort key is made once.
 std::vector<int> SortedOrder(const std::vector<std::string>& texts);
+std::vector<int> SortedOrder(const std::vector<std::string_view>& texts);
 // The same for texts already converted.
 std::vector<int> SortedOrder(const std::vector<QString>& texts);
+
+// The same order for long texts that mostly differ early, such as record lines: where the locale
+// allows it (the C locale) they are compared in place, without sort keys that would double
+// their memory.
+std::vector<int> SortedOrderInPlace(const std::vector<std::string>& texts);
+
+// True in the C locale, whose comparisons use no collator: they may run on any thread at once.
+bool TextOrderFoldsCase();
+
+// Whether the texts are in ascending CompareTextLocale order already; each pair is compared once.
+bool InTextLocaleOrder(const std::vector<std::string>& texts);
+
+// The C locale's comparison: Windows-1252 text case-folded as QString::toCaseFolded folds it,
+// compared by UTF-16 units. It holds for any locale, so that it can be tested everywhere.
+int CompareCaseFolded(std::string_view a, std::string_view b) noexcept;
+// A byte string whose memcmp order is CompareCaseFolded's order: the folded text as big-endian
+// UTF-16 units.
+std::string CaseFoldedKey(std::string_view text);

@@ -19,6 +19,13 @@ constexpr std::array<std::string TPassRecord::*, 4> RecordFields = {
 
 constexpr char FieldSeparator = ';';
 
+// Made once: SetIV takes a std::string, and the IV is longer than a string holds without
+// allocating.
+const std::string& RecordIVText() {
+    static const std::string text = RecordIV;
+    return text;
+}
+
 // Length of a field's text form: the padded cipher bytes, four characters per three bytes.
 std::size_t EncipheredTextLength(std::size_t plainLength) {
     if (plainLength == 0)
@@ -78,7 +85,7 @@ TRecordCipher::~TRecordCipher() {
 }
 
 std::string TRecordCipher::Encode(const TPassRecord& record) {
-    FCipher.SetIV(RecordIV);
+    FCipher.SetIV(RecordIVText());
     std::size_t lineLength = RecordFields.size() - 1;
     for (const auto field : RecordFields)
         lineLength += EncipheredTextLength((record.*field).size());
@@ -99,33 +106,32 @@ std::string TRecordCipher::Encode(const TPassRecord& record) {
 }
 
 TPassRecord TRecordCipher::Decode(const std::string& line) {
-    FCipher.SetIV(RecordIV);
+    FCipher.SetIV(RecordIVText());
     const auto texts = SplitRecordLine(line);
 
     TPassRecord record;
     auto recordGuard = qScopeGuard([&record] { WipeRecord(record); });
-    std::string text;
-    TWipeGuard textGuard(text);
-    text.reserve(line.size());
-    for (std::size_t i = 0; i < RecordFields.size(); ++i) {
-        text.assign(texts[i]);
-        FCipher.DecryptString(text, record.*RecordFields[i]);
-    }
+    for (std::size_t i = 0; i < RecordFields.size(); ++i)
+        FCipher.DecryptView(texts[i], record.*RecordFields[i]);
     recordGuard.dismiss();
     return record;
 }
 
 std::string TRecordCipher::EncodeAccountName(const std::string& account) {
-    FCipher.SetIV(RecordIV);
+    FCipher.SetIV(RecordIVText());
     std::string text;
     FCipher.EncryptString(account, text);
     return text;
 }
 
 std::string TRecordCipher::DecodeAccount(const std::string& line) {
-    FCipher.SetIV(RecordIV);
+    FCipher.SetIV(RecordIVText());
+    const std::size_t separator = line.find(FieldSeparator);
     std::string account;
-    FCipher.DecryptString(AccountColumn(line), account);
+    FCipher.DecryptView(separator == std::string::npos
+                            ? std::string_view()
+                            : std::string_view(line).substr(0, separator),
+                        account);
     return account;
 }
 

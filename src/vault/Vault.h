@@ -122,6 +122,12 @@ private:
     void BuildAccounts();
     void ShowRow(int row, TRecordCipher& codec);
     int InsertLineSorted(std::string line);
+    // Moves the line just stored at index to its place in the order, if it left it.
+    void KeepLineInOrder(int index);
+    // Learns the order of the lines as they stand, without moving them.
+    void AdoptLineOrder(bool sorted, std::vector<int> order);
+    // Moves the lines into their order, by moving the strings.
+    void PutLinesInOrder();
     void WriteFile();
     void RequireUnlocked() const;
 
@@ -129,7 +135,12 @@ private:
     std::string FMasterPassword;
     std::string FCheckLine;
     TRecordList FRecords;
-    bool FLinesSorted = true; // FRecords is known to be in CompareTextLocale order
+    bool FLinesSorted = true; // FRecords is in CompareTextLocale order
+    // While FLinesSorted is false: FLineOrder[place] is the line at that place of the
+    // CompareTextLocale order, FLinePlace[line] the place of the line. The lines stay in file
+    // order until an Add, so that a save without one writes them as they were read.
+    std::vector<int> FLineOrder;
+    std::vector<int> FLinePlace;
     bool FModified = false;
     std::vector<int> FDamaged;
     std::vector<TAccountEntry> FAccounts;

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QSettings>
 #include <QTest>
 
@@ -248,4 +249,26 @@ TEST_F(MainFormTest, TabGoesFromTheSelectorThroughTheFields) {
     QTest::keyClick(Notes(), Qt::Key_Tab);
     EXPECT_EQ(Notes()->toPlainText(), "") << "Tab moves on from the notes, it types nothing";
     EXPECT_NE(form.focusWidget(), Notes());
+}
+
+// A count of five digits is shown whole: the count panel widens and the path panel gives up as
+// much, so that the panels still end where they did.
+TEST_F(MainFormTest, TheCountPanelShowsTheWholeNumber) {
+    const auto panels = [](const TfrmMain& form) {
+        return std::pair{form.findChild<QLabel*>(QStringLiteral("stbMainPanel0")),
+                         form.findChild<QLabel*>(QStringLiteral("stbMainPanel2"))};
+    };
+    const int end = panels(Start()).second->geometry().right();
+    const std::string path = Path("large.kvf");
+    std::vector<TPassRecord> records;
+    for (int i = 0; i < 10000; ++i)
+        records.push_back(Record("account " + std::to_string(i)));
+    WriteVault(path, "secret", records);
+    TfrmMain& form = StartWithVault(path, "secret");
+    QCoreApplication::processEvents();
+    const auto [count, file] = panels(form);
+    EXPECT_EQ(form.PanelText(0), "10000");
+    EXPECT_GE(count->width(), count->sizeHint().width());
+    EXPECT_GT(count->width(), 30);
+    EXPECT_EQ(file->geometry().right(), end);
 }

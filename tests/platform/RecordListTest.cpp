@@ -1,4 +1,5 @@
 #include "platform/RecordList.h"
+#include "platform/Codepage.h"
 #include "platform/PlatformErrors.h"
 #include "platform/TextCompare.h"
 
@@ -87,3 +88,81 @@ TEST(RecordListTest, SortedOrderAgreesWithTheComparison) {
 }
 
 } // namespace
+
+namespace {
+
+// The C locale's order as Qt defines it, against which the byte-wise forms are checked.
+int FoldedReference(const std::string& a, const std::string& b) {
+    return AnsiToQString(a).toCaseFolded().compare(AnsiToQString(b).toCaseFolded());
+}
+
+int Sign(int value) {
+    return (value > 0) - (value < 0);
+}
+
+} // namespace
+
+// The byte keys and the in-place comparison order every pair as case-folded QStrings do, and so
+// as CompareTextLocale does in the C locale; both sorts agree with the comparison.
+TEST(RecordListTest, ByteKeysOrderAsTheCaseFoldedComparison) {
+    const Lines texts = {"",
+                         "\xB5",
+                         "\xDF",
+                         "ss",
+                         "SS",
+                         "\xFF",
+                         "\x9F",
+                         "\x8A",
+                         "\x9A",
+                         "s",
+                         "\x8C",
+                         "\x9C",
+                         "oe",
+                         "\x80",
+                         "euro",
+                         "\x01",
+                         std::string(1, '\0'),
+                         "\x1F",
+                         "\x7F",
+                         "\x81",
+                         "\x8D",
+                         "\xC0",
+                         "\xE0",
+                         "\xD7",
+                         "\xF7",
+                         "a",
+                         "A",
+                         "ab",
+                         "aB;",
+                         "a\xB5",
+                         "A\xB5z",
+                         "\xC9t\xE9",
+                         "\xE9T\xC9",
+                         "x\x80\x9F",
+                         "X\x80\xFF",
+                         "+-09;",
+                         "zz",
+                         "\xFF\xFF",
+                         "\xDE",
+                         "\xFE"};
+    for (const std::string& a : texts) {
+        for (const std::string& b : texts) {
+            const int reference = Sign(FoldedReference(a, b));
+            EXPECT_EQ(Sign(CompareCaseFolded(a, b)), reference) << a << " / " << b;
+            EXPECT_EQ(Sign(CaseFoldedKey(a).compare(CaseFoldedKey(b))), reference)
+                << a << " / " << b;
+            if (TextOrderFoldsCase()) {
+                EXPECT_EQ(Sign(CompareTextLocale(a, b)), reference) << a << " / " << b;
+            }
+        }
+    }
+    for (const std::vector<int>& order : {SortedOrder(texts), SortedOrderInPlace(texts)}) {
+        ASSERT_EQ(order.size(), texts.size());
+        for (std::size_t i = 1; i < order.size(); ++i)
+            EXPECT_LE(CompareTextLocale(texts[static_cast<std::size_t>(order[i - 1])],
+                                        texts[static_cast<std::size_t>(order[i])]),
+                      0);
+    }
+    EXPECT_FALSE(InTextLocaleOrder({"b", "A"}));
+    EXPECT_TRUE(InTextLocaleOrder({"A", "a", "b"}));
+}

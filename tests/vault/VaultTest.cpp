@@ -4,6 +4,7 @@
 #include "VaultTestSupport.h"
 
 #include "cipher/TextForm.h"
+#include "platform/TextCompare.h"
 #include "vault/DataFile.h"
 #include "vault/Vault.h"
 
@@ -163,4 +164,57 @@ TEST_F(VaultTest, ALockedVaultIsSavedWithoutItsMasterPassword) {
     vault.Close();
     EXPECT_FALSE(vault.Locked());
     EXPECT_FALSE(vault.Lock()); // nothing open
+}
+
+// The order learnt at open is kept through edits, deletes and adds: the selector lists the names
+// as a fresh sort does, and the lines end in CompareTextLocale order, names that compare equal
+// without being the same bytes included. A save before any add writes the file order unchanged.
+TEST_F(VaultTest, TheOrderLearntAtOpenHoldsThroughEditsDeletesAndAdds) {
+    const std::vector<std::string> names = {"zeta", "a",    "\xC9t\xE9", "Alpha", "\xE9t\xE9",
+                                            "beta", "\x8A", "\x9A",      "Zeta",  "\xDF"};
+    std::vector<std::string> lines;
+    for (const std::string& name : names)
+        lines.push_back(Line({name, "l", "", ""}));
+    const std::string damaged = "Bank;not a field!";
+    lines.insert(lines.begin() + 3, damaged);
+    Write(lines);
+    TVault vault;
+    ASSERT_EQ(vault.Open(Path, "secret"), TOpenResult::Opened);
+    vault.Save();
+    EXPECT_EQ(ReadDataFile(Path), lines) << "a save without an add keeps the file order";
+
+    vault.Select(vault.FindAccount("beta"));
+    vault.StoreField(&TPassRecord::Login, "a longer login that re-enciphers the line");
+    vault.Select(vault.FindAccount("zeta"));
+    vault.DeleteCurrent();
+    std::vector<std::string> expected(names.begin(), names.end());
+    expected.erase(expected.begin());
+    for (const std::string name : {"A", "\xFF", "\x9F", "b", "\x9C", "\x8C", "\xB5", "ss"}) {
+        ASSERT_TRUE(vault.Add(name)) << name;
+        expected.push_back(name);
+    }
+
+    std::vector<std::string> listed;
+    for (int row = 0; row < vault.AccountCount(); ++row)
+        listed.push_back(vault.Account(row).Name);
+    std::vector<std::string> fresh = expected;
+    const std::vector<int> order = SortedOrder(fresh);
+    ASSERT_EQ(listed.size(), fresh.size());
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        EXPECT_EQ(CompareTextLocale(listed[i], fresh[static_cast<std::size_t>(order[i])]), 0)
+            << i << ": " << listed[i];
+    std::sort(listed.begin(), listed.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listed, expected);
+
+    const std::vector<std::string>& stored = vault.Records().Lines();
+    EXPECT_TRUE(InTextLocaleOrder(stored));
+    ASSERT_EQ(vault.DamagedLines().size(), 1u);
+    EXPECT_EQ(stored[static_cast<std::size_t>(vault.DamagedLines()[0])], damaged);
+    for (int row = 0; row < vault.AccountCount(); ++row) {
+        const TAccountEntry& entry = vault.Account(row);
+        EXPECT_EQ(Decode(stored[static_cast<std::size_t>(entry.Line)]).Account, entry.Name);
+    }
+    vault.Select(vault.FindAccount("beta"));
+    EXPECT_EQ(vault.Current().Login, "a longer login that re-enciphers the line");
 }
