@@ -71,6 +71,10 @@ std::string DamagedLineNumbers(const std::vector<int>& damaged) {
 TVault::~TVault() {
     ForgetMasterPassword();
     ForgetCurrent();
+    for (TAccountEntry& entry : FAccounts)
+        WipeString(entry.Name);
+    if (FDisposal.valid())
+        FDisposal.get();
 }
 
 bool TVault::PasswordOpens(const std::string& path, const std::string& password) {
@@ -199,13 +203,22 @@ void TVault::Close() {
 }
 
 void TVault::ClearAccounts() {
-    FRecords.Clear();
     AdoptLineOrder(true, {});
     FDamaged.clear();
-    for (TAccountEntry& entry : FAccounts)
-        WipeString(entry.Name);
-    FAccounts.clear();
     ForgetCurrent();
+    // A large vault takes a while to wipe and free; the other core does it, while this one goes
+    // on to what comes next (often another open). The one before is waited for first.
+    if (FDisposal.valid())
+        FDisposal.get();
+    const bool large = FRecords.Lines().size() >= ParallelLines;
+    auto dispose = [lines = FRecords.Take(), accounts = std::exchange(FAccounts, {})]() mutable {
+        for (TAccountEntry& entry : accounts)
+            WipeString(entry.Name);
+    };
+    if (large)
+        FDisposal = std::async(std::launch::async, std::move(dispose));
+    else
+        dispose();
 }
 
 void TVault::DetachFile() {

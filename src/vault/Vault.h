@@ -13,6 +13,7 @@
 #include "platform/RecordList.h"
 #include "vault/RecordCodec.h"
 
+#include <future>
 #include <optional>
 #include <string>
 #include <vector>
@@ -151,4 +152,5 @@ private:
     TFileStamp FStamp;      // the data file as this vault last read or wrote it
     std::string FStampPath; // where FStamp was taken
     TBlowfish FCipher;
+    std::future<void> FDisposal; // the accounts of a closed vault, being wiped and freed
 };
