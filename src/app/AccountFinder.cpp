@@ -89,8 +89,8 @@ TAccountFinder::TAccountFinder(const TVault& vault, QAbstractItemModel& accounts
     connect(lstFound, &QListView::activated, this, [this] { Choose(); });
     // Rows listed here would name other accounts, or none: the box closes and starts afresh.
     connect(&accounts, &QAbstractItemModel::modelReset, this, &TAccountFinder::Invalidate);
-    connect(&accounts, &QAbstractItemModel::rowsInserted, this, &TAccountFinder::Invalidate);
-    connect(&accounts, &QAbstractItemModel::rowsRemoved, this, &TAccountFinder::Invalidate);
+    connect(&accounts, &QAbstractItemModel::rowsInserted, this, &TAccountFinder::MarkStale);
+    connect(&accounts, &QAbstractItemModel::rowsRemoved, this, &TAccountFinder::MarkStale);
 }
 
 TAccountFinder::~TAccountFinder() {
@@ -135,6 +135,16 @@ void TAccountFinder::Forget() noexcept {
 void TAccountFinder::Invalidate() {
     hide();
     Forget();
+    FFound->Changed();
+}
+
+void TAccountFinder::MarkStale() {
+    // One account more or less: the folded names are made again at the next find, and wiped
+    // then, rather than in the middle of an Add or a Delete.
+    hide();
+    FMatches.clear();
+    FNeedle.clear();
+    FStale = true;
     FFound->Changed();
 }
 

@@ -45,6 +45,7 @@ private:
     void Rebuild();
     void Forget() noexcept;
     void Invalidate();
+    void MarkStale();
     void Choose();
 
     const TVault& FVault;

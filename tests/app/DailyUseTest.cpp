@@ -165,6 +165,13 @@ TEST_F(DailyUseTest, FindFiltersIgnoringCaseAndAccentsAndEnterShowsTheChoice) {
     EXPECT_FALSE(finder->isVisible());
     EXPECT_EQ(Selector()->currentText(), "CAFETERIA");
     EXPECT_EQ(FoldForFind(QStringLiteral("Caf\u00E9 \u00C6")), QStringLiteral("cafe \u00E6"));
+
+    // An account added since the last find is found too.
+    Platform.ExpectNewAccount("Zebra");
+    Click("spdAdd");
+    Key(Qt::Key_F);
+    TypeText(edit, QStringLiteral("zeb"));
+    EXPECT_EQ(finder->Matches(), (std::vector<int>{Selector()->findText("Zebra")}));
 }
 
 TEST_F(DailyUseTest, AGeneratedPasswordIsStoredAsIfTypedAndOnlyForAShownEditableAccount) {
