@@ -21,14 +21,14 @@ enum TOption : unsigned {
     OptPreferOther = 32,
 };
 
-struct TCommandSpec {
+struct TCommandEntry {
     const char* Name;
     const char* Summary;
     std::array<const char*, 2> Extra; // positional arguments after FILE
     unsigned Options;
 };
 
-constexpr std::array<TCommandSpec, 10> Commands = {{
+constexpr std::array<TCommandEntry, 10> Commands = {{
     {"ls", "List the account names, in the window's order.", {}, 0},
     {"show",
      "Show an account; the password only when asked for.",
@@ -61,8 +61,8 @@ QString ToolHelp() {
                                   "The command-line companion of Kestovar. Master passwords are "
                                   "typed without echo, or read from standard input one line "
                                   "each.\n\nCommands:\n");
-    for (const TCommandSpec& spec : Commands)
-        text += QStringLiteral("  %1%2\n").arg(QLatin1String(spec.Name), -9).arg(spec.Summary);
+    for (const TCommandEntry& entry : Commands)
+        text += QStringLiteral("  %1%2\n").arg(QLatin1String(entry.Name), -9).arg(entry.Summary);
     text += QStringLiteral("\nRun kestovar-cli COMMAND --help for a command's arguments and "
                            "options.\n");
     return text;
@@ -92,12 +92,12 @@ TShownField ShownField(const QString& value, const QString& command) {
     Usage(QStringLiteral("--field takes login, password or notes"), command);
 }
 
-TArguments ParseCommand(const TCommandSpec& spec, const QStringList& arguments, bool& helpShown) {
-    const QString command = QLatin1String(spec.Name);
+TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments, bool& helpShown) {
+    const QString command = QLatin1String(entry.Name);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QLatin1String(spec.Summary));
+    parser.setApplicationDescription(QLatin1String(entry.Summary));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The vault's data file."));
-    for (const char* extra : spec.Extra) {
+    for (const char* extra : entry.Extra) {
         if (extra)
             parser.addPositionalArgument(QLatin1String(extra),
                                          PositionalHelp(QLatin1String(extra)));
@@ -136,17 +136,17 @@ TArguments ParseCommand(const TCommandSpec& spec, const QStringList& arguments, 
         QStringLiteral("\"other\": an account that differs takes the other copy's fields."),
         QStringLiteral("other"));
     parser.addOption(help);
-    if (spec.Options & OptField)
+    if (entry.Options & OptField)
         parser.addOption(field);
-    if (spec.Options & OptShowPassword)
+    if (entry.Options & OptShowPassword)
         parser.addOption(showPassword);
-    if (spec.Options & OptEditFields)
+    if (entry.Options & OptEditFields)
         parser.addOptions({login, notesFile, passwordPrompt, generate});
-    if (spec.Options & OptCsvFlag)
+    if (entry.Options & OptCsvFlag)
         parser.addOption(csvFlag);
-    if (spec.Options & OptCsvFile)
+    if (entry.Options & OptCsvFile)
         parser.addOption(csvFile);
-    if (spec.Options & OptPreferOther)
+    if (entry.Options & OptPreferOther)
         parser.addOption(prefer);
 
     if (!parser.parse(arguments))
@@ -161,7 +161,7 @@ TArguments ParseCommand(const TCommandSpec& spec, const QStringList& arguments, 
     }
     const QStringList positional = parser.positionalArguments();
     const auto wanted =
-        static_cast<qsizetype>(1 + std::count_if(spec.Extra.begin(), spec.Extra.end(),
+        static_cast<qsizetype>(1 + std::count_if(entry.Extra.begin(), entry.Extra.end(),
                                                  [](const char* extra) { return extra; }));
     if (positional.size() != wanted)
         Usage(QStringLiteral("%1 takes %2 argument(s), not %3")
@@ -173,14 +173,14 @@ TArguments ParseCommand(const TCommandSpec& spec, const QStringList& arguments, 
     TArguments result;
     result.Command = command;
     result.File = PathFromQString(positional[0]);
-    if (spec.Extra[0] && QLatin1String(spec.Extra[0]) == u"name")
+    if (entry.Extra[0] && QLatin1String(entry.Extra[0]) == u"name")
         result.Name = positional[1];
-    if (spec.Extra[0] && QLatin1String(spec.Extra[0]) == u"other")
+    if (entry.Extra[0] && QLatin1String(entry.Extra[0]) == u"other")
         result.Other = PathFromQString(positional[1]);
-    if (spec.Options & OptField && parser.isSet(field))
+    if (entry.Options & OptField && parser.isSet(field))
         result.Field = ShownField(parser.value(field), command);
-    result.ShowPassword = spec.Options & OptShowPassword && parser.isSet(showPassword);
-    if (spec.Options & OptEditFields) {
+    result.ShowPassword = entry.Options & OptShowPassword && parser.isSet(showPassword);
+    if (entry.Options & OptEditFields) {
         if (parser.isSet(login))
             result.Login = parser.value(login);
         if (parser.isSet(notesFile))
@@ -194,17 +194,17 @@ TArguments ParseCommand(const TCommandSpec& spec, const QStringList& arguments, 
             !result.GenerateLength)
             Usage(QStringLiteral("edit needs a field to change"), command);
     }
-    if (spec.Options & OptCsvFlag) {
+    if (entry.Options & OptCsvFlag) {
         result.Csv = parser.isSet(csvFlag);
         if (!result.Csv)
             Usage(QStringLiteral("export needs --csv, the only format"), command);
     }
-    if (spec.Options & OptCsvFile) {
+    if (entry.Options & OptCsvFile) {
         if (!parser.isSet(csvFile))
             Usage(QStringLiteral("import needs --csv CSVFILE"), command);
         result.CsvFile = PathFromQString(parser.value(csvFile));
     }
-    if (spec.Options & OptPreferOther && parser.isSet(prefer)) {
+    if (entry.Options & OptPreferOther && parser.isSet(prefer)) {
         if (parser.value(prefer) != u"other")
             Usage(QStringLiteral("--prefer takes only \"other\""), command);
         result.PreferOther = true;
@@ -233,14 +233,14 @@ std::optional<TArguments> ParseArguments(const QStringList& arguments) {
     const QStringList rest = parser.positionalArguments();
     if (rest.isEmpty())
         Usage(QStringLiteral("No command was given"), {});
-    const auto spec = std::find_if(Commands.begin(), Commands.end(), [&](const TCommandSpec& s) {
+    const auto entry = std::find_if(Commands.begin(), Commands.end(), [&](const TCommandEntry& s) {
         return rest[0] == QLatin1String(s.Name);
     });
-    if (spec == Commands.end())
+    if (entry == Commands.end())
         Usage(QStringLiteral("Unknown command \"%1\"").arg(rest[0]), {});
     // The command's own parser sees its name where a program name would stand.
     bool helpShown = false;
-    TArguments parsed = ParseCommand(*spec, rest, helpShown);
+    TArguments parsed = ParseCommand(*entry, rest, helpShown);
     if (helpShown)
         return std::nullopt;
     return parsed;
