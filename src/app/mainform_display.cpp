@@ -169,7 +169,7 @@ std::string TfrmMain::DamagedLinesMessage(const std::vector<int>& damaged) {
 
 void TfrmMain::RefreshAccountList() {
     FAccounts->Reset();
-    SetPanel(0, QString::number(FVault.Records().Count()));
+    SetPanel(0, QString::number(FVault.LineCount()));
     ShowCurrentAccount();
 }
 

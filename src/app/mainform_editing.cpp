@@ -58,7 +58,7 @@ void TfrmMain::spdAddClick() {
     }
     SetModified(true);
     FAccounts->RowInserted(*row);
-    SetPanel(0, QString::number(FVault.Records().Count()));
+    SetPanel(0, QString::number(FVault.LineCount()));
     ShowCurrentAccount();
     UpdateButtons();
     if (edtLogin->isEnabled())
@@ -71,7 +71,7 @@ void TfrmMain::spdDeleteClick() {
         return;
     FVault.DeleteCurrent();
     FAccounts->RowRemoved(row);
-    SetPanel(0, QString::number(FVault.Records().Count()));
+    SetPanel(0, QString::number(FVault.LineCount()));
     ShowCurrentAccount();
     SetModified(true);
     UpdateButtons();

@@ -65,9 +65,9 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
             toAdd.push_back(row);
             continue;
         }
-        TPassRecord there = theirs.Decode(other.Records()[other.Account(row).Line]);
+        TPassRecord there = theirs.Decode(other.LineOf(row));
         TRecordWipeGuard wipeThere(there);
-        TPassRecord here = mine.Decode(vault.Records()[vault.Account(found->second).Line]);
+        TPassRecord here = mine.Decode(vault.LineOf(found->second));
         TRecordWipeGuard wipeHere(here);
         if (SameRecord(here, there))
             continue;
@@ -82,7 +82,7 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
 
     // Replacements first: an add moves the rows that rowOfName holds.
     for (const auto& [here, there] : toReplace) {
-        TPassRecord record = theirs.Decode(other.Records()[other.Account(there).Line]);
+        TPassRecord record = theirs.Decode(other.LineOf(there));
         TRecordWipeGuard wipeRecord(record);
         vault.Select(here);
         for (auto field : {&TPassRecord::Login, &TPassRecord::Password, &TPassRecord::Notes}) {
@@ -91,7 +91,7 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
         }
     }
     for (const int there : toAdd) {
-        TPassRecord record = theirs.Decode(other.Records()[other.Account(there).Line]);
+        TPassRecord record = theirs.Decode(other.LineOf(there));
         TRecordWipeGuard wipeRecord(record);
         vault.Add(record.Account);
         for (auto field : {&TPassRecord::Login, &TPassRecord::Password, &TPassRecord::Notes}) {

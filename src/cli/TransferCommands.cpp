@@ -106,7 +106,7 @@ void RunExport(const TArguments& args, TPasswordInput& input) {
     TBlowfish cipher;
     TRecordCipher codec(cipher, password);
     for (int row = 0; row < vault.AccountCount(); ++row) {
-        TPassRecord record = codec.Decode(vault.Records()[vault.Account(row).Line]);
+        TPassRecord record = codec.Decode(vault.LineOf(row));
         TRecordWipeGuard wipeRecord(record);
         AppendRecord(out, record);
     }

@@ -146,6 +146,7 @@ void TVault::WriteFile() {
     // The check line, not the master password: a locked vault is saved as it is.
     if (FCheckLine.empty())
         throw std::logic_error("No vault is open");
+    SettleLineOrder();
     // The check line is always that of the master password: no key schedule for a save.
     RememberStamp(WriteDataFileWithCheckLine(FPath, FCheckLine, FRecords.Lines()));
     FModified = false;
@@ -158,6 +159,8 @@ bool TVault::ChangePassword(const std::string& newPassword) {
     // The file stays in place, and a copy of it is the backup, before anything is written.
     if (!MakeBackup(FPath))
         return false;
+    // The new lines keep the order of the old ones.
+    SettleLineOrder();
 
     // Every line under the new password, one decoded record at a time, keying each cipher once;
     // a line that cannot be read goes over unchanged. The list changes only once all are done.
@@ -235,6 +238,8 @@ int TVault::FindAccount(const std::string& name) const {
 bool TVault::Lock() {
     if (FLocked || FMasterPassword.empty())
         return false;
+    // The order of the lines is learnt again at unlock, from the lines as they stand.
+    SettleLineOrder();
     FLockedLine = FCurrentRow >= 0 ? Account(FCurrentRow).Line : -1;
     WipeString(FMasterPassword);
     for (TAccountEntry& entry : FAccounts)
@@ -308,19 +313,44 @@ std::optional<int> TVault::Add(const std::string& name) {
 }
 
 int TVault::InsertLineSorted(std::string line) {
-    PutLinesInOrder();
-    const auto& lines = FRecords.Lines();
-    const auto place = std::upper_bound(
-        lines.begin(), lines.end(), line,
-        [](const std::string& a, const std::string& b) { return CompareTextLocale(a, b) < 0; });
-    const int index = static_cast<int>(place - lines.begin());
-    FRecords.Insert(index, std::move(line));
-    RenumberLines(FAccounts, FDamaged, [index](int old) { return old >= index ? old + 1 : old; });
+    if (FLinesSorted) {
+        const auto& lines = FRecords.Lines();
+        const auto place = std::upper_bound(
+            lines.begin(), lines.end(), line,
+            [](const std::string& a, const std::string& b) { return CompareTextLocale(a, b) < 0; });
+        const int index = static_cast<int>(place - lines.begin());
+        FRecords.Insert(index, std::move(line));
+        RenumberLines(FAccounts, FDamaged,
+                      [index](int old) { return old >= index ? old + 1 : old; });
+        return index;
+    }
+    // The lines stay where they are; the new one goes last, and its place in the order of the
+    // file into the index. From now on the file's order is the index's.
+    const int index = FRecords.Count();
+    const auto place =
+        static_cast<int>(std::upper_bound(FLineOrder.begin(), FLineOrder.end(), line,
+                                          [this](const std::string& text, int other) {
+                                              return CompareTextLocale(text, FRecords[other]) < 0;
+                                          }) -
+                         FLineOrder.begin());
+    FRecords.Add(std::move(line));
+    FLineOrder.insert(FLineOrder.begin() + place, index);
+    FLinePlace.push_back(place);
+    for (std::size_t later = static_cast<std::size_t>(place) + 1; later < FLineOrder.size();
+         ++later)
+        FLinePlace[static_cast<std::size_t>(FLineOrder[later])] = static_cast<int>(later);
+    FOrderInIndex = true;
     return index;
+}
+
+void TVault::SettleLineOrder() {
+    if (FOrderInIndex)
+        PutLinesInOrder();
 }
 
 void TVault::AdoptLineOrder(bool sorted, std::vector<int> order) {
     FLinesSorted = sorted;
+    FOrderInIndex = false;
     FLineOrder = std::move(order);
     FLinePlace.assign(FLineOrder.size(), 0);
     for (std::size_t place = 0; place < FLineOrder.size(); ++place)
@@ -442,7 +472,9 @@ void TVault::DeleteCurrent() {
         for (int& old : FLineOrder)
             if (old > line)
                 --old;
+        const bool orderInIndex = FOrderInIndex;
         AdoptLineOrder(false, std::move(FLineOrder));
+        FOrderInIndex = orderInIndex;
     }
     FRecords.Delete(line);
     RenumberLines(FAccounts, FDamaged, [line](int old) { return old > line ? old - 1 : old; });

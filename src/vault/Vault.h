@@ -45,7 +45,16 @@ public:
     bool HasMasterPassword() const noexcept { return !FMasterPassword.empty(); }
     // A vault whose lines can be written: open, locked or not.
     bool HasCheckLine() const noexcept { return !FCheckLine.empty(); }
-    const TRecordList& Records() const noexcept { return FRecords; }
+    // The record lines in the order of the file they would be written to.
+    const TRecordList& Records() const {
+        // After an Add the lines are kept in place and their order in an index; reading them
+        // whole puts them in that order first, which changes no line.
+        const_cast<TVault*>(this)->SettleLineOrder();
+        return FRecords;
+    }
+    int LineCount() const noexcept { return FRecords.Count(); }
+    // The record line of an account.
+    const std::string& LineOf(int row) const { return FRecords[Account(row).Line]; }
     // Record lines that could not be read at the last open, by index; they are kept as they are.
     const std::vector<int>& DamagedLines() const noexcept { return FDamaged; }
 
@@ -129,6 +138,8 @@ private:
     void AdoptLineOrder(bool sorted, std::vector<int> order);
     // Moves the lines into their order, by moving the strings.
     void PutLinesInOrder();
+    // Where the file's order is kept in FLineOrder, moves the lines into it.
+    void SettleLineOrder();
     void WriteFile();
     void RequireUnlocked() const;
 
@@ -142,6 +153,9 @@ private:
     // order until an Add, so that a save without one writes them as they were read.
     std::vector<int> FLineOrder;
     std::vector<int> FLinePlace;
+    // After an Add into lines not in order: the file's order is FLineOrder, and new lines are
+    // appended to FRecords, so that no Add has to move every line.
+    bool FOrderInIndex = false;
     bool FModified = false;
     std::vector<int> FDamaged;
     std::vector<TAccountEntry> FAccounts;

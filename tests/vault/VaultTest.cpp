@@ -207,6 +207,24 @@ TEST_F(VaultTest, TheOrderLearntAtOpenHoldsThroughEditsDeletesAndAdds) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(listed, expected);
 
+    // Lines added to a file that was out of order stay where they are until the lines are
+    // written or read whole: an edit and a delete then, and the file saved holds every line
+    // in order.
+    vault.Select(vault.FindAccount("Alpha"));
+    vault.StoreField(&TPassRecord::Notes, "moved along;");
+    vault.Select(vault.FindAccount("ss"));
+    vault.DeleteCurrent();
+    expected.erase(std::find(expected.begin(), expected.end(), "ss"));
+    vault.Save();
+    const std::vector<std::string> saved = ReadDataFile(Path);
+    EXPECT_TRUE(InTextLocaleOrder(saved));
+    std::vector<std::string> savedNames;
+    for (const std::string& line : saved)
+        if (line != damaged)
+            savedNames.push_back(Decode(line).Account);
+    std::sort(savedNames.begin(), savedNames.end());
+    EXPECT_EQ(savedNames, expected);
+
     const std::vector<std::string>& stored = vault.Records().Lines();
     EXPECT_TRUE(InTextLocaleOrder(stored));
     ASSERT_EQ(vault.DamagedLines().size(), 1u);
