@@ -10,6 +10,7 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <exception>
 #include <functional>
 #include <future>
 #include <stdexcept>
@@ -162,37 +163,56 @@ bool TVault::ChangePassword(const std::string& newPassword) {
     // The new lines keep the order of the old ones.
     SettleLineOrder();
 
-    // Every line under the new password, one decoded record at a time, keying each cipher once;
-    // a line that cannot be read goes over unchanged. The list changes only once all are done.
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(FRecords.Count()) +
-                  AddHeadroom(static_cast<std::size_t>(FRecords.Count())));
-    if (!FRecords.Empty()) {
-        TBlowfish newCipher;
-        TRecordCipher oldCodec(FCipher, FMasterPassword);
-        TRecordCipher newCodec(newCipher, newPassword);
-        for (const std::string& line : FRecords.Lines()) {
-            if (!RecordLineReadable(line)) {
-                lines.push_back(line);
-                continue;
-            }
-            TPassRecord record = oldCodec.Decode(line);
-            TRecordWipeGuard wipeRecord(record);
-            lines.push_back(newCodec.Encode(record));
-        }
-    }
     std::string checkLine = MakeCheckLine(FCipher, newPassword);
-    FRecords.Assign(std::move(lines));
+    TWipeGuard wipeCheckLine(checkLine);
+    if (!FRecords.Empty())
+        EncipherLinesAnew(newPassword);
+    ForgetMasterPassword();
+    FMasterPassword = newPassword;
+    FCheckLine = checkLine;
+    // Until the new file is written the vault in memory differs from every file on disk.
+    FModified = true;
     // Every line is new: its order is learnt again, and the lines stay where they are.
     TLineOrder order = FindLineOrder(FRecords.Lines());
     AdoptLineOrder(order.Sorted, std::move(order.Order));
-    ForgetMasterPassword();
-    FMasterPassword = newPassword;
-    FCheckLine = std::move(checkLine);
-    // Until the new file is written the vault in memory differs from every file on disk.
-    FModified = true;
     WriteFile();
     return true;
+}
+
+void TVault::EncipherLinesAnew(const std::string& newPassword) {
+    // Each line is replaced where it stands, one decoded record at a time, so that the old and
+    // the new lines are never all in memory together; a line that cannot be read stays as it is.
+    // Only memory can run out midway, and then the lines done are turned back.
+    TBlowfish newCipher;
+    TRecordCipher oldCodec(FCipher, FMasterPassword);
+    TRecordCipher newCodec(newCipher, newPassword);
+    std::vector<std::string> lines = FRecords.Take();
+    const auto recode = [&lines](std::size_t index, TRecordCipher& from, TRecordCipher& to) {
+        std::string& line = lines[index];
+        if (!RecordLineReadable(line))
+            return;
+        TPassRecord record = from.Decode(line);
+        TRecordWipeGuard wipeRecord(record);
+        std::string recoded = to.Encode(record);
+        line.swap(recoded);
+    };
+    std::size_t done = 0;
+    try {
+        for (; done < lines.size(); ++done)
+            recode(done, oldCodec, newCodec);
+    } catch (...) {
+        try {
+            for (std::size_t index = 0; index < done; ++index)
+                recode(index, newCodec, oldCodec);
+        } catch (...) {
+            // Out of memory both ways: the data file is whole and untouched, and a vault of
+            // lines under two passwords must never reach it.
+            std::terminate();
+        }
+        FRecords.Assign(std::move(lines));
+        throw;
+    }
+    FRecords.Assign(std::move(lines));
 }
 
 void TVault::Close() {

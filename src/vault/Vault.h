@@ -141,6 +141,8 @@ private:
     // Where the file's order is kept in FLineOrder, moves the lines into it.
     void SettleLineOrder();
     void WriteFile();
+    // Every line under the new password, in place.
+    void EncipherLinesAnew(const std::string& newPassword);
     void RequireUnlocked() const;
 
     std::string FPath;
