@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QSignalBlocker>
 #include <QStringMatcher>
 #include <QVBoxLayout>
 
@@ -142,10 +143,7 @@ void TAccountFinder::MarkStale() {
     // One account more or less: the folded names are made again at the next find, and wiped
     // then, rather than in the middle of an Add or a Delete.
     hide();
-    FMatches.clear();
-    FNeedle.clear();
     FStale = true;
-    FFound->Changed();
 }
 
 void TAccountFinder::Filter(const QString& typed) {
@@ -220,7 +218,14 @@ bool TAccountFinder::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TAccountFinder::hideEvent(QHideEvent* event) {
-    // What was typed names an account: it does not stay in the edit.
-    edtFind->clear();
+    // What was typed names an account: it does not stay in the edit. Nor does the hidden list
+    // keep its rows, which every change of the accounts would otherwise have to drop.
+    {
+        const QSignalBlocker quiet(edtFind);
+        edtFind->clear();
+    }
+    FMatches.clear();
+    FNeedle.clear();
+    FFound->Changed();
     QFrame::hideEvent(event);
 }
