@@ -7,6 +7,7 @@
 // OpenSSL key schedules of the same run.
 
 #include "TestVault.h"
+#include "platform/Codepage.h"
 #include "platform/TextCompare.h"
 #include "vault/DataFile.h"
 #include "vault/RecordCodec.h"
@@ -14,11 +15,13 @@
 
 #include <openssl/blowfish.h>
 
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -83,10 +86,34 @@ unsigned KeySchedules(const std::string& key, int count = RecordCount) {
 constexpr int LargeCount = 100000;
 constexpr int OpenRounds = 5;
 
+// kestovar-cli on the same file, as a script runs it: the start of the process included, the
+// master password on standard input. Its open is the window's (two key schedules), and show
+// deciphers one account more.
+double CliSeconds(const QStringList& arguments) {
+    return SecondsOf([&] {
+        QProcess cli;
+        cli.start(QStringLiteral(KESTOVAR_CLI), arguments);
+        cli.write((Master + "\n").c_str());
+        cli.closeWriteChannel();
+        if (!cli.waitForFinished(-1) || cli.exitStatus() != QProcess::NormalExit ||
+            cli.exitCode() != 0) {
+            std::fprintf(stderr, "bench_vault: kestovar-cli %s failed\n",
+                         qPrintable(arguments.join(u' ')));
+            std::exit(2);
+        }
+    });
+}
+
 // The steps of TVault::Open, each alone; the line order runs beside the names in Open.
 void OpenSteps(const std::string& folder) {
     const std::string path = folder + "/Large.kvf";
-    WriteTestVault(path, MakeTestAccounts(LargeCount, DefaultTestVaultSeed), Master);
+    std::string shown; // an account for kestovar-cli show
+    {
+        const std::vector<TPassRecord> accounts =
+            MakeTestAccounts(LargeCount, DefaultTestVaultSeed);
+        WriteTestVault(path, accounts, Master);
+        shown = accounts.front().Account;
+    }
     const std::string key = Master + RecordKeySuffix;
     enum {
         Floor,
@@ -100,6 +127,8 @@ void OpenSteps(const std::string& folder) {
         Names,
         SortNames,
         LineOrder,
+        CliList,
+        CliShow,
         Steps
     };
     const char* labels[Steps] = {"OpenSSL floor (100,000 keys)",
@@ -112,7 +141,9 @@ void OpenSteps(const std::string& folder) {
                                  "  readability of every line",
                                  "  deciphering the names",
                                  "  sorting the names (sort keys)",
-                                 "  order of the lines (other core)"};
+                                 "  order of the lines (other core)",
+                                 "kestovar-cli ls (process start included)",
+                                 "kestovar-cli show (process start included)"};
     std::vector<double> times[Steps];
     std::size_t sink = 0;
     TBlowfish cipher;
@@ -146,6 +177,13 @@ void OpenSteps(const std::string& folder) {
             [&] { sink += InTextLocaleOrder(lines) ? 0 : SortedOrderInPlace(lines).size(); }));
         for (std::string& name : names)
             WipeString(name);
+    }
+    // Separately, so that the processes do not disturb the steps above.
+    const QString file = QString::fromStdString(path);
+    for (int round = 0; round < OpenRounds; ++round) {
+        times[CliList].push_back(CliSeconds({QStringLiteral("ls"), file}));
+        times[CliShow].push_back(CliSeconds({QStringLiteral("show"), file, AnsiToQString(shown),
+                                             QStringLiteral("--field"), QStringLiteral("login")}));
     }
     const double floor = Median(times[Floor]);
     std::printf("bench_vault: TVault::Open of %d accounts, medians of %d rounds\n", LargeCount,
