@@ -9,7 +9,6 @@
 namespace {
 
 constexpr std::size_t BlockSize = 8;
-constexpr std::size_t MaxKeyLength = 56;
 // Buffers up to this size live on the stack: every field of a record line and the 1 KiB chain.
 constexpr std::size_t StackBufferSize = 2048;
 
@@ -49,7 +48,7 @@ TBlowfish::~TBlowfish() {
 }
 
 void TBlowfish::SetKey(const std::string& key) {
-    if (key.empty() || key.size() > MaxKeyLength)
+    if (!KeyLengthValid(key.size()))
         throw EKeyError(KeyLengthMessage);
     std::array<std::uint8_t, 256> buffer{};
     std::memcpy(buffer.data(), key.data(), key.size());

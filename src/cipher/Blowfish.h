@@ -12,6 +12,7 @@
 #include "cipher/BlowCore.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,6 +36,10 @@ public:
     TStringMode StringMode() const noexcept { return FStringMode; }
     void SetStringMode(TStringMode mode) noexcept { FStringMode = mode; }
 
+    // Whether a key of this many bytes can be set: 1 to 56.
+    static constexpr bool KeyLengthValid(std::size_t length) noexcept {
+        return length >= 1 && length <= 56;
+    }
     // Runs the key schedule on the key's bytes (1 to 56). Raises EKeyError otherwise, and then
     // a key set before stays in force. The IV and the chaining register are not touched.
     void SetKey(const std::string& key);

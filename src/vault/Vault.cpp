@@ -19,11 +19,9 @@
 
 namespace {
 
-// A key has 1 to 56 bytes; the check line keys the cipher with the password alone.
-constexpr std::size_t MaxKeyLength = 56;
-
+// The check line keys the cipher with the password alone: one that cannot be a key opens nothing.
 bool CanBeKey(const std::string& password) {
-    return !password.empty() && password.size() <= MaxKeyLength;
+    return TBlowfish::KeyLengthValid(password.size());
 }
 
 // Room for this many more accounts is kept in the lists that Add grows, so that the next Adds move
