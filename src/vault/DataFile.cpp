@@ -51,10 +51,16 @@ std::vector<std::string> ReadDataFile(const std::string& path) {
 }
 
 std::vector<std::string> ReadDataFile(const std::string& path, TContentDigest& content) {
+    std::string checkLine;
+    TWipeGuard checkGuard(checkLine);
+    return ReadDataFile(path, content, checkLine);
+}
+
+std::vector<std::string> ReadDataFile(const std::string& path, TContentDigest& content,
+                                      std::string& checkLine) {
     TTextFile file;
     file.OpenTextForReading(path);
-    std::string checkLine = file.ReadTextLine();
-    WipeString(checkLine);
+    checkLine = file.ReadTextLine();
     std::vector<std::string> lines;
     while (!file.TextAtEnd())
         lines.push_back(file.ReadTextLine());

@@ -20,6 +20,9 @@ bool FileHasCheckLine(const std::string& path, const std::string& checkLine);
 std::vector<std::string> ReadDataFile(const std::string& path);
 // The same, and what the file held, to tell later whether another program changed it.
 std::vector<std::string> ReadDataFile(const std::string& path, TContentDigest& content);
+// The same, and the check line read from the same bytes; the caller wipes it.
+std::vector<std::string> ReadDataFile(const std::string& path, TContentDigest& content,
+                                      std::string& checkLine);
 // Writes the check line of the master password and the lines. The old file is replaced only once
 // the new one is complete; on any failure it stays as it was. An I/O failure raises EInOutError; a
 // master password that cannot be a key raises EKeyError before any file is touched.

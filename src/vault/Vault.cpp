@@ -100,8 +100,17 @@ TOpenResult TVault::Open(const std::string& path, const std::string& password) {
         closeOnError.dismiss();
         return TOpenResult::WrongPassword;
     }
+    // The lines are taken only with the check line read from the same bytes: a file put in the
+    // place of the one just checked is not under this password.
     TContentDigest content;
-    FRecords.Assign(ReadDataFile(path, content));
+    std::string readCheckLine;
+    TWipeGuard wipeReadCheckLine(readCheckLine);
+    std::vector<std::string> lines = ReadDataFile(path, content, readCheckLine);
+    if (readCheckLine != checkLine) {
+        closeOnError.dismiss();
+        return TOpenResult::WrongPassword;
+    }
+    FRecords.Assign(std::move(lines));
     FMasterPassword = password;
     FCheckLine = checkLine;
     BuildAccounts();
