@@ -59,8 +59,15 @@ QString ReadUtf8File(const std::string& path) {
     QFile file(PathToQString(path));
     if (!file.open(QIODevice::ReadOnly))
         throw EUserError(path + ": " + file.errorString().toStdString());
-    QByteArray bytes = file.readAll();
+    // Bounded, so that a device that never ends (/dev/zero) cannot fill the memory; a pipe
+    // (`--csv <(command)`) is read to its end like a file.
+    constexpr qint64 Limit = qint64{256} * 1024 * 1024;
+    QByteArray bytes = file.read(Limit + 1);
     const bool failed = file.error() != QFileDevice::NoError;
+    if (bytes.size() > Limit) {
+        SecureZero(bytes.data(), static_cast<std::size_t>(bytes.size()));
+        throw EUserError(path + " is larger than 256 MiB");
+    }
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString text = decoder.decode(bytes);
     if (!bytes.isEmpty())
