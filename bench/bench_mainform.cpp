@@ -405,6 +405,8 @@ public:
     void FindClose() {
         QTest::keyClick(FFind, Qt::Key_Escape);
         Require(!FFinder->isVisible(), "Find: Escape did not close the box");
+        // The window settles before the user's next action, as it does between two keystrokes.
+        QCoreApplication::processEvents();
     }
 
     int Rows() const { return FSelector->count(); }

@@ -13,6 +13,7 @@
 #include <exception>
 #include <functional>
 #include <future>
+#include <ranges>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -47,12 +48,18 @@ TLineOrder FindLineOrder(const std::vector<std::string>& lines) {
 
 // Applies a renumbering of lines to every index held elsewhere.
 template <typename TMap>
-void RenumberLines(std::vector<TAccountEntry>& accounts, std::vector<int>& damaged, TMap map) {
-    for (TAccountEntry& entry : accounts)
-        entry.Line = map(entry.Line);
+void RenumberLines(TAccountList& accounts, std::vector<int>& damaged, TMap map) {
+    accounts.MapLines(map);
     for (int& line : damaged)
         line = map(line);
     std::sort(damaged.begin(), damaged.end());
+}
+
+// The first of the rows 0..count-1 for which before(row) is false; it is true of every row
+// before that one and of none after.
+template <typename TBefore> int PartitionRow(int count, TBefore before) {
+    const auto rows = std::views::iota(0, count);
+    return static_cast<int>(std::ranges::partition_point(rows, before) - rows.begin());
 }
 
 } // namespace
@@ -70,8 +77,7 @@ std::string DamagedLineNumbers(const std::vector<int>& damaged) {
 TVault::~TVault() {
     ForgetMasterPassword();
     ForgetCurrent();
-    for (TAccountEntry& entry : FAccounts)
-        WipeString(entry.Name);
+    FAccounts.Clear();
     if (FDisposal.valid())
         FDisposal.get();
 }
@@ -241,7 +247,7 @@ void TVault::ClearAccounts() {
     if (FDisposal.valid())
         FDisposal.get();
     const bool large = FRecords.Lines().size() >= ParallelLines;
-    auto dispose = [lines = FRecords.Take(), accounts = std::exchange(FAccounts, {})]() mutable {
+    auto dispose = [lines = FRecords.Take(), accounts = FAccounts.Take()]() mutable {
         for (TAccountEntry& entry : accounts)
             WipeString(entry.Name);
     };
@@ -257,9 +263,15 @@ void TVault::DetachFile() {
 }
 
 int TVault::FindAccount(const std::string& name) const {
-    const auto found = std::find_if(FAccounts.begin(), FAccounts.end(),
-                                    [&](const TAccountEntry& entry) { return entry.Name == name; });
-    return found == FAccounts.end() ? -1 : static_cast<int>(found - FAccounts.begin());
+    // The names are in CompareTextLocale order, and names equal under it lie together: only they
+    // are compared byte for byte.
+    const int count = FAccounts.Count();
+    int row = PartitionRow(
+        count, [&](int other) { return CompareTextLocale(FAccounts[other].Name, name) < 0; });
+    for (; row < count && CompareTextLocale(FAccounts[row].Name, name) == 0; ++row)
+        if (FAccounts[row].Name == name)
+            return row;
+    return -1;
 }
 
 bool TVault::Lock() {
@@ -269,9 +281,7 @@ bool TVault::Lock() {
     SettleLineOrder();
     FLockedLine = FCurrentRow >= 0 ? Account(FCurrentRow).Line : -1;
     WipeString(FMasterPassword);
-    for (TAccountEntry& entry : FAccounts)
-        WipeString(entry.Name);
-    FAccounts.clear();
+    FAccounts.Clear();
     ForgetCurrent();
     FLocked = true;
     return true;
@@ -290,11 +300,11 @@ bool TVault::Unlock(const std::string& password) {
     FLocked = false;
     // The lines are those of the lock, so the names come back in the same order.
     BuildAccounts();
-    const auto shown = std::find_if(FAccounts.begin(), FAccounts.end(), [this](const auto& entry) {
-        return entry.Line == FLockedLine;
-    });
+    int shown = AccountCount() - 1;
+    while (shown >= 0 && Account(shown).Line != FLockedLine)
+        --shown;
     FLockedLine = -1;
-    Select(shown == FAccounts.end() ? -1 : static_cast<int>(shown - FAccounts.begin()));
+    Select(shown);
     return true;
 }
 
@@ -325,18 +335,19 @@ std::optional<int> TVault::Add(const std::string& name) {
         return std::nullopt;
     TRecordCipher codec(FCipher, FMasterPassword);
     const int line = InsertLineSorted(codec.Encode(TPassRecord{name, {}, {}, {}}));
-    const auto place = std::upper_bound(FAccounts.begin(), FAccounts.end(), name,
-                                        [](const std::string& text, const TAccountEntry& entry) {
-                                            return CompareTextLocale(text, entry.Name) < 0;
-                                        });
-    const auto row = static_cast<int>(place - FAccounts.begin());
-    FAccounts.insert(place, TAccountEntry{name, line});
+    const int row = RowAfter(name);
+    FAccounts.Insert(row, TAccountEntry{name, line});
     FModified = true;
     // The new account's fields are known: nothing to decipher.
     ForgetCurrent();
     FCurrent.Account = name;
     FCurrentRow = row;
     return row;
+}
+
+int TVault::RowAfter(const std::string& name) const {
+    return PartitionRow(AccountCount(),
+                        [&](int row) { return CompareTextLocale(name, Account(row).Name) >= 0; });
 }
 
 int TVault::InsertLineSorted(std::string line) {
@@ -492,8 +503,7 @@ void TVault::DeleteCurrent() {
     if (FCurrentRow < 0)
         throw std::logic_error("No account is shown; nothing was deleted");
     const int line = Account(FCurrentRow).Line;
-    WipeString(FAccounts[static_cast<std::size_t>(FCurrentRow)].Name);
-    FAccounts.erase(FAccounts.begin() + FCurrentRow);
+    FAccounts.Erase(FCurrentRow);
     if (!FLinesSorted) {
         FLineOrder.erase(FLineOrder.begin() + FLinePlace[static_cast<std::size_t>(line)]);
         for (int& old : FLineOrder)
@@ -507,12 +517,12 @@ void TVault::DeleteCurrent() {
     RenumberLines(FAccounts, FDamaged, [line](int old) { return old > line ? old - 1 : old; });
     FModified = true;
     ForgetCurrent();
-    if (!FAccounts.empty())
+    if (!FAccounts.Empty())
         Select(0);
 }
 
 void TVault::BuildAccounts() {
-    FAccounts.clear();
+    FAccounts.Clear();
     FDamaged.clear();
     ForgetCurrent();
     AdoptLineOrder(true, {});
@@ -549,16 +559,18 @@ void TVault::BuildAccounts() {
         names.emplace_back(entry.Name);
     const std::vector<int> order = SortedOrder(names);
     names.clear();
-    FAccounts.reserve(entries.size() + AddHeadroom(entries.size()));
+    std::vector<TAccountEntry> ordered;
+    ordered.reserve(entries.size());
     for (const int i : order)
-        FAccounts.push_back(std::move(entries[static_cast<std::size_t>(i)]));
+        ordered.push_back(std::move(entries[static_cast<std::size_t>(i)]));
     // A short name moved out leaves its bytes in the string it came from.
     for (TAccountEntry& entry : entries)
         WipeBytes(entry.Name);
+    FAccounts.Assign(std::move(ordered), AddHeadroom(order.size()));
 
     TLineOrder found = lineOrder.get();
     AdoptLineOrder(found.Sorted, std::move(found.Order));
-    if (!FAccounts.empty())
+    if (!FAccounts.Empty())
         ShowRow(0, codec);
 }
 

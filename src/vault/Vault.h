@@ -11,18 +11,13 @@
 #include "cipher/Blowfish.h"
 #include "platform/FileStamp.h"
 #include "platform/RecordList.h"
+#include "vault/AccountList.h"
 #include "vault/RecordCodec.h"
 
 #include <future>
 #include <optional>
 #include <string>
 #include <vector>
-
-// One entry of the account selector: a deciphered name and the record line it came from.
-struct TAccountEntry {
-    std::string Name;
-    int Line = -1;
-};
 
 enum class TOpenResult { Opened, WrongPassword };
 
@@ -102,10 +97,8 @@ public:
     bool Locked() const noexcept { return FLocked; }
 
     // The accounts in the selector's order (the user's locale, case-insensitive).
-    int AccountCount() const noexcept { return static_cast<int>(FAccounts.size()); }
-    const TAccountEntry& Account(int row) const {
-        return FAccounts.at(static_cast<std::size_t>(row));
-    }
+    int AccountCount() const noexcept { return FAccounts.Count(); }
+    const TAccountEntry& Account(int row) const { return FAccounts[row]; }
     // The first row of exactly this name, or -1.
     int FindAccount(const std::string& name) const;
 
@@ -131,6 +124,8 @@ private:
     // Deciphers every readable name under one key schedule, sorts them and shows the first.
     void BuildAccounts();
     void ShowRow(int row, TRecordCipher& codec);
+    // The row before which the name goes in the selector's order, after any name equal to it.
+    int RowAfter(const std::string& name) const;
     int InsertLineSorted(std::string line);
     // Moves the line just stored at index to its place in the order, if it left it.
     void KeepLineInOrder(int index);
@@ -160,7 +155,7 @@ private:
     bool FOrderInIndex = false;
     bool FModified = false;
     std::vector<int> FDamaged;
-    std::vector<TAccountEntry> FAccounts;
+    TAccountList FAccounts;
     int FCurrentRow = -1;
     TPassRecord FCurrent;
     bool FLocked = false;

@@ -203,6 +203,13 @@ TEST_F(VaultTest, TheOrderLearntAtOpenHoldsThroughEditsDeletesAndAdds) {
     for (std::size_t i = 0; i < listed.size(); ++i)
         EXPECT_EQ(CompareTextLocale(listed[i], fresh[static_cast<std::size_t>(order[i])]), 0)
             << i << ": " << listed[i];
+    // Each name is found at its own row, among the names equal to it under the locale, and an
+    // Add of any of them is refused.
+    for (int row = 0; row < vault.AccountCount(); ++row) {
+        EXPECT_EQ(vault.FindAccount(listed[static_cast<std::size_t>(row)]), row) << row;
+        EXPECT_FALSE(vault.Add(listed[static_cast<std::size_t>(row)])) << row;
+    }
+    EXPECT_EQ(vault.FindAccount("ALPHA"), -1);
     std::sort(listed.begin(), listed.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(listed, expected);
