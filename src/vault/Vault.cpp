@@ -13,6 +13,7 @@
 #include <exception>
 #include <functional>
 #include <future>
+#include <numeric>
 #include <ranges>
 #include <stdexcept>
 #include <string_view>
@@ -240,6 +241,9 @@ void TVault::Close() {
 
 void TVault::ClearAccounts() {
     AdoptLineOrder(true, {});
+    // Given back: at 100,000 lines the index takes 800 KB.
+    std::vector<int>().swap(FLineOrder);
+    std::vector<int>().swap(FLinePlace);
     FDamaged.clear();
     ForgetCurrent();
     // A large vault takes a while to wipe and free; the other core does it, while this one goes
@@ -351,19 +355,11 @@ int TVault::RowAfter(const std::string& name) const {
 }
 
 int TVault::InsertLineSorted(std::string line) {
-    if (FLinesSorted) {
-        const auto& lines = FRecords.Lines();
-        const auto place = std::upper_bound(
-            lines.begin(), lines.end(), line,
-            [](const std::string& a, const std::string& b) { return CompareTextLocale(a, b) < 0; });
-        const int index = static_cast<int>(place - lines.begin());
-        FRecords.Insert(index, std::move(line));
-        RenumberLines(FAccounts, FDamaged,
-                      [index](int old) { return old >= index ? old + 1 : old; });
-        return index;
-    }
     // The lines stay where they are; the new one goes last, and its place in the order of the
-    // file into the index. From now on the file's order is the index's.
+    // file into the index. From now on the file's order is the index's. Inserting among the lines
+    // instead would move half of them and renumber every account.
+    if (FLinesSorted)
+        IndexLinesInOrder();
     const int index = FRecords.Count();
     const auto place =
         static_cast<int>(std::upper_bound(FLineOrder.begin(), FLineOrder.end(), line,
@@ -371,12 +367,15 @@ int TVault::InsertLineSorted(std::string line) {
                                               return CompareTextLocale(text, FRecords[other]) < 0;
                                           }) -
                          FLineOrder.begin());
+    FLineOrder.reserve(FLineOrder.size() + 1);
+    FLinePlace.reserve(FLinePlace.size() + 1);
     FRecords.Add(std::move(line));
     FLineOrder.insert(FLineOrder.begin() + place, index);
+    // Every line at or after the place moves one on: one pass in line order, which the compiler
+    // vectorises, rather than a jump to each such line through the order.
+    for (int& other : FLinePlace)
+        other += other >= place ? 1 : 0;
     FLinePlace.push_back(place);
-    for (std::size_t later = static_cast<std::size_t>(place) + 1; later < FLineOrder.size();
-         ++later)
-        FLinePlace[static_cast<std::size_t>(FLineOrder[later])] = static_cast<int>(later);
     FOrderInIndex = true;
     return index;
 }
@@ -389,15 +388,27 @@ void TVault::SettleLineOrder() {
 void TVault::AdoptLineOrder(bool sorted, std::vector<int> order) {
     FLinesSorted = sorted;
     FOrderInIndex = false;
+    if (sorted) {
+        // The room is kept for the index of the next Add.
+        FLineOrder.clear();
+        FLinePlace.clear();
+        return;
+    }
     FLineOrder = std::move(order);
     FLinePlace.assign(FLineOrder.size(), 0);
     for (std::size_t place = 0; place < FLineOrder.size(); ++place)
         FLinePlace[static_cast<std::size_t>(FLineOrder[place])] = static_cast<int>(place);
-    if (sorted) {
-        // Given back: at 100,000 lines the two take 800 KB.
-        std::vector<int>().swap(FLineOrder);
-        std::vector<int>().swap(FLinePlace);
-    }
+}
+
+void TVault::IndexLinesInOrder() {
+    const std::size_t count = FRecords.Lines().size();
+    const std::size_t room = count + AddHeadroom(count);
+    FLineOrder.reserve(room);
+    FLinePlace.reserve(room);
+    FLineOrder.resize(count);
+    std::iota(FLineOrder.begin(), FLineOrder.end(), 0);
+    FLinePlace = FLineOrder;
+    FLinesSorted = false;
 }
 
 void TVault::PutLinesInOrder() {

@@ -129,6 +129,8 @@ private:
     int InsertLineSorted(std::string line);
     // Moves the line just stored at index to its place in the order, if it left it.
     void KeepLineInOrder(int index);
+    // Indexes lines that are in order, so that the next ones can be appended.
+    void IndexLinesInOrder();
     // Learns the order of the lines as they stand, without moving them.
     void AdoptLineOrder(bool sorted, std::vector<int> order);
     // Moves the lines into their order, by moving the strings.
@@ -150,8 +152,8 @@ private:
     // order until an Add, so that a save without one writes them as they were read.
     std::vector<int> FLineOrder;
     std::vector<int> FLinePlace;
-    // After an Add into lines not in order: the file's order is FLineOrder, and new lines are
-    // appended to FRecords, so that no Add has to move every line.
+    // After an Add: the file's order is FLineOrder, and new lines are appended to FRecords, so
+    // that no Add has to move every line.
     bool FOrderInIndex = false;
     bool FModified = false;
     std::vector<int> FDamaged;

@@ -232,14 +232,30 @@ TEST_F(VaultTest, TheOrderLearntAtOpenHoldsThroughEditsDeletesAndAdds) {
     std::sort(savedNames.begin(), savedNames.end());
     EXPECT_EQ(savedNames, expected);
 
-    const std::vector<std::string>& stored = vault.Records().Lines();
-    EXPECT_TRUE(InTextLocaleOrder(stored));
-    ASSERT_EQ(vault.DamagedLines().size(), 1u);
-    EXPECT_EQ(stored[static_cast<std::size_t>(vault.DamagedLines()[0])], damaged);
-    for (int row = 0; row < vault.AccountCount(); ++row) {
-        const TAccountEntry& entry = vault.Account(row);
-        EXPECT_EQ(Decode(stored[static_cast<std::size_t>(entry.Line)]).Account, entry.Name);
-    }
+    const auto expectLinesInOrder = [&](const char* when) {
+        const std::vector<std::string>& stored = vault.Records().Lines();
+        EXPECT_TRUE(InTextLocaleOrder(stored)) << when;
+        ASSERT_EQ(vault.DamagedLines().size(), 1u) << when;
+        EXPECT_EQ(stored[static_cast<std::size_t>(vault.DamagedLines()[0])], damaged) << when;
+        for (int row = 0; row < vault.AccountCount(); ++row) {
+            const TAccountEntry& entry = vault.Account(row);
+            EXPECT_EQ(Decode(stored[static_cast<std::size_t>(entry.Line)]).Account, entry.Name)
+                << when;
+        }
+    };
+    expectLinesInOrder("after the save");
     vault.Select(vault.FindAccount("beta"));
     EXPECT_EQ(vault.Current().Login, "a longer login that re-enciphers the line");
+
+    // Adds into lines that are in order, between edits and deletes.
+    for (const std::string name : {"beta 2", "0", "à la"}) {
+        ASSERT_TRUE(vault.Add(name)) << name;
+        vault.StoreField(&TPassRecord::Password, "p " + name);
+    }
+    vault.Select(vault.FindAccount("b"));
+    vault.DeleteCurrent();
+    ASSERT_TRUE(vault.Add("zz"));
+    expectLinesInOrder("after more adds");
+    vault.Select(vault.FindAccount("à la"));
+    EXPECT_EQ(vault.Current().Password, "p à la");
 }
