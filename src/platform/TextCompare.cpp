@@ -1,5 +1,6 @@
 #include "platform/TextCompare.h"
 
+#include "platform/AsciiCollation.h"
 #include "platform/Codepage.h"
 
 #include <QLocale>
@@ -8,7 +9,10 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <future>
+#include <iterator>
 #include <numeric>
+#include <optional>
 
 namespace {
 
@@ -17,6 +21,10 @@ namespace {
 struct TCollation {
     QCollator Collator;
     bool Folding;
+    // Other locales: printable ASCII texts by weights, where the locale allows it.
+    std::optional<TAsciiCollation> Ascii;
+
+    bool WeighsAscii() const noexcept { return Ascii && Ascii->Usable(); }
 };
 
 TCollation MakeCollation() {
@@ -24,7 +32,10 @@ TCollation MakeCollation() {
     const bool folding = collator.locale().language() == QLocale::C;
     // Sets the collator up now, so that the shared one is never changed while in use.
     collator.compare(QStringLiteral("a"), QStringLiteral("b"));
-    return {std::move(collator), folding};
+    TCollation collation{std::move(collator), folding, std::nullopt};
+    if (!folding)
+        collation.Ascii.emplace(collation.Collator);
+    return collation;
 }
 
 // Made once: opening a collator costs far more than one comparison. The user's locale does not
@@ -128,14 +139,14 @@ TPrefixed FoldedPrefix(const TFoldTable& table, std::string_view text, int index
     return prefixed;
 }
 
-// compare(a, b) compares the texts of two indices in full.
-template <typename TText, typename Compare>
-std::vector<int> OrderByPrefixes(const std::vector<TText>& texts, Compare compare) {
-    const TFoldTable& table = FoldTable();
+// prefix(i) is the TPrefixed of the text of index i; compare(a, b) compares the texts of two
+// indices in full.
+template <typename Prefix, typename Compare>
+std::vector<int> OrderByPrefixes(std::size_t count, Prefix prefix, Compare compare) {
     std::vector<TPrefixed> items;
-    items.reserve(texts.size());
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        items.push_back(FoldedPrefix(table, texts[i], static_cast<int>(i)));
+    items.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        items.push_back(prefix(i));
     // Equal texts keep their order, so that sorting the same list always gives the same result.
     std::sort(items.begin(), items.end(), [&](const TPrefixed& a, const TPrefixed& b) {
         if (a.High != b.High)
@@ -175,18 +186,127 @@ std::vector<int> FoldedOrder(const std::vector<std::string_view>& texts) {
         }
         keys.emplace_back(start, static_cast<std::size_t>(out - start));
     }
-    // The prefixes are the keys' first eight bytes; ties go on to the whole keys.
+    // The prefixes are the texts' first eight folded units; ties go on to the whole keys.
     return OrderByPrefixes(
-        texts, [&](std::size_t a, std::size_t b) { return CompareKeys(keys[a], keys[b]); });
+        texts.size(),
+        [&](std::size_t i) { return FoldedPrefix(table, texts[i], static_cast<int>(i)); },
+        [&](std::size_t a, std::size_t b) { return CompareKeys(keys[a], keys[b]); });
+}
+
+// Below this many texts a second thread costs more than it saves.
+constexpr std::size_t ParallelKeys = 4096;
+
+// The sort keys of texts 0..count-1, text(i) giving each as a QString. Many texts share the work
+// with a second thread, which opens a collator of its own, as one collator must not be used by two
+// threads at once; keys of the same locale and settings compare alike whichever made them.
+template <typename Text>
+std::vector<QCollatorSortKey> CollatorSortKeys(std::size_t count, const Text& text) {
+    const auto keysOf = [&](const QCollator& collator, std::size_t from, std::size_t to) {
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(to - from);
+        for (std::size_t i = from; i < to; ++i)
+            keys.push_back(collator.sortKey(text(i)));
+        return keys;
+    };
+    if (count < ParallelKeys)
+        return keysOf(Collation().Collator, 0, count);
+    const std::size_t half = count / 2;
+    std::future<std::vector<QCollatorSortKey>> second =
+        std::async(std::launch::async, [&] { return keysOf(TextLocaleCollator(), half, count); });
+    std::vector<QCollatorSortKey> keys = keysOf(Collation().Collator, 0, half);
+    std::vector<QCollatorSortKey> rest = second.get();
+    keys.insert(keys.end(), std::make_move_iterator(rest.begin()),
+                std::make_move_iterator(rest.end()));
+    return keys;
+}
+
+std::vector<int> OrderBySortKeys(const std::vector<QCollatorSortKey>& keys) {
+    return OrderByKeys(
+        keys, [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b); });
 }
 
 std::vector<int> CollatedOrder(const std::vector<QString>& texts) {
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(texts.size());
-    for (const auto& text : texts)
-        keys.push_back(Collation().Collator.sortKey(text));
-    return OrderByKeys(
-        keys, [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b); });
+    return OrderBySortKeys(
+        CollatorSortKeys(texts.size(), [&](std::size_t i) -> const QString& { return texts[i]; }));
+}
+
+std::vector<int> CollatedOrder(const std::vector<std::string_view>& texts) {
+    return OrderBySortKeys(CollatorSortKeys(
+        texts.size(), [&](std::size_t i) { return AnsiToQString(std::string(texts[i])); }));
+}
+
+template <typename TText> std::vector<int> FoldedOrderInPlace(const std::vector<TText>& texts) {
+    const TFoldTable& table = FoldTable();
+    return OrderByPrefixes(
+        texts.size(),
+        [&](std::size_t i) { return FoldedPrefix(table, texts[i], static_cast<int>(i)); },
+        [&](std::size_t a, std::size_t b) { return CompareCaseFolded(texts[a], texts[b]); });
+}
+
+// Texts that TAsciiCollation covers, by their weights.
+template <typename TText>
+std::vector<int> AsciiOrder(const TAsciiCollation& ascii, const std::vector<TText>& texts) {
+    return OrderByPrefixes(
+        texts.size(),
+        [&](std::size_t i) {
+            return TPrefixed{ascii.Prefix(texts[i], 0), ascii.Prefix(texts[i], 8),
+                             static_cast<int>(i)};
+        },
+        [&](std::size_t a, std::size_t b) { return ascii.Compare(texts[a], texts[b]); });
+}
+
+template <typename TText> bool AllCovered(const std::vector<TText>& texts) {
+    return std::all_of(texts.begin(), texts.end(),
+                       [](const TText& text) { return TAsciiCollation::Covers(text); });
+}
+
+QString ToQString(std::string_view text) {
+    return AnsiToQString(std::string(text));
+}
+
+// Names in a locale that weighs ASCII: those of printable ASCII (nearly all, as a rule) by their
+// weights, the others by sort keys, and each of those then put in among the first by a search.
+// With many others, sort keys for all cost less.
+std::vector<int> AsciiMostlyOrder(const TCollation& collation,
+                                  const std::vector<std::string_view>& texts) {
+    std::vector<std::string_view> covered;
+    std::vector<int> coveredIndex;
+    std::vector<int> otherIndex;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (TAsciiCollation::Covers(texts[i])) {
+            covered.push_back(texts[i]);
+            coveredIndex.push_back(static_cast<int>(i));
+        } else {
+            otherIndex.push_back(static_cast<int>(i));
+        }
+    }
+    if (otherIndex.size() > texts.size() / 8)
+        return CollatedOrder(texts);
+    std::vector<QString> others;
+    others.reserve(otherIndex.size());
+    for (const int i : otherIndex)
+        others.push_back(ToQString(texts[static_cast<std::size_t>(i)]));
+    std::vector<int> coveredOrder = AsciiOrder(*collation.Ascii, covered);
+    for (int& at : coveredOrder)
+        at = coveredIndex[static_cast<std::size_t>(at)];
+    std::vector<int> order;
+    order.reserve(texts.size());
+    auto from = coveredOrder.begin();
+    for (const int at : CollatedOrder(others)) {
+        const int index = otherIndex[static_cast<std::size_t>(at)];
+        const QString& text = others[static_cast<std::size_t>(at)];
+        // Equal texts keep their order here too.
+        const auto place = std::partition_point(from, coveredOrder.end(), [&](int before) {
+            const int result = collation.Collator.compare(
+                ToQString(texts[static_cast<std::size_t>(before)]), text);
+            return result < 0 || (result == 0 && before < index);
+        });
+        order.insert(order.end(), from, place);
+        order.push_back(index);
+        from = place;
+    }
+    order.insert(order.end(), from, coveredOrder.end());
+    return order;
 }
 
 } // namespace
@@ -232,6 +352,8 @@ int CompareTextLocale(const std::string& a, const std::string& b) {
     const TCollation& collation = Collation();
     if (collation.Folding)
         return CompareCaseFolded(a, b);
+    if (collation.WeighsAscii() && TAsciiCollation::Covers(a) && TAsciiCollation::Covers(b))
+        return collation.Ascii->Compare(a, b);
     return collation.Collator.compare(AnsiToQString(a), AnsiToQString(b));
 }
 
@@ -240,13 +362,12 @@ std::vector<int> SortedOrder(const std::vector<std::string>& texts) {
 }
 
 std::vector<int> SortedOrder(const std::vector<std::string_view>& texts) {
-    if (Collation().Folding)
+    const TCollation& collation = Collation();
+    if (collation.Folding)
         return FoldedOrder(texts);
-    std::vector<QString> converted;
-    converted.reserve(texts.size());
-    for (const std::string_view text : texts)
-        converted.push_back(AnsiToQString(std::string(text)));
-    return CollatedOrder(converted);
+    if (collation.WeighsAscii())
+        return AsciiMostlyOrder(collation, texts);
+    return CollatedOrder(texts);
 }
 
 std::vector<int> SortedOrder(const std::vector<QString>& texts) {
@@ -259,18 +380,44 @@ std::vector<int> SortedOrder(const std::vector<QString>& texts) {
     return OrderByKeys(keys, [](const QString& a, const QString& b) { return a.compare(b); });
 }
 
+std::optional<bool> InTextLocaleOrderWithoutCollator(const std::vector<std::string>& texts) {
+    const TCollation& collation = Collation();
+    const auto inOrder = [&](auto compare) {
+        for (std::size_t i = 1; i < texts.size(); ++i)
+            if (compare(texts[i - 1], texts[i]) > 0)
+                return false;
+        return true;
+    };
+    if (collation.Folding)
+        return inOrder(CompareCaseFolded);
+    if (collation.WeighsAscii() && AllCovered(texts))
+        return inOrder(
+            [&](std::string_view a, std::string_view b) { return collation.Ascii->Compare(a, b); });
+    return std::nullopt;
+}
+
 bool InTextLocaleOrder(const std::vector<std::string>& texts) {
+    if (const std::optional<bool> known = InTextLocaleOrderWithoutCollator(texts))
+        return *known;
     for (std::size_t i = 1; i < texts.size(); ++i)
         if (CompareTextLocale(texts[i - 1], texts[i]) > 0)
             return false;
     return true;
 }
 
+std::optional<std::vector<int>> SortedOrderWithoutCollator(const std::vector<std::string>& texts) {
+    const TCollation& collation = Collation();
+    if (collation.Folding)
+        return FoldedOrderInPlace(texts);
+    if (collation.WeighsAscii() && AllCovered(texts))
+        return AsciiOrder(*collation.Ascii, texts);
+    return std::nullopt;
+}
+
 std::vector<int> SortedOrderInPlace(const std::vector<std::string>& texts) {
-    if (!Collation().Folding)
-        return SortedOrder(texts);
-    return OrderByPrefixes(
-        texts, [&](std::size_t a, std::size_t b) { return CompareCaseFolded(texts[a], texts[b]); });
+    if (std::optional<std::vector<int>> order = SortedOrderWithoutCollator(texts))
+        return std::move(*order);
+    return SortedOrder(texts);
 }
 
 bool TextOrderFoldsCase() {

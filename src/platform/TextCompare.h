@@ -5,6 +5,7 @@
 
 #include <QCollator>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,12 @@ bool TextOrderFoldsCase();
 
 // Whether the texts are in ascending CompareTextLocale order already; each pair is compared once.
 bool InTextLocaleOrder(const std::vector<std::string>& texts);
+
+// SortedOrderInPlace and InTextLocaleOrder where they need no collator, so that any thread may
+// call them: in the C locale, and for texts of printable ASCII (record lines are) in a locale that
+// weighs those characters one by one, as most do. Nothing otherwise.
+std::optional<std::vector<int>> SortedOrderWithoutCollator(const std::vector<std::string>& texts);
+std::optional<bool> InTextLocaleOrderWithoutCollator(const std::vector<std::string>& texts);
 
 // The C locale's comparison: Windows-1252 text case-folded as QString::toCaseFolded folds it,
 // compared by UTF-16 units. It holds for any locale, so that it can be tested everywhere.

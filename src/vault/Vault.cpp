@@ -47,6 +47,19 @@ TLineOrder FindLineOrder(const std::vector<std::string>& lines) {
     return {false, SortedOrderInPlace(lines)};
 }
 
+// The same without the locale's collator, so on any thread; nothing where that cannot be done.
+std::optional<TLineOrder> FindLineOrderWithoutCollator(const std::vector<std::string>& lines) {
+    const std::optional<bool> sorted = InTextLocaleOrderWithoutCollator(lines);
+    if (!sorted)
+        return std::nullopt;
+    if (*sorted)
+        return TLineOrder{};
+    std::optional<std::vector<int>> order = SortedOrderWithoutCollator(lines);
+    if (!order)
+        return std::nullopt;
+    return TLineOrder{false, std::move(*order)};
+}
+
 // Applies a renumbering of lines to every index held elsewhere.
 template <typename TMap>
 void RenumberLines(TAccountList& accounts, std::vector<int>& damaged, TMap map) {
@@ -545,12 +558,13 @@ void TVault::BuildAccounts() {
         FRecords.Assign(std::move(lines));
     }
     const std::vector<std::string>& lines = FRecords.Lines();
-    // The order of the lines is learnt beside the names, on the other core where the locale's
-    // comparison may run on another thread; the lines are only read meanwhile. The future waits
-    // for it also when the names raise.
-    const bool parallel = lines.size() >= ParallelLines && TextOrderFoldsCase();
-    std::future<TLineOrder> lineOrder = std::async(
-        parallel ? std::launch::async : std::launch::deferred, FindLineOrder, std::cref(lines));
+    // The order of the lines is learnt beside the names, on the other core, where it needs no
+    // collator (nearly always); the lines are only read meanwhile. The future waits for it also
+    // when the names raise.
+    const bool parallel = lines.size() >= ParallelLines;
+    std::future<std::optional<TLineOrder>> lineOrder =
+        std::async(parallel ? std::launch::async : std::launch::deferred,
+                   FindLineOrderWithoutCollator, std::cref(lines));
 
     // One key schedule for all lines. Each line gives only its name here; the whole record is
     // deciphered when its account is shown.
@@ -579,8 +593,10 @@ void TVault::BuildAccounts() {
         WipeBytes(entry.Name);
     FAccounts.Assign(std::move(ordered), AddHeadroom(order.size()));
 
-    TLineOrder found = lineOrder.get();
-    AdoptLineOrder(found.Sorted, std::move(found.Order));
+    std::optional<TLineOrder> found = lineOrder.get();
+    if (!found)
+        found = FindLineOrder(lines);
+    AdoptLineOrder(found->Sorted, std::move(found->Order));
     if (!FAccounts.Empty())
         ShowRow(0, codec);
 }
