@@ -14,7 +14,6 @@
 #include <functional>
 #include <future>
 #include <numeric>
-#include <ranges>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -72,8 +71,16 @@ void RenumberLines(TAccountList& accounts, std::vector<int>& damaged, TMap map) 
 // The first of the rows 0..count-1 for which before(row) is false; it is true of every row
 // before that one and of none after.
 template <typename TBefore> int PartitionRow(int count, TBefore before) {
-    const auto rows = std::views::iota(0, count);
-    return static_cast<int>(std::ranges::partition_point(rows, before) - rows.begin());
+    int low = 0;
+    int high = count;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (before(middle))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
 }
 
 } // namespace
