@@ -260,6 +260,14 @@ template <typename TText> bool AllCovered(const std::vector<TText>& texts) {
                        [](const TText& text) { return TAsciiCollation::Covers(text); });
 }
 
+// Whether each text sorts no later than the next under compare.
+template <typename Compare> bool InOrder(const std::vector<std::string>& texts, Compare compare) {
+    for (std::size_t i = 1; i < texts.size(); ++i)
+        if (compare(texts[i - 1], texts[i]) > 0)
+            return false;
+    return true;
+}
+
 QString ToQString(std::string_view text) {
     return AnsiToQString(std::string(text));
 }
@@ -380,44 +388,42 @@ std::vector<int> SortedOrder(const std::vector<QString>& texts) {
     return OrderByKeys(keys, [](const QString& a, const QString& b) { return a.compare(b); });
 }
 
-std::optional<bool> InTextLocaleOrderWithoutCollator(const std::vector<std::string>& texts) {
+std::optional<TTextOrder> TextOrderWithoutCollator(const std::vector<std::string>& texts) {
     const TCollation& collation = Collation();
-    const auto inOrder = [&](auto compare) {
-        for (std::size_t i = 1; i < texts.size(); ++i)
-            if (compare(texts[i - 1], texts[i]) > 0)
-                return false;
-        return true;
-    };
-    if (collation.Folding)
-        return inOrder(CompareCaseFolded);
-    if (collation.WeighsAscii() && AllCovered(texts))
-        return inOrder(
-            [&](std::string_view a, std::string_view b) { return collation.Ascii->Compare(a, b); });
+    if (collation.Folding) {
+        if (InOrder(texts, CompareCaseFolded))
+            return TTextOrder{};
+        return TTextOrder{false, FoldedOrderInPlace(texts)};
+    }
+    if (collation.WeighsAscii() && AllCovered(texts)) {
+        const TAsciiCollation& ascii = *collation.Ascii;
+        if (InOrder(texts,
+                    [&](std::string_view a, std::string_view b) { return ascii.Compare(a, b); }))
+            return TTextOrder{};
+        return TTextOrder{false, AsciiOrder(ascii, texts)};
+    }
     return std::nullopt;
+}
+
+TTextOrder TextOrder(const std::vector<std::string>& texts) {
+    if (std::optional<TTextOrder> order = TextOrderWithoutCollator(texts))
+        return std::move(*order);
+    if (InTextLocaleOrder(texts))
+        return {};
+    return {false, SortedOrder(texts)};
 }
 
 bool InTextLocaleOrder(const std::vector<std::string>& texts) {
-    if (const std::optional<bool> known = InTextLocaleOrderWithoutCollator(texts))
-        return *known;
-    for (std::size_t i = 1; i < texts.size(); ++i)
-        if (CompareTextLocale(texts[i - 1], texts[i]) > 0)
-            return false;
-    return true;
-}
-
-std::optional<std::vector<int>> SortedOrderWithoutCollator(const std::vector<std::string>& texts) {
-    const TCollation& collation = Collation();
-    if (collation.Folding)
-        return FoldedOrderInPlace(texts);
-    if (collation.WeighsAscii() && AllCovered(texts))
-        return AsciiOrder(*collation.Ascii, texts);
-    return std::nullopt;
+    return InOrder(texts, CompareTextLocale);
 }
 
 std::vector<int> SortedOrderInPlace(const std::vector<std::string>& texts) {
-    if (std::optional<std::vector<int>> order = SortedOrderWithoutCollator(texts))
-        return std::move(*order);
-    return SortedOrder(texts);
+    TTextOrder order = TextOrder(texts);
+    if (order.Sorted) {
+        order.Order.resize(texts.size());
+        std::iota(order.Order.begin(), order.Order.end(), 0);
+    }
+    return std::move(order.Order);
 }
 
 bool TextOrderFoldsCase() {

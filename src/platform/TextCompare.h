@@ -24,8 +24,8 @@ std::vector<int> SortedOrder(const std::vector<std::string_view>& texts);
 std::vector<int> SortedOrder(const std::vector<QString>& texts);
 
 // The same order for long texts that mostly differ early, such as record lines: where the locale
-// allows it (the C locale) they are compared in place, without sort keys that would double
-// their memory.
+// allows it (see TextOrderWithoutCollator) they are compared in place, without sort keys that
+// would double their memory.
 std::vector<int> SortedOrderInPlace(const std::vector<std::string>& texts);
 
 // True in the C locale, whose comparisons use no collator: they may run on any thread at once.
@@ -34,11 +34,17 @@ bool TextOrderFoldsCase();
 // Whether the texts are in ascending CompareTextLocale order already; each pair is compared once.
 bool InTextLocaleOrder(const std::vector<std::string>& texts);
 
-// SortedOrderInPlace and InTextLocaleOrder where they need no collator, so that any thread may
-// call them: in the C locale, and for texts of printable ASCII (record lines are) in a locale that
-// weighs those characters one by one, as most do. Nothing otherwise.
-std::optional<std::vector<int>> SortedOrderWithoutCollator(const std::vector<std::string>& texts);
-std::optional<bool> InTextLocaleOrderWithoutCollator(const std::vector<std::string>& texts);
+// How texts stand in CompareTextLocale order: in it already, or in the order of SortedOrderInPlace.
+struct TTextOrder {
+    bool Sorted = true;
+    std::vector<int> Order; // empty when sorted
+};
+// Texts in order already, as a file this program wrote, cost one pass and no sort.
+TTextOrder TextOrder(const std::vector<std::string>& texts);
+// The same where it needs no collator, so that any thread may call it: in the C locale, and for
+// texts of printable ASCII (record lines are) in a locale that weighs those characters one by
+// one, as most do. Nothing otherwise.
+std::optional<TTextOrder> TextOrderWithoutCollator(const std::vector<std::string>& texts);
 
 // The C locale's comparison: Windows-1252 text case-folded as QString::toCaseFolded folds it,
 // compared by UTF-16 units. It holds for any locale, so that it can be tested everywhere.

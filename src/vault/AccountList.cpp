@@ -1,5 +1,6 @@
 #include "vault/AccountList.h"
 
+#include "base/Containers.h"
 #include "base/SecureWipe.h"
 
 #include <numeric>
@@ -23,7 +24,7 @@ void TAccountList::Insert(int row, TAccountEntry entry) {
     if (row < 0 || row > Count())
         throw std::out_of_range("Account row out of range");
     // Room for the row first, so that a failure leaves no slot without a row.
-    FRows.reserve(FRows.size() + 1);
+    ReserveOneMore(FRows);
     int slot = 0;
     if (FFree.empty()) {
         slot = static_cast<int>(FSlots.size());
@@ -38,7 +39,7 @@ void TAccountList::Insert(int row, TAccountEntry entry) {
 
 void TAccountList::Erase(int row) {
     const int slot = FRows.at(static_cast<std::size_t>(row));
-    FFree.reserve(FFree.size() + 1);
+    ReserveOneMore(FFree);
     TAccountEntry& entry = FSlots[static_cast<std::size_t>(slot)];
     WipeString(entry.Name);
     entry.Line = -1;

@@ -1,5 +1,6 @@
 #include "vault/Vault.h"
 
+#include "base/Containers.h"
 #include "base/SecureWipe.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
@@ -33,31 +34,6 @@ std::size_t AddHeadroom(std::size_t count) {
 
 // Below this many lines a second thread costs more than it saves.
 constexpr std::size_t ParallelLines = 4096;
-
-struct TLineOrder {
-    bool Sorted = true;
-    std::vector<int> Order; // empty when sorted
-};
-
-// A file written after an Add is in order already; one pass tells, and nothing is sorted then.
-TLineOrder FindLineOrder(const std::vector<std::string>& lines) {
-    if (InTextLocaleOrder(lines))
-        return {};
-    return {false, SortedOrderInPlace(lines)};
-}
-
-// The same without the locale's collator, so on any thread; nothing where that cannot be done.
-std::optional<TLineOrder> FindLineOrderWithoutCollator(const std::vector<std::string>& lines) {
-    const std::optional<bool> sorted = InTextLocaleOrderWithoutCollator(lines);
-    if (!sorted)
-        return std::nullopt;
-    if (*sorted)
-        return TLineOrder{};
-    std::optional<std::vector<int>> order = SortedOrderWithoutCollator(lines);
-    if (!order)
-        return std::nullopt;
-    return TLineOrder{false, std::move(*order)};
-}
 
 // Applies a renumbering of lines to every index held elsewhere.
 template <typename TMap>
@@ -207,7 +183,7 @@ bool TVault::ChangePassword(const std::string& newPassword) {
     // Until the new file is written the vault in memory differs from every file on disk.
     FModified = true;
     // Every line is new: its order is learnt again, and the lines stay where they are.
-    TLineOrder order = FindLineOrder(FRecords.Lines());
+    TTextOrder order = TextOrder(FRecords.Lines());
     AdoptLineOrder(order.Sorted, std::move(order.Order));
     WriteFile();
     return true;
@@ -387,8 +363,8 @@ int TVault::InsertLineSorted(std::string line) {
                                               return CompareTextLocale(text, FRecords[other]) < 0;
                                           }) -
                          FLineOrder.begin());
-    FLineOrder.reserve(FLineOrder.size() + 1);
-    FLinePlace.reserve(FLinePlace.size() + 1);
+    ReserveOneMore(FLineOrder);
+    ReserveOneMore(FLinePlace);
     FRecords.Add(std::move(line));
     FLineOrder.insert(FLineOrder.begin() + place, index);
     // Every line at or after the place moves one on: one pass in line order, which the compiler
@@ -569,9 +545,9 @@ void TVault::BuildAccounts() {
     // collator (nearly always); the lines are only read meanwhile. The future waits for it also
     // when the names raise.
     const bool parallel = lines.size() >= ParallelLines;
-    std::future<std::optional<TLineOrder>> lineOrder =
-        std::async(parallel ? std::launch::async : std::launch::deferred,
-                   FindLineOrderWithoutCollator, std::cref(lines));
+    std::future<std::optional<TTextOrder>> lineOrder =
+        std::async(parallel ? std::launch::async : std::launch::deferred, TextOrderWithoutCollator,
+                   std::cref(lines));
 
     // One key schedule for all lines. Each line gives only its name here; the whole record is
     // deciphered when its account is shown.
@@ -600,9 +576,9 @@ void TVault::BuildAccounts() {
         WipeBytes(entry.Name);
     FAccounts.Assign(std::move(ordered), AddHeadroom(order.size()));
 
-    std::optional<TLineOrder> found = lineOrder.get();
+    std::optional<TTextOrder> found = lineOrder.get();
     if (!found)
-        found = FindLineOrder(lines);
+        found = TextOrder(lines);
     AdoptLineOrder(found->Sorted, std::move(found->Order));
     if (!FAccounts.Empty())
         ShowRow(0, codec);

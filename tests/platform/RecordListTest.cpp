@@ -82,7 +82,8 @@ TEST(RecordListTest, SortedOrderAgreesWithTheComparison) {
             if (text.find_first_of("\x80\x99\xC9\xE9") == std::string::npos)
                 mostlyAscii.push_back(text + std::to_string(round % 2));
     // A soft hyphen weighs nothing in most locales: equal to "ab0", but not ASCII.
-    mostlyAscii.insert(mostlyAscii.begin() + 5, {"a\xAD" "b0", "\xE9t\xE9" "0"});
+    mostlyAscii.insert(mostlyAscii.begin() + 5,
+                       {std::string("a\xAD") + "b0", std::string("\xE9t\xE9") + "0"});
     for (const Lines& texts : {mixed, mostlyAscii}) {
         const std::vector<int> order = SortedOrder(texts);
         ASSERT_EQ(order.size(), texts.size());
