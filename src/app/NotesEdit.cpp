@@ -38,7 +38,12 @@ void TNotesEdit::SetLines(const std::vector<std::string>& lines) {
     QStringList texts;
     for (const std::string& line : lines)
         texts.append(AnsiToQString(line));
-    setPlainText(texts.join(QLatin1Char('\n')));
+    QString text = texts.join(QLatin1Char('\n'));
+    // Lines() takes a last line break as the end of the last line, not as an empty line after
+    // it: a last line that is empty needs a break of its own to come back.
+    if (!lines.empty() && lines.back().empty())
+        text += QLatin1Char('\n');
+    setPlainText(text);
 }
 
 bool TNotesEdit::Refuses(const QString& text) {

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolButton>
@@ -174,7 +175,7 @@ void TfrmMain::CreateControls() {
     RefuseNonAnsiInput(*edtLogin);
     lblLogin = CreateFieldLabel(this, "lblLogin", tr("Login ID"), 76, edtLogin);
     connect(edtLogin, &QLineEdit::textChanged, this,
-            [this] { Dispatch(&TfrmMain::edtLoginChange); });
+            [this] { DispatchEdit(&TfrmMain::edtLoginChange); });
 
     edtPassword = new QLineEdit(this);
     edtPassword->setObjectName(QStringLiteral("edtPassword"));
@@ -183,7 +184,7 @@ void TfrmMain::CreateControls() {
     RefuseNonAnsiInput(*edtPassword);
     lblPassword = CreateFieldLabel(this, "lblPassword", tr("Password"), 104, edtPassword);
     connect(edtPassword, &QLineEdit::textChanged, this,
-            [this] { Dispatch(&TfrmMain::edtPasswordChange); });
+            [this] { DispatchEdit(&TfrmMain::edtPasswordChange); });
 
     mmoNotes = new TNotesEdit(this);
     mmoNotes->setObjectName(QStringLiteral("mmoNotes"));
@@ -192,7 +193,7 @@ void TfrmMain::CreateControls() {
     mmoNotes->setTabChangesFocus(true);
     lblNotes = CreateFieldLabel(this, "lblNotes", tr("Notes"), 132, mmoNotes);
     connect(mmoNotes, &QPlainTextEdit::textChanged, this,
-            [this] { Dispatch(&TfrmMain::mmoNotesChange); });
+            [this] { DispatchEdit(&TfrmMain::mmoNotesChange); });
 
     setTabOrder(cboAccount, edtLogin);
     setTabOrder(edtLogin, edtPassword);
@@ -291,19 +292,34 @@ QString TfrmMain::PanelText(int panel) const {
     return FPanels[panel]->text();
 }
 
-void TfrmMain::Dispatch(void (TfrmMain::*handler)()) {
+bool TfrmMain::RunHandler(const std::function<void()>& work) {
     // Qt's own code does not unwind: an error ends the handler here and is shown.
-    ++FHandlerDepth;
+    const QScopedValueRollback depth(FHandlerDepth, FHandlerDepth + 1);
     try {
-        (this->*handler)();
+        work();
+        return true;
     } catch (...) {
         FPlatform.ShowCurrentException();
+        return false;
     }
-    --FHandlerDepth;
+}
+
+void TfrmMain::RunPendingLock() {
     if (FHandlerDepth == 0 && FLockPending) {
         FLockPending = false;
         Dispatch(&TfrmMain::LockNow);
     }
+}
+
+void TfrmMain::Dispatch(void (TfrmMain::*handler)()) {
+    RunHandler([this, handler] { (this->*handler)(); });
+    RunPendingLock();
+}
+
+void TfrmMain::DispatchEdit(void (TfrmMain::*handler)()) {
+    // Showing an account sets the fields too: that is not an edit, and nothing is read back.
+    if (!FLoading)
+        Dispatch(handler);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -313,16 +329,10 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     }
     // An error or a cancelled save keeps the window open with nothing discarded.
     event->ignore();
-    ++FHandlerDepth;
-    try {
+    RunHandler([this, event] {
         if (QuerySave())
             event->accept();
-    } catch (...) {
-        FPlatform.ShowCurrentException();
-    }
-    --FHandlerDepth;
-    if (!event->isAccepted() && FHandlerDepth == 0 && FLockPending) {
-        FLockPending = false;
-        Dispatch(&TfrmMain::LockNow);
-    }
+    });
+    if (!event->isAccepted())
+        RunPendingLock();
 }

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,12 @@ private:
     void SetPanel(int panel, const QString& text);
     // Runs a handler for a signal; an error ends the handler and is shown by the error display.
     void Dispatch(void (TfrmMain::*handler)());
+    // Dispatch for a field's change signal, unless the field is being filled to show an account.
+    void DispatchEdit(void (TfrmMain::*handler)());
+    // Runs work as a handler: an error is shown, and true comes back when none was raised.
+    bool RunHandler(const std::function<void()>& work);
+    // A lock asked for while a handler ran, once no handler runs.
+    void RunPendingLock();
 
     // Display and state.
     void SetModified(bool flag);

@@ -11,7 +11,7 @@
 #include <QLineEdit>
 
 void TfrmMain::FieldChanged(std::string TPassRecord::*field, const std::string& value) {
-    if (FLoading || value == FVault.Current().*field)
+    if (value == FVault.Current().*field)
         return;
     // The other fields keep the bytes the vault holds, whatever the widgets show of them.
     FVault.StoreField(field, value);

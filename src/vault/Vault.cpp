@@ -242,6 +242,9 @@ void TVault::ClearAccounts() {
     std::vector<int>().swap(FLinePlace);
     FDamaged.clear();
     ForgetCurrent();
+    // Nothing to hand over: the vault given away last may still be in the other core's hands.
+    if (FRecords.Empty() && FAccounts.Empty())
+        return;
     // A large vault takes a while to wipe and free; the other core does it, while this one goes
     // on to what comes next (often another open). The one before is waited for first.
     if (FDisposal.valid())

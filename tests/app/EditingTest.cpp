@@ -84,6 +84,20 @@ TEST_F(MainFormTest, AFieldTheWindowCannotShowWholeIsReadOnlyAndSurvivesOtherEdi
     EXPECT_FALSE(form.Modified());
 }
 
+// Enter typed at the end of the notes leaves an empty last line: shown again, such notes are whole
+// and can be edited, and an edit keeps the empty line.
+TEST_F(MainFormTest, NotesEndingInAnEmptyLineAreShownWholeAndStayEditable) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("a", "l", "p", "abc;;"), Record("b", "l", "p", ";")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    for (const char* account : {"b", "a"}) {
+        Choose(QString::fromLatin1(account));
+        EXPECT_FALSE(Notes()->isReadOnly()) << account;
+    }
+    TypeInto(Password(), "!");
+    EXPECT_EQ(DecodeRecord(Cipher, form.Records()[0], "secret").Notes, "abc;;");
+}
+
 TEST_F(MainFormTest, ClosingTheVaultTakesBackOnlyWhatItsFieldsPutOnTheClipboard) {
     const std::string path = Path("vault.kvf");
     WriteVault(path, "secret", {Record("Bank", "me", "pw")});
