@@ -3,6 +3,7 @@
 #include "base/SecureWipe.h"
 #include "cipher/TextForm.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -207,10 +208,12 @@ void TBlowfish::DecryptString(const std::string& cipher, std::string& plain) {
 // a buffer on the stack when small: a short field costs no allocation of its own.
 void TBlowfish::DecryptView(std::string_view cipher, std::string& plain) {
     CheckReady();
+    FPaddingWhole = true;
     if (cipher.empty()) {
         ClearString(plain);
         return;
     }
+    FPaddingWhole = false;
     std::array<std::uint8_t, StackBufferSize> stackBuffer;
     std::string heapBuffer;
     const std::uint8_t* bytes = reinterpret_cast<const std::uint8_t*>(cipher.data());
@@ -269,6 +272,9 @@ void TBlowfish::DecryptView(std::string_view cipher, std::string& plain) {
     // damage) drops one byte.
     const std::uint8_t lastByte = out[size - 1];
     const std::size_t strip = (lastByte >= 1 && lastByte <= BlockSize) ? lastByte : 1;
+    FPaddingWhole = lastByte >= 1 && lastByte <= BlockSize &&
+                    std::all_of(out + size - strip, out + size,
+                                [lastByte](std::uint8_t byte) { return byte == lastByte; });
     SecureZero(out + size - strip, strip);
     result.resize(size - strip);
     if (overlaps)

@@ -56,6 +56,9 @@ public:
     void DecryptString(const std::string& cipher, std::string& plain);
     // The same for a part of a longer text, such as one field of a record line.
     void DecryptView(std::string_view cipher, std::string& plain);
+    // Whether the last text deciphered ended in padding as EncryptString writes it (or was
+    // empty). Text enciphered under another key nearly never does.
+    bool PaddingWhole() const noexcept { return FPaddingWhole; }
 
     // The chaining register in CBC mode: the last cipher block since SetIV, or the IV.
     void GetCBCMac(std::array<std::uint8_t, 8>& mac);
@@ -90,4 +93,5 @@ private:
     std::array<std::uint8_t, 8> FWork{};
     TCipherMode FCipherMode = TCipherMode::ECB;
     TStringMode FStringMode = TStringMode::smEncode;
+    bool FPaddingWhole = true;
 };

@@ -111,8 +111,11 @@ TPassRecord TRecordCipher::Decode(const std::string& line) {
 
     TPassRecord record;
     auto recordGuard = qScopeGuard([&record] { WipeRecord(record); });
-    for (std::size_t i = 0; i < RecordFields.size(); ++i)
+    FWhole = true;
+    for (std::size_t i = 0; i < RecordFields.size(); ++i) {
         FCipher.DecryptView(texts[i], record.*RecordFields[i]);
+        FWhole = FWhole && FCipher.PaddingWhole();
+    }
     recordGuard.dismiss();
     return record;
 }
@@ -132,6 +135,7 @@ std::string TRecordCipher::DecodeAccount(const std::string& line) {
                             ? std::string_view()
                             : std::string_view(line).substr(0, separator),
                         account);
+    FWhole = FCipher.PaddingWhole();
     return account;
 }
 

@@ -39,6 +39,9 @@ public:
 
     std::string Encode(const TPassRecord& record);
     TPassRecord Decode(const std::string& line);
+    // Whether the line (or account name) last decoded ended every field in padding as Encode
+    // writes it: a line enciphered under another password nearly never does.
+    bool LastDecodeWhole() const noexcept { return FWhole; }
     // The first column of the line that a record of this account name encodes to.
     std::string EncodeAccountName(const std::string& account);
     // The account name alone: the first field starts the chain, so it deciphers without the rest.
@@ -46,6 +49,7 @@ public:
 
 private:
     TBlowfish& FCipher;
+    bool FWhole = true;
 };
 
 // The enciphered account name of a line: the text before its first ";", empty when it has none.

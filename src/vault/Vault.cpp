@@ -149,8 +149,11 @@ void TVault::Save() {
 }
 
 void TVault::SaveAs(const std::string& path) {
-    FPath = path;
+    // A write that fails leaves the vault with the file it had.
+    const std::string previous = std::exchange(FPath, path);
+    auto keepPrevious = qScopeGuard([&] { FPath = previous; });
     WriteFile();
+    keepPrevious.dismiss();
 }
 
 void TVault::WriteFile() {
@@ -191,29 +194,36 @@ bool TVault::ChangePassword(const std::string& newPassword) {
 
 void TVault::EncipherLinesAnew(const std::string& newPassword) {
     // Each line is replaced where it stands, one decoded record at a time, so that the old and
-    // the new lines are never all in memory together; a line that cannot be read stays as it is.
-    // Only memory can run out midway, and then the lines done are turned back.
+    // the new lines are never all in memory together. A line that cannot be read stays as it is,
+    // and so does one enciphered under another password: deciphered under this one it is noise,
+    // and the noise enciphered anew would lose the line for good. Only memory can run out
+    // midway, and then the lines done are turned back.
     TBlowfish newCipher;
     TRecordCipher oldCodec(FCipher, FMasterPassword);
     TRecordCipher newCodec(newCipher, newPassword);
+    std::vector<bool> recoded(FRecords.Lines().size());
     std::vector<std::string> lines = FRecords.Take();
     const auto recode = [&lines](std::size_t index, TRecordCipher& from, TRecordCipher& to) {
         std::string& line = lines[index];
         if (!RecordLineReadable(line))
-            return;
+            return false;
         TPassRecord record = from.Decode(line);
         TRecordWipeGuard wipeRecord(record);
-        std::string recoded = to.Encode(record);
-        line.swap(recoded);
+        if (!from.LastDecodeWhole())
+            return false;
+        std::string anew = to.Encode(record);
+        line.swap(anew);
+        return true;
     };
     std::size_t done = 0;
     try {
         for (; done < lines.size(); ++done)
-            recode(done, oldCodec, newCodec);
+            recoded[done] = recode(done, oldCodec, newCodec);
     } catch (...) {
         try {
             for (std::size_t index = 0; index < done; ++index)
-                recode(index, newCodec, oldCodec);
+                if (recoded[index])
+                    recode(index, newCodec, oldCodec);
         } catch (...) {
             // Out of memory both ways: the data file is whole and untouched, and a vault of
             // lines under two passwords must never reach it.
@@ -329,6 +339,7 @@ void TVault::ShowRow(int row, TRecordCipher& codec) {
     ForgetCurrent();
     const TAccountEntry& entry = Account(row);
     FCurrent = codec.Decode(FRecords[entry.Line]);
+    FCurrentWhole = codec.LastDecodeWhole();
     FCurrentRow = row;
 }
 
@@ -337,7 +348,9 @@ std::optional<int> TVault::Add(const std::string& name) {
     if (FindAccount(name) >= 0)
         return std::nullopt;
     TRecordCipher codec(FCipher, FMasterPassword);
-    const int line = InsertLineSorted(codec.Encode(TPassRecord{name, {}, {}, {}}));
+    TPassRecord record{name, {}, {}, {}};
+    TRecordWipeGuard wipeRecord(record);
+    const int line = InsertLineSorted(codec.Encode(record));
     const int row = RowAfter(name);
     FAccounts.Insert(row, TAccountEntry{name, line});
     FModified = true;
@@ -496,6 +509,11 @@ void TVault::KeepLineInOrder(int index) {
 void TVault::StoreField(std::string TPassRecord::*field, const std::string& value) {
     if (FCurrentRow < 0)
         throw std::logic_error("No account is shown; the change was not stored");
+    // Fields that are noise under this password would be stored as noise, and the line lost.
+    if (!FCurrentWhole)
+        throw std::runtime_error("This account's line does not decipher whole under the master "
+                                 "password; the change was not stored and the line is kept as "
+                                 "it is");
     TPassRecord record = FCurrent;
     TRecordWipeGuard wipeRecord(record);
     WipeString(record.*field);
@@ -562,7 +580,16 @@ void TVault::BuildAccounts() {
             FDamaged.push_back(static_cast<int>(i)); // kept as it is, never shown
             continue;
         }
-        entries.push_back(TAccountEntry{codec.DecodeAccount(lines[i]), static_cast<int>(i)});
+        std::string name = codec.DecodeAccount(lines[i]);
+        if (!codec.LastDecodeWhole()) {
+            // Enciphered under another password: its fields are noise under this one, and an
+            // edit or a new password would turn the line itself into noise. Kept, never shown.
+            WipeString(name);
+            FDamaged.push_back(static_cast<int>(i));
+            continue;
+        }
+        entries.push_back(TAccountEntry{std::move(name), static_cast<int>(i)});
+        WipeString(name); // a short name moved out leaves its bytes behind
     }
     std::vector<std::string_view> names;
     names.reserve(entries.size());
@@ -595,6 +622,7 @@ void TVault::ForgetMasterPassword() noexcept {
 void TVault::ForgetCurrent() noexcept {
     WipeRecord(FCurrent);
     FCurrentRow = -1;
+    FCurrentWhole = true;
 }
 
 void TVault::ForgetStamp() noexcept {

@@ -160,6 +160,7 @@ private:
     TAccountList FAccounts;
     int FCurrentRow = -1;
     TPassRecord FCurrent;
+    bool FCurrentWhole = true; // FCurrent came out of its line as Encode would write it
     bool FLocked = false;
     int FLockedLine = -1;   // the record line of the account shown when the vault was locked
     TFileStamp FStamp;      // the data file as this vault last read or wrote it

@@ -259,3 +259,32 @@ TEST_F(VaultTest, TheOrderLearntAtOpenHoldsThroughEditsDeletesAndAdds) {
     vault.Select(vault.FindAccount("à la"));
     EXPECT_EQ(vault.Current().Password, "p à la");
 }
+
+namespace {
+
+// A line enciphered under another password is noise under this one: it is no account, like a
+// damaged line, and a new master password keeps both byte for byte rather than turning them into
+// noise under the new one. A failed Save As leaves the vault with its own file.
+TEST_F(VaultTest, LinesOfAnotherPasswordAreKeptAsTheyAre) {
+    const std::string foreign = EncodeRecord(Cipher, {"Elsewhere", "login", "pw", "n;"}, "other");
+    const std::string damaged = "Bank;not a field!";
+    Write({Line({"Mail", "me", "pw", ""}), foreign, damaged});
+    TVault vault;
+    ASSERT_EQ(vault.Open(Path, "secret"), TOpenResult::Opened);
+    EXPECT_EQ(vault.AccountCount(), 1);
+    EXPECT_EQ(vault.DamagedLines(), (std::vector<int>{1, 2}));
+    EXPECT_THROW(vault.SaveAs(Folder.File("missing folder/copy.kvf")), std::exception);
+    EXPECT_EQ(vault.Path(), Path);
+    ASSERT_TRUE(vault.ChangePassword("fresh"));
+    const std::vector<std::string> lines = ReadDataFile(Path);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), foreign), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), damaged), 1);
+    const auto mail = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line != foreign && line != damaged;
+    });
+    ASSERT_NE(mail, lines.end());
+    EXPECT_EQ(DecodeRecord(Cipher, *mail, "fresh").Login, "me");
+}
+
+} // namespace
