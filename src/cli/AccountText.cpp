@@ -7,7 +7,11 @@
 #include "vault/RecordCodec.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QStringDecoder>
+
+#include <algorithm>
+#include <array>
 
 std::string OneLineText(const QString& text, const std::string& what) {
     if (text.contains(u'\n') || text.contains(u'\r'))
@@ -60,20 +64,36 @@ QString ReadUtf8File(const std::string& path) {
     if (!file.open(QIODevice::ReadOnly))
         throw EUserError(path + ": " + file.errorString().toStdString());
     // Bounded, so that a device that never ends (/dev/zero) cannot fill the memory; a pipe
-    // (`--csv <(command)`) is read to its end like a file.
-    constexpr qint64 Limit = qint64{256} * 1024 * 1024;
-    QByteArray bytes = file.read(Limit + 1);
-    const bool failed = file.error() != QFileDevice::NoError;
-    if (bytes.size() > Limit) {
-        SecureZero(bytes.data(), static_cast<std::size_t>(bytes.size()));
-        throw EUserError(path + " is larger than 256 MiB");
+    // (`--csv <(command)`) is read to its end like a file. Read in pieces into room for the
+    // file's size, grown by hand where a pipe needs more, so that no copy of the text is left
+    // behind unwiped and no room is taken for the limit itself.
+    constexpr std::size_t Limit = std::size_t{256} * 1024 * 1024;
+    std::string bytes;
+    TWipeGuard wipeBytes(bytes);
+    bytes.reserve(static_cast<std::size_t>(std::clamp<qint64>(file.size(), 0, Limit)));
+    std::array<char, 64 * 1024> piece;
+    const auto wipePiece = qScopeGuard([&piece] { SecureZero(piece.data(), piece.size()); });
+    for (;;) {
+        const qint64 got = file.read(piece.data(), piece.size());
+        if (got < 0)
+            throw EUserError(path + ": " + file.errorString().toStdString());
+        if (got == 0)
+            break;
+        const auto count = static_cast<std::size_t>(got);
+        if (bytes.size() + count > Limit)
+            throw EUserError(path + " is larger than 256 MiB");
+        if (bytes.size() + count > bytes.capacity()) {
+            std::string larger;
+            larger.reserve(std::max(2 * bytes.capacity(), bytes.size() + count));
+            larger = bytes;
+            bytes.swap(larger);
+            WipeString(larger);
+        }
+        bytes.append(piece.data(), count);
     }
     QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text = decoder.decode(bytes);
-    if (!bytes.isEmpty())
-        SecureZero(bytes.data(), static_cast<std::size_t>(bytes.size()));
-    if (failed)
-        throw EUserError(path + ": " + file.errorString().toStdString());
+    QString text =
+        decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     if (decoder.hasError()) {
         WipeQString(text);
         throw EUserError(path + " is not UTF-8 text");

@@ -8,8 +8,6 @@
 #include "platform/FileSystem.h"
 #include "vault/WipeGuard.h"
 
-#include <unordered_map>
-
 namespace {
 
 bool SameRecord(const TPassRecord& a, const TPassRecord& b) {
@@ -41,38 +39,37 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
     TWipeGuard wipeOtherPassword(otherPassword);
     OpenOther(other, args.Other, password, input, otherPassword);
 
-    // Rows of this vault by name, taken before anything changes them; the first of a name counts,
-    // as in FindAccount.
-    std::unordered_map<std::string, int> rowOfName;
-    for (int row = 0; row < vault.AccountCount(); ++row)
-        rowOfName.emplace(vault.Account(row).Name, row);
-
     TBlowfish mineCipher;
     TBlowfish theirCipher;
     TRecordCipher mine(mineCipher, password);
     TRecordCipher theirs(theirCipher, otherPassword);
     std::vector<int> toAdd;                     // rows of the other vault
     std::vector<std::pair<int, int>> toReplace; // (row here, row there)
-    std::unordered_map<std::string, int> seen;
     int differ = 0;
+    int skipped = 0;
     TOutputBuffer out;
+    // Rows of this vault are found before anything changes them; the first of a name counts.
     for (int row = 0; row < other.AccountCount(); ++row) {
         const std::string& name = other.Account(row).Name;
-        if (!seen.emplace(name, row).second)
-            continue; // a second account of one name cannot be told from the first
-        const auto found = rowOfName.find(name);
-        if (found == rowOfName.end()) {
+        if (other.FindAccount(name) != row) {
+            // A second account of one name cannot be told from the first: said, not merged.
+            ++skipped;
+            out.Append("skipped: " + AnsiToTerminalShown(name) + "\n");
+            continue;
+        }
+        const int here = vault.FindAccount(name);
+        if (here < 0) {
             toAdd.push_back(row);
             continue;
         }
         TPassRecord there = theirs.Decode(other.LineOf(row));
         TRecordWipeGuard wipeThere(there);
-        TPassRecord here = mine.Decode(vault.LineOf(found->second));
-        TRecordWipeGuard wipeHere(here);
-        if (SameRecord(here, there))
+        TPassRecord mineRecord = mine.Decode(vault.LineOf(here));
+        TRecordWipeGuard wipeMine(mineRecord);
+        if (SameRecord(mineRecord, there))
             continue;
         if (args.PreferOther) {
-            toReplace.emplace_back(found->second, row);
+            toReplace.emplace_back(here, row);
             out.Append("replaced: " + AnsiToTerminalShown(name) + "\n");
         } else {
             ++differ;
@@ -80,7 +77,7 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
         }
     }
 
-    // Replacements first: an add moves the rows that rowOfName holds.
+    // Replacements first: an add moves the rows found above.
     for (const auto& [here, there] : toReplace) {
         TPassRecord record = theirs.Decode(other.LineOf(there));
         TRecordWipeGuard wipeRecord(record);
@@ -104,6 +101,9 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
         SaveVault(vault);
     out.Append(std::to_string(toAdd.size()) + " added, " + std::to_string(toReplace.size()) +
                " replaced, " + std::to_string(differ) + " differ and were left alone\n");
+    if (skipped > 0)
+        WriteErr("warning: " + std::to_string(skipped) + " accounts of " + args.Other +
+                 " share their name with one before them and were not merged.\n");
     if (!other.DamagedLines().empty())
         WriteErr("warning: the lines of " + args.Other +
                  " that could not be read were not merged.\n");

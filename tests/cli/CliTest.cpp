@@ -279,6 +279,22 @@ TEST_F(cli, ImportRefusesTheWholeFileForOneBadRow) {
     }
 }
 
+// An account of the other copy that shares its name with one before it cannot be merged: it is
+// named, so that the copy is not thrown away with it.
+TEST_F(cli, MergeNamesTheAccountsItCannotTake) {
+    const std::string vault = File("v.kvf");
+    const std::string other = File("v (conflict).kvf");
+    WriteVault(vault, {{"Mail", "bob", "", ""}});
+    TBlowfish cipher;
+    WriteDataFile(cipher, other, "pw",
+                  {EncodeRecord(cipher, {"Mail", "bob", "", ""}, "pw"),
+                   EncodeRecord(cipher, {"Mail", "carol", "", ""}, "pw")});
+    const TRun run = Run("merge", vault, {QString::fromStdString(other)}, "pw\n");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Out, "skipped: Mail\n0 added, 0 replaced, 0 differ and were left alone\n");
+    EXPECT_NE(run.Err.find("1 accounts of"), std::string::npos) << run.Err;
+}
+
 TEST_F(cli, MergeAddsNewAccountsAndReplacesOnlyWhenAsked) {
     const std::string vault = File("v.kvf");
     const std::string other = File("v (conflict).kvf");
