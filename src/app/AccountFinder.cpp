@@ -42,8 +42,8 @@ QString FoldForFind(const QString& text) {
 
 class TFoundAccountsModel : public QAbstractListModel {
 public:
-    TFoundAccountsModel(const TVault& vault, const std::vector<int>& rows, QObject* parent)
-        : QAbstractListModel(parent), FVault(vault), FRows(rows) {}
+    TFoundAccountsModel(const TVault& vault, QObject* parent)
+        : QAbstractListModel(parent), FVault(vault) {}
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override {
         return parent.isValid() ? 0 : static_cast<int>(FRows.size());
@@ -54,14 +54,16 @@ public:
             return {};
         return AnsiToQString(FVault.Account(FRows[static_cast<std::size_t>(index.row())]).Name);
     }
-    void Changed() {
+    const std::vector<int>& Rows() const noexcept { return FRows; }
+    void SetRows(std::vector<int> rows) {
         beginResetModel();
+        FRows = std::move(rows);
         endResetModel();
     }
 
 private:
     const TVault& FVault;
-    const std::vector<int>& FRows;
+    std::vector<int> FRows; // rows of the vault's accounts
 };
 
 TAccountFinder::TAccountFinder(const TVault& vault, QAbstractItemModel& accounts, QWidget* parent)
@@ -74,7 +76,7 @@ TAccountFinder::TAccountFinder(const TVault& vault, QAbstractItemModel& accounts
     edtFind->setAccessibleName(tr("Find account"));
     edtFind->setPlaceholderText(tr("Find account"));
     edtFind->installEventFilter(this);
-    FFound = new TFoundAccountsModel(vault, FMatches, this);
+    FFound = new TFoundAccountsModel(vault, this);
     lstFound = new QListView(this);
     lstFound->setObjectName(QStringLiteral("lstFind"));
     lstFound->setUniformItemSizes(true);
@@ -92,6 +94,10 @@ TAccountFinder::TAccountFinder(const TVault& vault, QAbstractItemModel& accounts
     connect(&accounts, &QAbstractItemModel::modelReset, this, &TAccountFinder::Invalidate);
     connect(&accounts, &QAbstractItemModel::rowsInserted, this, &TAccountFinder::MarkStale);
     connect(&accounts, &QAbstractItemModel::rowsRemoved, this, &TAccountFinder::MarkStale);
+}
+
+const std::vector<int>& TAccountFinder::Matches() const noexcept {
+    return FFound->Rows();
 }
 
 TAccountFinder::~TAccountFinder() {
@@ -113,6 +119,12 @@ void TAccountFinder::Rebuild() {
     Forget();
     const int count = FVault.AccountCount();
     FStarts.reserve(static_cast<std::size_t>(count) + 1);
+    // Room for every name as it stands and its separator: folding keeps the length of nearly
+    // every name, so the folded names seldom move to a larger place and leave a copy behind.
+    qsizetype length = count;
+    for (int row = 0; row < count; ++row)
+        length += static_cast<qsizetype>(FVault.Account(row).Name.size());
+    FFolded.reserve(length);
     for (int row = 0; row < count; ++row) {
         FStarts.push_back(static_cast<int>(FFolded.size()));
         FFolded += FoldForFind(AnsiToQString(FVault.Account(row).Name));
@@ -128,7 +140,6 @@ void TAccountFinder::Forget() noexcept {
         SecureZero(FFolded.data(), static_cast<std::size_t>(FFolded.size()) * sizeof(QChar));
     FFolded.clear();
     FStarts.clear();
-    FMatches.clear();
     FNeedle.clear();
     FStale = true;
 }
@@ -136,7 +147,7 @@ void TAccountFinder::Forget() noexcept {
 void TAccountFinder::Invalidate() {
     hide();
     Forget();
-    FFound->Changed();
+    FFound->SetRows({});
 }
 
 void TAccountFinder::MarkStale() {
@@ -149,15 +160,16 @@ void TAccountFinder::MarkStale() {
 void TAccountFinder::Filter(const QString& typed) {
     const QString needle = FoldForFind(typed);
     const auto rows = static_cast<int>(FStarts.empty() ? 0 : FStarts.size() - 1);
+    const std::vector<int>& listed = FFound->Rows();
     std::vector<int> found;
-    found.reserve(FMatches.size());
+    found.reserve(listed.size());
     if (needle.isEmpty()) {
         found.resize(static_cast<std::size_t>(rows));
         for (int row = 0; row < rows; ++row)
             found[static_cast<std::size_t>(row)] = row;
     } else if (!FNeedle.isEmpty() && needle.contains(FNeedle)) {
         // A longer filter keeps only some of what the shorter one let through.
-        for (const int row : FMatches) {
+        for (const int row : listed) {
             const auto at = static_cast<std::size_t>(row);
             if (QStringView(FFolded)
                     .sliced(FStarts[at], FStarts[at + 1] - FStarts[at] - 1)
@@ -178,9 +190,8 @@ void TAccountFinder::Filter(const QString& typed) {
         }
     }
     FNeedle = needle;
-    FMatches = std::move(found);
-    FFound->Changed();
-    if (!FMatches.empty())
+    FFound->SetRows(std::move(found));
+    if (!FFound->Rows().empty())
         lstFound->setCurrentIndex(FFound->index(0));
 }
 
@@ -188,7 +199,7 @@ void TAccountFinder::Choose() {
     const QModelIndex current = lstFound->currentIndex();
     if (!current.isValid())
         return;
-    const int row = FMatches[static_cast<std::size_t>(current.row())];
+    const int row = FFound->Rows()[static_cast<std::size_t>(current.row())];
     hide();
     emit Chosen(row);
 }
@@ -224,8 +235,7 @@ void TAccountFinder::hideEvent(QHideEvent* event) {
         const QSignalBlocker quiet(edtFind);
         edtFind->clear();
     }
-    FMatches.clear();
     FNeedle.clear();
-    FFound->Changed();
+    FFound->SetRows({});
     QFrame::hideEvent(event);
 }

@@ -30,7 +30,7 @@ public:
     // Shows the box below the anchor with an empty filter.
     void Popup(QWidget* anchor);
     // Rows of the accounts that the current filter lets through, in the selector's order.
-    const std::vector<int>& Matches() const noexcept { return FMatches; }
+    const std::vector<int>& Matches() const noexcept;
 
 signals:
     // Enter on a listed account: the row of the vault's account.
@@ -55,6 +55,5 @@ private:
     bool FStale = true;
     QString FFolded;          // every folded name, each followed by a separator
     std::vector<int> FStarts; // where each row's folded name begins in FFolded
-    QString FNeedle;          // the folded filter behind FMatches
-    std::vector<int> FMatches;
+    QString FNeedle;          // the folded filter behind the rows listed
 };

@@ -1,6 +1,5 @@
 #include "app/DesktopPlatform.h"
 
-#include "app/Prompts.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/generate.h"
 #include "dialogs/login.h"
@@ -15,23 +14,22 @@ QWidget* DialogOwner() {
     return QApplication::activeWindow();
 }
 
-} // namespace
-
-bool AsksForNewPassword(const std::string& caption) {
-    for (const char* prompt : {NewPasswordPrompt, ConfirmPasswordPrompt}) {
-        if (caption == QStringToDisplay(QCoreApplication::translate("TfrmMain", prompt)))
-            return true;
-    }
-    return false;
-}
-
-std::string TDesktopPlatform::AskPassword(const std::string& caption) {
+std::string AskWithLogin(const std::string& caption, const QString& advice) {
     TfrmLogin dialog(DialogOwner());
     dialog.SetCaption(caption);
-    if (AsksForNewPassword(caption))
-        dialog.SetAdvice(TfrmLogin::NewPasswordAdvice());
+    dialog.SetAdvice(advice);
     dialog.exec();
     return dialog.Password();
+}
+
+} // namespace
+
+std::string TDesktopPlatform::AskPassword(const std::string& caption) {
+    return AskWithLogin(caption, QString());
+}
+
+std::string TDesktopPlatform::AskNewPassword(const std::string& caption) {
+    return AskWithLogin(caption, TfrmLogin::NewPasswordAdvice());
 }
 
 std::string TDesktopPlatform::AskNewAccountName() {

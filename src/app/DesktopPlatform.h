@@ -8,6 +8,7 @@
 class TDesktopPlatform : public TQtPlatform {
 public:
     std::string AskPassword(const std::string& caption) override;
+    std::string AskNewPassword(const std::string& caption) override;
     std::string AskNewAccountName() override;
     void ShowAbout() override;
     std::string AskGeneratedPassword() override;

@@ -96,7 +96,8 @@ private:
     void UpdateButtons();
     void UpdateFieldEnabling();
     // The prompt is an untranslated caption, marked with QT_TR_NOOP.
-    std::string AskPassword(const char* prompt);
+    // choosesNew: the prompt chooses a new master password.
+    std::string AskPassword(const char* prompt, bool choosesNew = false);
     // By value: callers may pass the vault's own path, which it changes.
     void OpenDataFile(std::string path);
     static std::string DamagedLinesMessage(const std::vector<int>& damaged);

@@ -93,8 +93,9 @@ void TfrmMain::UpdateFieldEnabling() {
     UpdateDailyActions();
 }
 
-std::string TfrmMain::AskPassword(const char* prompt) {
-    return FPlatform.AskPassword(QStringToDisplay(tr(prompt)));
+std::string TfrmMain::AskPassword(const char* prompt, bool choosesNew) {
+    const std::string caption = QStringToDisplay(tr(prompt));
+    return choosesNew ? FPlatform.AskNewPassword(caption) : FPlatform.AskPassword(caption);
 }
 
 void TfrmMain::OpenDataFile(std::string path) {

@@ -57,11 +57,11 @@ void TfrmMain::RememberDataFile() {
 bool TfrmMain::AskNewMasterPassword(std::string& password) {
     // The prompt cannot be confirmed empty, so an empty answer is a cancel: the command stops
     // with nothing changed and nothing to say.
-    std::string fresh = AskPassword(NewPasswordPrompt);
+    std::string fresh = AskPassword(NewPasswordPrompt, true);
     TWipeGuard wipeFresh(fresh);
     if (fresh.empty())
         return false;
-    std::string confirm = AskPassword(ConfirmPasswordPrompt);
+    std::string confirm = AskPassword(ConfirmPasswordPrompt, true);
     TWipeGuard wipeConfirm(confirm);
     if (confirm.empty())
         return false;

@@ -2,6 +2,7 @@
 
 #include "base/SecureWipe.h"
 #include "dialogs/DialogPlacement.h"
+#include "dialogs/WipeEdit.h"
 #include "platform/Codepage.h"
 
 #include <QCheckBox>
@@ -10,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -19,15 +19,6 @@
 namespace {
 
 constexpr int MaxGeneratedLength = 48; // what GeneratePassword accepts
-
-// Overwrites the preview before it is replaced or released: text() shares the edit's buffer.
-void WipePreview(QLineEdit& edit) {
-    const QString shared = edit.text();
-    SecureZero(const_cast<QChar*>(shared.constData()),
-               static_cast<std::size_t>(shared.size()) * sizeof(QChar));
-    const QSignalBlocker quiet(edit);
-    edit.setText(QString());
-}
 
 } // namespace
 
@@ -99,7 +90,7 @@ TfrmGenerate::TfrmGenerate(QWidget* parent) : QDialog(parent, DialogWithoutSyste
 }
 
 TfrmGenerate::~TfrmGenerate() {
-    WipePreview(*edtPreview);
+    WipeLineEdit(*edtPreview);
 }
 
 TPasswordRules TfrmGenerate::Rules() const {
@@ -118,7 +109,7 @@ std::string TfrmGenerate::Password() const {
 }
 
 void TfrmGenerate::Renew() {
-    WipePreview(*edtPreview);
+    WipeLineEdit(*edtPreview);
     const TPasswordRules rules = Rules();
     if (PasswordAlphabet(rules).empty()) {
         lblStrength->setText(tr("Choose at least one kind of character."));
@@ -134,6 +125,6 @@ void TfrmGenerate::Renew() {
 }
 
 void TfrmGenerate::reject() {
-    WipePreview(*edtPreview);
+    WipeLineEdit(*edtPreview);
     QDialog::reject();
 }

@@ -1,10 +1,10 @@
 #include "dialogs/login.h"
 
-#include "base/SecureWipe.h"
 #include "dialogs/DialogButtonRule.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/OneEditLayout.h"
 #include "dialogs/PasswordMaskStyle.h"
+#include "dialogs/WipeEdit.h"
 #include "platform/AnsiRefusal.h"
 #include "platform/Codepage.h"
 
@@ -13,22 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QSignalBlocker>
-
-namespace {
-
-// Overwrites the password in the edit before letting it go. text() shares the edit's own buffer,
-// so the zeros land there; setText then also drops the undo history, which holds the typed
-// characters one by one. Copies that the edit made and freed while the text was typed are beyond
-// reach.
-void WipePasswordEdit(QLineEdit& edit) {
-    const QString shared = edit.text();
-    SecureZero(const_cast<QChar*>(shared.constData()),
-               static_cast<std::size_t>(shared.size()) * sizeof(QChar));
-    edit.setText(QString());
-}
-
-} // namespace
 
 TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent, DialogWithoutSystemMenu) {
     setObjectName(QStringLiteral("frmLogin"));
@@ -67,8 +51,7 @@ TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent, DialogWithoutSystemMenu)
 }
 
 TfrmLogin::~TfrmLogin() {
-    const QSignalBlocker quiet(edtPassword);
-    WipePasswordEdit(*edtPassword);
+    WipeLineEdit(*edtPassword);
 }
 
 void TfrmLogin::SetCaption(const std::string& prompt) {
@@ -98,7 +81,7 @@ void TfrmLogin::showEvent(QShowEvent* event) {
 }
 
 void TfrmLogin::reject() {
-    WipePasswordEdit(*edtPassword);
+    WipeLineEdit(*edtPassword);
     QDialog::reject();
 }
 

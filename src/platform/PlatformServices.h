@@ -71,6 +71,9 @@ public:
     virtual bool ExecuteFileDialog(TFileDialog& dialog) = 0;
     // The password prompt with this caption; the empty string when cancelled.
     virtual std::string AskPassword(const std::string& caption) = 0;
+    // The same prompt when it chooses a new master password; a platform may add its advice on a
+    // strong one.
+    virtual std::string AskNewPassword(const std::string& caption) { return AskPassword(caption); }
     // The new-account dialog; the empty string when cancelled.
     virtual std::string AskNewAccountName() = 0;
     virtual void ShowAbout() = 0;
