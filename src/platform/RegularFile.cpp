@@ -17,17 +17,13 @@
 
 using namespace IoErrorCodes;
 
-namespace {
-
 #ifndef Q_OS_WIN
-int RefusalOfType(mode_t mode) {
+int RefusalOfType(mode_t mode) noexcept {
     if (S_ISREG(mode))
         return 0;
     return S_ISDIR(mode) ? AccessDenied : NotARegularFile;
 }
 #endif
-
-} // namespace
 
 TRegularFileReader::TRegularFileReader(const std::string& path) : FFile(std::make_unique<QFile>()) {
     if (path.empty())

@@ -9,7 +9,17 @@
 #include <memory>
 #include <string>
 
+#ifndef _WIN32
+#include <sys/types.h>
+#endif
+
 class QFile;
+
+#ifndef _WIN32
+// Why a file of this mode (from stat) is not taken as an ordinary file: 0 when it is,
+// AccessDenied for a folder, NotARegularFile for a pipe, a device or a socket.
+int RefusalOfType(mode_t mode) noexcept;
+#endif
 
 class TRegularFileReader {
 public:

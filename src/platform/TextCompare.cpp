@@ -1,5 +1,6 @@
 #include "platform/TextCompare.h"
 
+#include "base/SecureWipe.h"
 #include "platform/AsciiCollation.h"
 #include "platform/Codepage.h"
 
@@ -172,6 +173,7 @@ std::vector<int> FoldedOrder(const std::vector<std::string_view>& texts) {
         for (const char ch : text)
             length += 2 * std::size_t{table.Count[static_cast<unsigned char>(ch)]};
     std::string buffer(length, '\0');
+    TWipeGuard wipeBuffer(buffer); // the names themselves, folded
     std::vector<std::string_view> keys;
     keys.reserve(texts.size());
     char* out = buffer.data();
@@ -376,16 +378,6 @@ std::vector<int> SortedOrder(const std::vector<std::string_view>& texts) {
     if (collation.WeighsAscii())
         return AsciiMostlyOrder(collation, texts);
     return CollatedOrder(texts);
-}
-
-std::vector<int> SortedOrder(const std::vector<QString>& texts) {
-    if (!Collation().Folding)
-        return CollatedOrder(texts);
-    std::vector<QString> keys;
-    keys.reserve(texts.size());
-    for (const auto& text : texts)
-        keys.push_back(text.toCaseFolded());
-    return OrderByKeys(keys, [](const QString& a, const QString& b) { return a.compare(b); });
 }
 
 std::optional<TTextOrder> TextOrderWithoutCollator(const std::vector<std::string>& texts) {

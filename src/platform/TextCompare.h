@@ -20,8 +20,6 @@ QCollator TextLocaleCollator();
 // Each text's sort key is made once.
 std::vector<int> SortedOrder(const std::vector<std::string>& texts);
 std::vector<int> SortedOrder(const std::vector<std::string_view>& texts);
-// The same for texts already converted.
-std::vector<int> SortedOrder(const std::vector<QString>& texts);
 
 // The same order for long texts that mostly differ early, such as record lines: where the locale
 // allows it (see TextOrderWithoutCollator) they are compared in place, without sort keys that

@@ -77,8 +77,8 @@ int RefusalToWrite(const std::string& path, struct stat& existing, bool& exists)
         return PathNotFound;
     if (::stat(path.c_str(), &existing) == 0) {
         exists = true;
-        if (!S_ISREG(existing.st_mode))
-            return S_ISDIR(existing.st_mode) ? AccessDenied : NotARegularFile;
+        if (const int refusal = RefusalOfType(existing.st_mode))
+            return refusal;
         if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
             return AccessDenied;
         ClearSystemError();

@@ -11,11 +11,10 @@ const TAccountEntry& TAccountList::operator[](int row) const {
     return FSlots[static_cast<std::size_t>(FRows.at(static_cast<std::size_t>(row)))];
 }
 
-void TAccountList::Assign(std::vector<TAccountEntry> entries, std::size_t headroom) {
+void TAccountList::Assign(std::vector<TAccountEntry> entries) {
     Clear();
     FSlots = std::move(entries);
-    FSlots.reserve(FSlots.size() + headroom);
-    FRows.reserve(FSlots.size() + headroom);
+    FRows.reserve(FSlots.capacity());
     FRows.resize(FSlots.size());
     std::iota(FRows.begin(), FRows.end(), 0);
 }
@@ -27,6 +26,7 @@ void TAccountList::Insert(int row, TAccountEntry entry) {
     ReserveOneMore(FRows);
     int slot = 0;
     if (FFree.empty()) {
+        GrowSlots();
         slot = static_cast<int>(FSlots.size());
         FSlots.push_back(std::move(entry));
     } else {
@@ -35,6 +35,19 @@ void TAccountList::Insert(int row, TAccountEntry entry) {
         FFree.pop_back();
     }
     FRows.insert(FRows.begin() + row, slot);
+}
+
+void TAccountList::GrowSlots() {
+    if (FSlots.size() < FSlots.capacity())
+        return;
+    // By hand: a short name lives inside its string, and a move leaves its bytes behind there.
+    std::vector<TAccountEntry> larger;
+    larger.reserve(FSlots.size() + FSlots.size() / 2 + 1);
+    for (TAccountEntry& entry : FSlots) {
+        larger.push_back(std::move(entry));
+        WipeString(entry.Name);
+    }
+    FSlots.swap(larger);
 }
 
 void TAccountList::Erase(int row) {

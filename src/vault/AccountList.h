@@ -25,8 +25,8 @@ public:
     // Raises std::out_of_range for a row outside 0..Count()-1.
     const TAccountEntry& operator[](int row) const;
 
-    // The entries, already in the selector's order, with room for this many more.
-    void Assign(std::vector<TAccountEntry> entries, std::size_t headroom);
+    // The entries, already in the selector's order; the room they have is kept for Inserts.
+    void Assign(std::vector<TAccountEntry> entries);
     void Insert(int row, TAccountEntry entry);
     // The row's name is wiped.
     void Erase(int row);
@@ -44,6 +44,9 @@ public:
     }
 
 private:
+    // Room for one more slot, the names moved out of the old room wiped.
+    void GrowSlots();
+
     std::vector<TAccountEntry> FSlots; // the entries where they were stored
     std::vector<int> FRows;            // the slot of each row
     std::vector<int> FFree;            // slots of erased rows, for the next Insert

@@ -263,6 +263,9 @@ void TVault::ClearAccounts() {
     auto dispose = [lines = FRecords.Take(), accounts = FAccounts.Take()]() mutable {
         for (TAccountEntry& entry : accounts)
             WipeString(entry.Name);
+        // Freed here: the captures themselves go with the future, on the thread that waits.
+        std::vector<std::string>().swap(lines);
+        std::vector<TAccountEntry>().swap(accounts);
     };
     if (large)
         FDisposal = std::async(std::launch::async, std::move(dispose));
@@ -466,14 +469,9 @@ void TVault::KeepLineInOrder(int index) {
         return;
     // The first place in [low, high) whose line sorts after the stored one.
     const auto firstAfter = [&](int low, int high) {
-        while (low < high) {
-            const int middle = low + (high - low) / 2;
-            if (CompareTextLocale(stored, lineAt(middle)) < 0)
-                high = middle;
-            else
-                low = middle + 1;
-        }
-        return low;
+        return low + PartitionRow(high - low, [&](int offset) {
+                   return CompareTextLocale(stored, lineAt(low + offset)) >= 0;
+               });
     };
     const int target = belowBefore ? firstAfter(0, place) : firstAfter(place + 1, count) - 1;
     const int low = std::min(place, target);
@@ -597,14 +595,15 @@ void TVault::BuildAccounts() {
         names.emplace_back(entry.Name);
     const std::vector<int> order = SortedOrder(names);
     names.clear();
+    // Placed in the selector's order, so that a pass over the rows reads the names in a row.
     std::vector<TAccountEntry> ordered;
-    ordered.reserve(entries.size());
-    for (const int i : order)
-        ordered.push_back(std::move(entries[static_cast<std::size_t>(i)]));
-    // A short name moved out leaves its bytes in the string it came from.
-    for (TAccountEntry& entry : entries)
-        WipeBytes(entry.Name);
-    FAccounts.Assign(std::move(ordered), AddHeadroom(order.size()));
+    ordered.reserve(entries.size() + AddHeadroom(entries.size())); // kept for the Adds to come
+    for (const int i : order) {
+        TAccountEntry& entry = entries[static_cast<std::size_t>(i)];
+        ordered.push_back(std::move(entry));
+        WipeString(entry.Name); // a short name moved out leaves its bytes behind
+    }
+    FAccounts.Assign(std::move(ordered));
 
     std::optional<TTextOrder> found = lineOrder.get();
     if (!found)

@@ -38,8 +38,6 @@ public:
     bool Modified() const noexcept { return FModified; }
     void SetModified(bool flag) noexcept { FModified = flag; }
     bool HasMasterPassword() const noexcept { return !FMasterPassword.empty(); }
-    // A vault whose lines can be written: open, locked or not.
-    bool HasCheckLine() const noexcept { return !FCheckLine.empty(); }
     // The record lines in the order of the file they would be written to.
     const TRecordList& Records() const {
         // After an Add the lines are kept in place and their order in an index; reading them
