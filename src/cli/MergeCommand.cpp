@@ -90,11 +90,7 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
     for (const int there : toAdd) {
         TPassRecord record = theirs.Decode(other.LineOf(there));
         TRecordWipeGuard wipeRecord(record);
-        vault.Add(record.Account);
-        for (auto field : {&TPassRecord::Login, &TPassRecord::Password, &TPassRecord::Notes}) {
-            if (!(record.*field).empty())
-                vault.StoreField(field, record.*field);
-        }
+        vault.Add(record);
         out.Append("added: " + AnsiToTerminalShown(record.Account) + "\n");
     }
     if (!toAdd.empty() || !toReplace.empty())

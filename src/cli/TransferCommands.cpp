@@ -12,8 +12,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -60,7 +60,8 @@ std::vector<TPassRecord> RecordsFromCsv(const std::vector<TCsvRecord>& csv,
                          "imported.");
     std::vector<TPassRecord> records;
     records.reserve(csv.size() - 1);
-    std::unordered_map<std::string, int> lineOfName;
+    // Views of the names in records, which never moves them: its room is reserved.
+    std::unordered_map<std::string_view, int> lineOfName;
     try {
         for (std::size_t i = 1; i < csv.size(); ++i) {
             const TCsvRecord& row = csv[i];
@@ -73,12 +74,13 @@ std::vector<TPassRecord> RecordsFromCsv(const std::vector<TCsvRecord>& csv,
             record.Login = OneLineText(row.Fields[1], where(row) + ": the login");
             record.Password = OneLineText(row.Fields[2], where(row) + ": the password");
             record.Notes = NotesText(row.Fields[3], where(row) + ": the notes");
-            const auto [seen, fresh] = lineOfName.emplace(record.Account, row.Line);
-            if (!fresh)
-                throw EUserError(where(row) + ": the name " + AnsiToTerminalShown(record.Account) +
-                                 " is also on line " + std::to_string(seen->second));
             records.push_back(std::exchange(record, {}));
             lines.push_back(row.Line);
+            const std::string& name = records.back().Account;
+            const auto [seen, fresh] = lineOfName.emplace(name, row.Line);
+            if (!fresh)
+                throw EUserError(where(row) + ": the name " + AnsiToTerminalShown(name) +
+                                 " is also on line " + std::to_string(seen->second));
         }
     } catch (const EUserError& error) {
         for (TPassRecord& record : records)
@@ -136,22 +138,14 @@ void RunImport(const TArguments& args, TPasswordInput& input) {
     });
     TVault vault;
     OpenVault(vault, args.File, input);
-    std::unordered_set<std::string> names;
-    for (int row = 0; row < vault.AccountCount(); ++row)
-        names.insert(vault.Account(row).Name);
     for (std::size_t i = 0; i < records.size(); ++i) {
-        if (names.contains(records[i].Account))
+        if (vault.FindAccount(records[i].Account) >= 0)
             throw EUserError(args.CsvFile + " line " + std::to_string(lines[i]) +
                              ": an account named " + AnsiToTerminalShown(records[i].Account) +
                              " is in " + args.File + " already. Nothing was imported.");
     }
-    for (const TPassRecord& record : records) {
-        vault.Add(record.Account);
-        for (auto field : {&TPassRecord::Login, &TPassRecord::Password, &TPassRecord::Notes}) {
-            if (!(record.*field).empty())
-                vault.StoreField(field, record.*field);
-        }
-    }
+    for (const TPassRecord& record : records)
+        vault.Add(record);
     SaveVault(vault);
     WriteOut("Imported " + std::to_string(records.size()) + " accounts into " + args.File + ".\n");
 }

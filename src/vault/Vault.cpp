@@ -347,19 +347,24 @@ void TVault::ShowRow(int row, TRecordCipher& codec) {
 }
 
 std::optional<int> TVault::Add(const std::string& name) {
+    TPassRecord record{name, {}, {}, {}};
+    TRecordWipeGuard wipeRecord(record);
+    return Add(record);
+}
+
+std::optional<int> TVault::Add(const TPassRecord& record) {
     RequireUnlocked();
+    const std::string& name = record.Account;
     if (FindAccount(name) >= 0)
         return std::nullopt;
     TRecordCipher codec(FCipher, FMasterPassword);
-    TPassRecord record{name, {}, {}, {}};
-    TRecordWipeGuard wipeRecord(record);
     const int line = InsertLineSorted(codec.Encode(record));
     const int row = RowAfter(name);
     FAccounts.Insert(row, TAccountEntry{name, line});
     FModified = true;
     // The new account's fields are known: nothing to decipher.
     ForgetCurrent();
-    FCurrent.Account = name;
+    FCurrent = record;
     FCurrentRow = row;
     return row;
 }

@@ -108,6 +108,8 @@ public:
     // A new account of this name with empty fields, placed in the order of the lines and of the
     // selector and shown. Nothing when the name is in the vault already (letter case counts).
     std::optional<int> Add(const std::string& name);
+    // The same for a whole account, enciphered under one key schedule.
+    std::optional<int> Add(const TPassRecord& record);
     // Stores one field of the shown account into its own line; the other fields keep their exact
     // bytes. Raises when no account is shown.
     void StoreField(std::string TPassRecord::*field, const std::string& value);
