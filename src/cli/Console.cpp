@@ -4,7 +4,7 @@
 #include "cli/CliErrors.h"
 #include "platform/Codepage.h"
 
-#include <QByteArray>
+#include <QStringEncoder>
 
 #include <cerrno>
 #include <unistd.h>
@@ -27,11 +27,6 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-void WipeByteArray(QByteArray& bytes) noexcept {
-    if (!bytes.isEmpty())
-        SecureZero(bytes.data(), static_cast<std::size_t>(bytes.size()));
-}
-
 } // namespace
 
 void WriteOut(std::string_view bytes) {
@@ -52,10 +47,13 @@ void WipeQString(QString& text) noexcept {
 
 std::string AnsiToTerminal(const std::string& ansi) {
     QString text = AnsiToQString(ansi);
-    QByteArray local = text.toLocal8Bit();
-    std::string result(local.constData(), static_cast<std::size_t>(local.size()));
+    // Into room made once for the longest result: toLocal8Bit would shrink its own room
+    // afterwards and leave the text behind in the memory it gives up.
+    QStringEncoder encoder(QStringEncoder::System);
+    std::string result(static_cast<std::size_t>(encoder.requiredSpace(text.size())), '\0');
+    char* const end = encoder.appendToBuffer(result.data(), text);
     WipeQString(text);
-    WipeByteArray(local);
+    result.resize(static_cast<std::size_t>(end - result.data()));
     return result;
 }
 

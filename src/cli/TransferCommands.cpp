@@ -21,15 +21,24 @@ namespace {
 constexpr std::array<const char*, 4> Columns = {"name", "login", "password", "notes"};
 
 void AppendRecord(TOutputBuffer& out, const TPassRecord& record) {
+    // Both made in room reserved for their longest, so that no copy is left where they grew.
     std::string notes;
     TWipeGuard wipeNotes(notes);
+    notes.reserve(record.Notes.size() + 1);
     std::vector<std::string> lines = NotesLines(record.Notes);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        notes += (i ? "\n" : "") + lines[i];
+        if (i > 0)
+            notes += '\n';
+        notes += lines[i];
         WipeString(lines[i]);
     }
     std::string row;
     TWipeGuard wipeRow(row);
+    // Three bytes of UTF-8 at most for a character (a doubled quote takes two), and the quotes and
+    // commas around the fields.
+    row.reserve(
+        3 * (record.Account.size() + record.Login.size() + record.Password.size() + notes.size()) +
+        16);
     bool first = true;
     for (const std::string* field : std::array<const std::string*, 4>{
              &record.Account, &record.Login, &record.Password, &notes}) {
