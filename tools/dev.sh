@@ -15,7 +15,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
     qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
-    libssl-dev nettle-dev
+    libssl-dev nettle-dev libsodium-dev libzxcvbn-dev
     fonts-liberation
     desktop-file-utils appstream libxml2-utils dpkg-dev lintian
 )
