@@ -2,7 +2,6 @@
 
 #include "app/mainform.h"
 
-#include "app/AccountListModel.h"
 #include "app/Prompts.h"
 #include "app/SecretClipboard.h"
 #include "platform/Codepage.h"
@@ -31,7 +30,6 @@ bool TfrmMain::WriteDataFile(const std::string& path) {
         FVault.Save();
     else
         FVault.SaveAs(path);
-    SetModified(false);
     return true;
 }
 
@@ -44,7 +42,6 @@ bool TfrmMain::SaveVault() {
     if (!WriteDataFile(sdlDataFile.FileName))
         return false;
     RememberDataFile();
-    UpdateButtons();
     return true;
 }
 
@@ -112,10 +109,6 @@ void TfrmMain::spdNewClick() {
         if (proceed && AskNewMasterPassword(password)) {
             FClipboard->ClearOwnText();
             FVault.Create(path, password);
-            ClearVault();
-            SetPanel(0, QStringLiteral("0"));
-            SetPanel(2, PathToQString(path));
-            SetModified(false);
             RememberDataFile();
         }
     }
@@ -147,7 +140,6 @@ void TfrmMain::spdSaveAsClick() {
     if (!WriteDataFile(sdlDataFile.FileName))
         return;
     RememberDataFile();
-    UpdateButtons();
 }
 
 void TfrmMain::spdCloseClick() {
@@ -175,7 +167,6 @@ void TfrmMain::spdChangePasswordClick() {
     if (!ConfirmOverwrite(FVault.Path()))
         return;
     SetPanel(2, PathToQString(FVault.Path()));
-    const auto showModified = qScopeGuard([this] { SetModified(FVault.Modified()); });
     if (!FVault.ChangePassword(password)) {
         FPlatform.ShowMessageBox(
             QStringToDisplay(tr("The backup file %1 could not be made. The password for the data "

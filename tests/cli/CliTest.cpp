@@ -11,12 +11,6 @@
 #include <fstream>
 #include <iterator>
 
-// Found by argument lookup for the record, which lives in the global namespace.
-bool operator==(const TPassRecord& a, const TPassRecord& b) {
-    return a.Account == b.Account && a.Login == b.Login && a.Password == b.Password &&
-           a.Notes == b.Notes;
-}
-
 std::ostream& operator<<(std::ostream& out, const TPassRecord& r) {
     return out << '{' << r.Account << '|' << r.Login << '|' << r.Password << '|' << r.Notes << '}';
 }
