@@ -167,11 +167,43 @@ void TfrmMain::spdChangePasswordClick() {
     if (!ConfirmOverwrite(FVault.Path()))
         return;
     SetPanel(2, PathToQString(FVault.Path()));
-    if (!FVault.ChangePassword(password)) {
+    const auto keepStranded = [this](const std::vector<TStrandedLine>& stranded) {
+        std::string list = StrandedLinesList(stranded);
+        TWipeGuard wipeList(list);
+        const int count = static_cast<int>(stranded.size());
+        // Two sentences, not one with "(s)": without a translation the English must read right.
+        const QString text =
+            count == 1
+                ? tr("%n line of the data file does not decipher whole under the current "
+                     "password and would stay under it, readable only with the old password: "
+                     "%1. Do you want to change the password all the same?",
+                     nullptr, count)
+                : tr("%n lines of the data file do not decipher whole under the current "
+                     "password and would stay under it, readable only with the old password: "
+                     "%1. Do you want to change the password all the same?",
+                     nullptr, count);
+        return FPlatform.ShowMessageBox(QStringToDisplay(text.arg(AnsiToQString(list))),
+                                        TMessageKind::mkConfirmation,
+                                        TMessageButtons::mbOKCancel) == idOK;
+    };
+    TPasswordChange result = TPasswordChange::Cancelled;
+    try {
+        result = FVault.ChangePassword(password, keepStranded);
+    } catch (const std::exception& error) {
+        // The vault is as it was: the file's password still opens it.
+        FPlatform.ShowMessageBox(
+            QStringToDisplay(
+                tr("%1 could not be written: %2 The password for the data file was "
+                   "not changed.")
+                    .arg(PathToQString(FVault.Path()),
+                         TranslatedMessage(TPlatformServices::ErrorDisplayText(error.what())))),
+            TMessageKind::mkError, TMessageButtons::mbOK);
+        return;
+    }
+    if (result == TPasswordChange::NoBackup)
         FPlatform.ShowMessageBox(
             QStringToDisplay(tr("The backup file %1 could not be made. The password for the data "
                                 "file was not changed.")
                                  .arg(PathToQString(BackupPath(FVault.Path())))),
             TMessageKind::mkError, TMessageButtons::mbOK);
-    }
 }

@@ -62,6 +62,19 @@ std::string DamagedLineNumbers(const std::vector<int>& damaged) {
     return numbers;
 }
 
+std::string StrandedLinesList(const std::vector<TStrandedLine>& stranded) {
+    constexpr std::size_t Listed = 10;
+    std::string list;
+    for (std::size_t i = 0; i < stranded.size() && i < Listed; ++i) {
+        list += i ? ", " : "";
+        list += stranded[i].Named ? "\"" + stranded[i].Account + "\""
+                                  : "line " + std::to_string(stranded[i].LineNumber);
+    }
+    if (stranded.size() > Listed)
+        list += " and " + std::to_string(stranded.size() - Listed) + " more";
+    return list;
+}
+
 TVault::~TVault() {
     ForgetMasterPassword();
     ForgetCurrent();
@@ -166,76 +179,151 @@ void TVault::WriteFile() {
     SetModified(false);
 }
 
-bool TVault::ChangePassword(const std::string& newPassword) {
+TPasswordChange
+TVault::ChangePassword(const std::string& newPassword,
+                       const std::function<bool(const std::vector<TStrandedLine>&)>& keepStranded) {
     RequireUnlocked();
     if (FMasterPassword.empty())
-        return true;
+        return TPasswordChange::Changed;
     // The file stays in place, and a copy of it is the backup, before anything is written.
     if (!MakeBackup(FPath))
-        return false;
-    // The new lines keep the order of the old ones.
+        return TPasswordChange::NoBackup;
+    // The new lines keep the order of the old ones, and the accounts their line indices.
     SettleLines();
 
     std::string checkLine = MakeCheckLine(FCipher, newPassword);
     TWipeGuard wipeCheckLine(checkLine);
-    if (!FLines.Empty())
-        EncipherLinesAnew(newPassword);
-    ForgetMasterPassword();
-    FMasterPassword = newPassword;
-    FCheckLine = checkLine;
-    // Until the new file is written the vault in memory differs from every file on disk.
-    SetModified(true);
-    WriteFile();
-    return true;
-}
-
-void TVault::EncipherLinesAnew(const std::string& newPassword) {
     // Each line is replaced where it stands, one decoded record at a time, so that the old and
-    // the new lines are never all in memory together. A line that cannot be read stays as it is,
-    // and so does one enciphered under another password: deciphered under this one it is noise,
-    // and the noise enciphered anew would lose the line for good. Only memory can run out
-    // midway, and then the lines done are turned back.
+    // the new lines are never all in memory together.
     TBlowfish newCipher;
     TRecordCipher oldCodec(FCipher, FMasterPassword);
     TRecordCipher newCodec(newCipher, newPassword);
     std::vector<std::string> lines = FLines.Take();
-    std::vector<bool> recoded(lines.size());
-    const auto recode = [&lines](std::size_t index, TRecordCipher& from, TRecordCipher& to) {
-        std::string& line = lines[index];
-        if (!RecordLineReadable(line))
-            return false;
-        TPassRecord record = from.Decode(line);
-        TRecordWipeGuard wipeRecord(record);
-        if (!from.LastDecodeWhole())
-            return false;
-        std::string anew = to.Encode(record);
-        line.swap(anew);
-        return true;
-    };
-    // Every line is new: its order is learnt again, and the lines stay where they are. The
-    // accounts keep their line indices, as Take gave the lines in the order they were stored.
-    const auto keep = [this](std::vector<std::string> kept) {
+    const auto keep = [this](std::vector<std::string>& kept) {
         FLines.Assign(std::move(kept));
         FLines.AdoptOrder(TextOrder(FLines.Stored()));
     };
-    std::size_t done = 0;
+    std::vector<bool> recoded;
     try {
-        for (; done < lines.size(); ++done)
-            recoded[done] = recode(done, oldCodec, newCodec);
+        recoded = RecodeLines(lines, oldCodec, newCodec);
     } catch (...) {
-        try {
-            for (std::size_t index = 0; index < done; ++index)
-                if (recoded[index])
-                    recode(index, newCodec, oldCodec);
-        } catch (...) {
-            // Out of memory both ways: the data file is whole and untouched, and a vault of
-            // lines under two passwords must never reach it.
-            std::terminate();
-        }
-        keep(std::move(lines));
+        keep(lines);
         throw;
     }
-    keep(std::move(lines));
+    keep(lines);
+    const auto turnBack = [&] {
+        std::vector<std::string> taken = FLines.Take();
+        RecodeBack(taken, recoded, newCodec, oldCodec);
+        keep(taken);
+    };
+    std::vector<TStrandedLine> stranded = StrandedLines(recoded);
+    const auto wipeNames = qScopeGuard([&stranded] {
+        for (TStrandedLine& line : stranded)
+            WipeString(line.Account);
+    });
+    if (!stranded.empty() && !keepStranded(stranded)) {
+        turnBack();
+        return TPasswordChange::Cancelled;
+    }
+
+    // Until the new file is written the vault in memory differs from every file on disk; a
+    // failed write turns everything back, so that the file's password still opens the vault.
+    std::string oldPassword = std::exchange(FMasterPassword, newPassword);
+    std::string oldCheckLine = std::exchange(FCheckLine, checkLine);
+    TWipeGuard wipeOldPassword(oldPassword);
+    TWipeGuard wipeOldCheckLine(oldCheckLine);
+    const bool wasModified = FModified;
+    try {
+        FModified = true;
+        WriteFile();
+    } catch (...) {
+        turnBack();
+        FMasterPassword.swap(oldPassword);
+        FCheckLine.swap(oldCheckLine);
+        FModified = wasModified;
+        throw;
+    }
+    // Accounts whose lines stayed under the old password are noise under the new one: they are
+    // read again, and listed as damaged from now on.
+    if (std::any_of(stranded.begin(), stranded.end(),
+                    [](const TStrandedLine& line) { return line.Named; })) {
+        const int shownLine = FCurrentRow >= 0 ? Account(FCurrentRow).Line : -1;
+        BuildAccounts();
+        int shown = AccountCount() - 1;
+        while (shown > 0 && Account(shown).Line != shownLine)
+            --shown;
+        Select(shown);
+    }
+    return TPasswordChange::Changed;
+}
+
+std::vector<bool> TVault::RecodeLines(std::vector<std::string>& lines, TRecordCipher& from,
+                                      TRecordCipher& to) {
+    // A line that cannot be read stays as it is, and so does one enciphered under another
+    // password: deciphered under this one it is noise, and the noise enciphered anew would lose
+    // the line for good.
+    std::vector<bool> recoded(lines.size());
+    std::size_t done = 0;
+    try {
+        for (; done < lines.size(); ++done) {
+            std::string& line = lines[done];
+            if (!RecordLineReadable(line))
+                continue;
+            TPassRecord record = from.Decode(line);
+            TRecordWipeGuard wipeRecord(record);
+            if (!from.LastDecodeWhole())
+                continue;
+            std::string anew = to.Encode(record);
+            line.swap(anew);
+            recoded[done] = true;
+        }
+    } catch (...) {
+        // Only memory can run out midway: the lines done are turned back.
+        recoded.resize(done);
+        RecodeBack(lines, recoded, to, from);
+        throw;
+    }
+    return recoded;
+}
+
+void TVault::RecodeBack(std::vector<std::string>& lines, const std::vector<bool>& recoded,
+                        TRecordCipher& from, TRecordCipher& to) noexcept {
+    try {
+        for (std::size_t index = 0; index < recoded.size(); ++index) {
+            if (!recoded[index])
+                continue;
+            TPassRecord record = from.Decode(lines[index]);
+            TRecordWipeGuard wipeRecord(record);
+            std::string back = to.Encode(record);
+            lines[index].swap(back);
+        }
+    } catch (...) {
+        // Out of memory both ways: the data file is whole and untouched, and a vault of lines
+        // under two passwords must never reach it.
+        std::terminate();
+    }
+}
+
+std::vector<TStrandedLine> TVault::StrandedLines(const std::vector<bool>& recoded) const {
+    std::vector<TStrandedLine> stranded;
+    for (std::size_t index = 0; index < recoded.size(); ++index)
+        if (!recoded[index])
+            stranded.push_back({static_cast<int>(index) + 2, {}, false});
+    if (stranded.empty())
+        return stranded;
+    // Names where the name reads: the accounts listed whose lines did not decipher whole.
+    std::vector<int> entryOfLine(recoded.size(), -1);
+    for (std::size_t entry = 0; entry < stranded.size(); ++entry)
+        entryOfLine[static_cast<std::size_t>(stranded[entry].LineNumber - 2)] =
+            static_cast<int>(entry);
+    for (int row = 0; row < AccountCount(); ++row) {
+        const int entry = entryOfLine[static_cast<std::size_t>(Account(row).Line)];
+        if (entry < 0)
+            continue;
+        stranded[static_cast<std::size_t>(entry)].Account = Account(row).Name;
+        stranded[static_cast<std::size_t>(entry)].Named = true;
+    }
+    return stranded;
 }
 
 void TVault::Close() {

@@ -19,6 +19,7 @@
 #include "vault/RecordCodec.h"
 #include "vault/VaultObserver.h"
 
+#include <functional>
 #include <future>
 #include <optional>
 #include <string>
@@ -26,9 +27,22 @@
 
 enum class TOpenResult { Opened, WrongPassword };
 
+enum class TPasswordChange { Changed, NoBackup, Cancelled };
+
+// A record line that a new master password cannot reach: it does not decipher whole under the
+// old one, so it stays as it is, readable (if at all) only under the old password.
+struct TStrandedLine {
+    int LineNumber = 0;  // in the file, the check line being line 1
+    std::string Account; // the account's name where it reads, else empty
+    bool Named = false;
+};
+
 // The file's line numbers of damaged record lines (the check line is line 1), for a message: at
 // most ten, then "and N more".
 std::string DamagedLineNumbers(const std::vector<int>& damaged);
+// The same for lines that a new password cannot reach, each named by its account where it has
+// one ("mail", line 7): at most ten, then "and N more".
+std::string StrandedLinesList(const std::vector<TStrandedLine>& stranded);
 
 class TVault {
 public:
@@ -77,9 +91,12 @@ public:
     void Save();
     void SaveAs(const std::string& path);
     // Copies the file to its backup name, re-enciphers every line under the new password and
-    // writes the file. False, with nothing changed, when the backup could not be made. A failed
-    // write leaves the re-enciphered vault in memory, marked modified.
-    bool ChangePassword(const std::string& newPassword);
+    // writes the file. Lines that would stay under the old password are shown to `keepStranded`
+    // first, which may cancel. Nothing changes in memory or on disk when the backup cannot be
+    // made, when it cancels, or when the write fails (which raises).
+    TPasswordChange
+    ChangePassword(const std::string& newPassword,
+                   const std::function<bool(const std::vector<TStrandedLine>&)>& keepStranded);
     // No file and no accounts; the master password and check line are wiped.
     void Close();
     // Empties the accounts and keeps the file and the master password (before an open asks for
@@ -171,8 +188,15 @@ private:
     void SetPath(std::string path);
     // Empties the accounts and lines, announced as a reset, without telling of the shown account.
     void DropAccounts();
-    // Every line under the new password, in place.
-    void EncipherLinesAnew(const std::string& newPassword);
+    // The lines that deciphered whole under `from`, enciphered under `to` in place; which ones.
+    // Raises with the lines as they were.
+    static std::vector<bool> RecodeLines(std::vector<std::string>& lines, TRecordCipher& from,
+                                         TRecordCipher& to);
+    // Turns back the lines that RecodeLines changed; cannot fail but for memory, which ends the
+    // program rather than let lines under two passwords reach the file.
+    static void RecodeBack(std::vector<std::string>& lines, const std::vector<bool>& recoded,
+                           TRecordCipher& from, TRecordCipher& to) noexcept;
+    std::vector<TStrandedLine> StrandedLines(const std::vector<bool>& recoded) const;
     void RequireUnlocked() const;
 
     std::string FPath;

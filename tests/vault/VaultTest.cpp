@@ -277,7 +277,15 @@ TEST_F(VaultTest, LinesOfAnotherPasswordAreKeptAsTheyAre) {
     EXPECT_EQ(vault.DamagedLines(), (std::vector<int>{1, 2}));
     EXPECT_THROW(vault.SaveAs(Folder.File("missing folder/copy.kvf")), std::exception);
     EXPECT_EQ(vault.Path(), Path);
-    ASSERT_TRUE(vault.ChangePassword("fresh"));
+    std::vector<int> toldOf;
+    ASSERT_EQ(vault.ChangePassword("fresh",
+                                   [&toldOf](const std::vector<TStrandedLine>& stranded) {
+                                       for (const TStrandedLine& line : stranded)
+                                           toldOf.push_back(line.LineNumber);
+                                       return true;
+                                   }),
+              TPasswordChange::Changed);
+    EXPECT_EQ(toldOf, (std::vector<int>{3, 4}));
     const std::vector<std::string> lines = ReadDataFile(Path);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), foreign), 1);
