@@ -3,6 +3,8 @@
 
 #include "vault/PasswordGenerator.h"
 
+#include "PassphraseWords.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -60,14 +62,23 @@ TEST(PassphraseGenerator, TheWordListIsTheWholeEffLongList) {
     EXPECT_EQ(std::set<std::string>(words.begin(), words.end()).size(), 7776u);
 }
 
+TEST(PassphraseGenerator, TheHyphenatedWordsOfTheListStillMakeTheirCount) {
+    EXPECT_TRUE(KnownWords().count("drop-down"));
+    EXPECT_TRUE(JoinsWords("drop-down-abacus-t-shirt", 3));
+    EXPECT_FALSE(JoinsWords("drop-down-abacus-t-shirt", 5));
+    for (int draw = 0; draw < 200; ++draw) {
+        const std::string passphrase = GeneratePassphrase({6, "-", false, false});
+        EXPECT_TRUE(JoinsWords(passphrase, 6)) << passphrase;
+    }
+}
+
 TEST(PassphraseGenerator, HasTheChosenWordsSeparatorCapitalsAndDigit) {
-    const std::vector<std::string>& list = PassphraseWordList();
-    const std::set<std::string> known(list.begin(), list.end());
     const struct {
         TPassphraseRules rules;
         char split; // a character that is in the separator and in no word
     } cases[] = {
-        {{6, "-", false, false}, '-'}, {{3, " ", true, false}, ' '},  {{20, ".", false, true}, '.'},
+        // Separators that no word holds, so that the words come apart again ("-" is above).
+        {{6, " ", false, false}, ' '}, {{3, " ", true, false}, ' '},  {{20, ".", false, true}, '.'},
         {{4, "_+", true, true}, '_'},  {{5, "", false, false}, '\0'},
     };
     for (const auto& c : cases) {
@@ -96,7 +107,7 @@ TEST(PassphraseGenerator, HasTheChosenWordsSeparatorCapitalsAndDigit) {
                     ++digits;
                     word.pop_back();
                 }
-                EXPECT_TRUE(known.count(word)) << word;
+                EXPECT_TRUE(KnownWords().count(word)) << word;
             }
             EXPECT_EQ(digits, c.rules.Digit ? 1 : 0) << passphrase;
         }
