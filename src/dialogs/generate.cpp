@@ -55,6 +55,8 @@ TfrmGenerate::TfrmGenerate(QWidget* parent) : QDialog(parent, DialogWithoutSyste
     edtPreview->setObjectName(QStringLiteral("edtPreview"));
     edtPreview->setReadOnly(true);
     edtPreview->setAccessibleName(tr("New password"));
+    // Room for a passphrase of six words, seen whole.
+    edtPreview->setMinimumWidth(edtPreview->fontMetrics().averageCharWidth() * 44);
     btnFresh = new QPushButton(tr("&Fresh"), this);
     btnFresh->setObjectName(QStringLiteral("btnFresh"));
     btnFresh->setAutoDefault(false);
