@@ -44,8 +44,8 @@ std::string FieldValue(const TPassRecord& record, TClipField field) {
 
 void RunClip(const TArguments& args, TPasswordInput& input) {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        throw EUserError("clip needs the desktop's clipboard, and neither DISPLAY nor "
-                         "WAYLAND_DISPLAY is set");
+        throw EUserError("clip needs the desktop's clipboard through an X11 display, and DISPLAY "
+                         "is not set (on Wayland, XWayland sets it)");
     const std::string name = AccountNameText(args.Name, "The account name");
     TVault vault;
     OpenVault(vault, args.File, input);

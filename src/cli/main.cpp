@@ -45,14 +45,14 @@ bool Set(const char* variable) {
     return value && *value;
 }
 
-// clip serves the desktop's clipboard; every other command runs without a display. On X11, and
-// on Wayland through XWayland, clip speaks X11: a Wayland client with no window of its own cannot
-// set the clipboard.
+// clip serves the desktop's clipboard; every other command runs without a display. clip speaks
+// X11, on Wayland through XWayland: a Wayland client with no window of its own cannot set the
+// clipboard. QT_QPA_PLATFORM, where set, still chooses.
 std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
     const bool clip = argc > 1 && std::string_view(argv[1]) == "clip";
-    if (!clip || !(Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM")))
+    if (!clip || !(Set("DISPLAY") || Set("QT_QPA_PLATFORM")))
         return std::make_unique<QCoreApplication>(argc, argv);
-    if (Set("DISPLAY") && !Set("QT_QPA_PLATFORM"))
+    if (!Set("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
     return std::make_unique<QGuiApplication>(argc, argv);
 }

@@ -168,7 +168,7 @@ TOtpKeyResult ParseOtpKeyUri(std::string_view uri) {
     TOtpKey key;
     std::string secret;
     const TWipeGuard wipeSecret(secret);
-    bool seen[4] = {};
+    std::array<bool, 4> seen{};
     while (!query.empty()) {
         const std::size_t end = query.find('&');
         const std::string_view pair = query.substr(0, end);
