@@ -106,7 +106,8 @@ void TfrmMain::UpdateButtons() {
 }
 
 void TfrmMain::UpdateFieldEnabling() {
-    const bool shown = !cboAccount->currentText().isEmpty();
+    // By the row, not the selector's text: an account may have an empty name.
+    const bool shown = FVault.CurrentRow() >= 0;
     edtLogin->setEnabled(shown);
     edtPassword->setEnabled(shown);
     mmoNotes->setEnabled(shown);

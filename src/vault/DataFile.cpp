@@ -45,6 +45,18 @@ bool FileHasCheckLine(const std::string& path, const std::string& checkLine) {
     return readLine == checkLine;
 }
 
+bool LooksLikeDataFile(const std::string& path) {
+    if (!FilePresent(path))
+        return false;
+    constexpr std::size_t CheckLineLength = 16;
+    std::string first = ReadFirstTextLine(path, CheckLineLength + 1);
+    TWipeGuard firstGuard(first);
+    if (first.starts_with("KVF"))
+        return true;
+    return first.size() == CheckLineLength &&
+           first.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos;
+}
+
 std::vector<std::string> ReadDataFile(const std::string& path) {
     TContentDigest content;
     return ReadDataFile(path, content);

@@ -16,6 +16,9 @@ std::string MakeCheckLine(TBlowfish& cipher, const std::string& password);
 bool CheckPassword(TBlowfish& cipher, const std::string& path, const std::string& password);
 // True when the file exists and its first line is this check line.
 bool FileHasCheckLine(const std::string& path, const std::string& checkLine);
+// Whether the file's first line is that of a data file: a check line of 16 hexadecimal digits,
+// or the header of a numbered format.
+bool LooksLikeDataFile(const std::string& path);
 // Every line after the first, in file order.
 std::vector<std::string> ReadDataFile(const std::string& path);
 // The same, and what the file held, to tell later whether another program changed it.

@@ -93,6 +93,10 @@ bool TVault::PasswordOpensDataFile(const std::string& password) {
     return PasswordOpens(FPath, password);
 }
 
+bool TVault::MasterPasswordOpens(const std::string& path) const {
+    return !FCheckLine.empty() && FileHasCheckLine(path, FCheckLine);
+}
+
 TOpenResult TVault::Open(const std::string& path, const std::string& password) {
     Close();
     if (!CanBeKey(password))
@@ -267,7 +271,8 @@ std::vector<bool> TVault::RecodeLines(std::vector<std::string>& lines, TRecordCi
     try {
         for (; done < lines.size(); ++done) {
             std::string& line = lines[done];
-            if (!RecordLineReadable(line))
+            // A blank line is kept blank: enciphered anew it would become an account.
+            if (line.empty() || !RecordLineReadable(line))
                 continue;
             TPassRecord record = from.Decode(line);
             TRecordWipeGuard wipeRecord(record);
@@ -307,7 +312,7 @@ void TVault::RecodeBack(std::vector<std::string>& lines, const std::vector<bool>
 std::vector<TStrandedLine> TVault::StrandedLines(const std::vector<bool>& recoded) const {
     std::vector<TStrandedLine> stranded;
     for (std::size_t index = 0; index < recoded.size(); ++index)
-        if (!recoded[index])
+        if (!recoded[index] && !FLines[static_cast<int>(index)].empty())
             stranded.push_back({static_cast<int>(index) + 2, {}, false});
     if (stranded.empty())
         return stranded;
@@ -353,6 +358,7 @@ void TVault::DropAccounts() {
         Notify([](TVaultObserver& observer) { observer.LineCountChanged(); });
     });
     FDamaged.clear();
+    FBlankLines.clear();
     ForgetCurrent();
     // Nothing to hand over: the vault given away last may still be in the other core's hands.
     if (FLines.Empty() && FAccounts.Empty()) {
@@ -566,6 +572,7 @@ void TVault::BuildAccounts() {
     });
     FAccounts.Clear();
     FDamaged.clear();
+    FBlankLines.clear();
     ForgetCurrent();
     FLines.AdoptOrder({});
     if (FLines.Empty())
@@ -585,6 +592,10 @@ void TVault::BuildAccounts() {
     std::vector<TAccountEntry> entries;
     entries.reserve(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].empty()) {
+            FBlankLines.push_back(static_cast<int>(i));
+            continue;
+        }
         if (!RecordLineReadable(lines[i])) {
             FDamaged.push_back(static_cast<int>(i)); // kept as it is, never shown
             continue;

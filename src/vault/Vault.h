@@ -59,7 +59,8 @@ public:
     // The record lines in the order of the file they would be written to. Reading them whole puts
     // them in that order first, which changes no line.
     const TRecordList& Records();
-    int LineCount() const noexcept { return FLines.Count(); }
+    // The record lines, but for blank ones (an editor's empty last line): kept, never counted.
+    int LineCount() const noexcept { return FLines.Count() - static_cast<int>(FBlankLines.size()); }
     // The record line of an account.
     const std::string& LineOf(int row) const { return FLines[Account(row).Line]; }
 
@@ -75,6 +76,8 @@ public:
     // The same for the open vault's own file; the master password in memory costs no key
     // schedule.
     bool PasswordOpensDataFile(const std::string& password);
+    // Whether the vault's master password opens the file at path; costs no key schedule.
+    bool MasterPasswordOpens(const std::string& path) const;
 
     // Reads the file under the password and shows its first account. A wrong password leaves no
     // vault open and nothing modified; an I/O or cipher error does the same and propagates.
@@ -173,6 +176,8 @@ private:
             FAccounts.MapLines(map);
             for (int& line : FDamaged)
                 line = map(line);
+            for (int& line : FBlankLines)
+                line = map(line);
         };
     }
     // The lines in file order, the accounts told where their lines went.
@@ -205,6 +210,7 @@ private:
     TLineStore FLines;
     bool FModified = false;
     std::vector<int> FDamaged;
+    std::vector<int> FBlankLines; // empty record lines: kept as they are, and not accounts
     TAccountList FAccounts;
     int FCurrentRow = -1;
     TPassRecord FCurrent;

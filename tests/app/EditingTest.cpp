@@ -175,7 +175,7 @@ TEST_F(MainFormTest, CancelledAddShowsTheFirstAccountAgainAndChangesNothing) {
     EXPECT_FALSE(form.Modified());
 }
 
-TEST_F(MainFormTest, CancelledAddSelectsAnAccountWithAnEmptyNameWithItsFieldsDisabled) {
+TEST_F(MainFormTest, CancelledAddSelectsAnAccountWithAnEmptyNameWithItsFieldsUsable) {
     const std::string path = Path("vault.kvf");
     WriteVault(path, "secret", {Record("b", "1"), Record("", "hidden")});
     TfrmMain& form = StartWithVault(path, "secret");
@@ -183,7 +183,9 @@ TEST_F(MainFormTest, CancelledAddSelectsAnAccountWithAnEmptyNameWithItsFieldsDis
     Click("spdAdd");
     EXPECT_EQ(Selector()->currentIndex(), 0);
     EXPECT_EQ(Selector()->currentText(), "");
-    EXPECT_FALSE(Login()->isEnabled());
+    // An account like any other, though its name is empty.
+    EXPECT_TRUE(Login()->isEnabled());
+    EXPECT_EQ(Login()->text(), "hidden");
     EXPECT_TRUE(Platform.Done());
     EXPECT_FALSE(form.Modified());
 }
@@ -275,4 +277,22 @@ TEST_F(MainFormTest, DeleteShowsTheFirstRemainingAccount) {
     for (const TPassRecord& record : ReadVault(path, "secret"))
         names.push_back(record.Account);
     EXPECT_EQ(names, (std::vector<std::string>{"c", "a"})) << "file order is kept";
+}
+
+TEST_F(MainFormTest, AnAccountWithAnEmptyNameCanBeShownEditedAndDeleted) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("", "nameless"), Record("bank", "b")});
+    TfrmMain& form = StartWithVault(path, "secret");
+    EXPECT_EQ(form.PanelText(0), "2");
+    Selector()->setCurrentIndex(0);
+    emit Selector()->activated(0);
+    EXPECT_EQ(Login()->text(), "nameless");
+    EXPECT_TRUE(Login()->isEnabled());
+    TypeInto(Login(), "!");
+    EXPECT_TRUE(Enabled("spdDelete"));
+    Click("spdDelete");
+    Click("spdSave");
+    const std::vector<TPassRecord> saved = ReadVault(path, "secret");
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0].Account, "bank");
 }

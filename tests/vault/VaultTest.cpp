@@ -364,3 +364,33 @@ TEST_F(VaultTest, EveryChangeIsAnnouncedWhileTheRowsStillReadAsBeforeAndAgainAft
         EXPECT_EQ(heard.Heard, step.expected);
     }
 }
+
+TEST_F(VaultTest, ABlankLineIsKeptButIsNoAccountAndAnEmptyNameIsOne) {
+    // An editor's empty last line, and an account whose name is empty.
+    Write({Line({"bank", "b", "", ""}), Line({"", "nameless", "", ""}), ""});
+    TVault vault;
+    ASSERT_EQ(vault.Open(Path, "secret"), TOpenResult::Opened);
+    EXPECT_EQ(vault.AccountCount(), 2);
+    EXPECT_EQ(vault.LineCount(), 2);
+    EXPECT_TRUE(vault.DamagedLines().empty());
+    vault.Select(vault.FindAccount(""));
+    vault.StoreField(&TPassRecord::Login, "named at last");
+    vault.Save();
+    std::vector<std::string> lines = ReadDataFile(Path);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), ""), 1);
+
+    // A new password asks about nothing and leaves the blank line blank.
+    ASSERT_EQ(vault.ChangePassword("fresh",
+                                   [](const std::vector<TStrandedLine>&) {
+                                       ADD_FAILURE() << "asked about a blank line";
+                                       return false;
+                                   }),
+              TPasswordChange::Changed);
+    lines = ReadDataFile(Path);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), ""), 1);
+    vault.Select(vault.FindAccount(""));
+    EXPECT_EQ(vault.Current().Login, "named at last");
+    vault.DeleteCurrent();
+    EXPECT_EQ(vault.AccountCount(), 1);
+}
