@@ -5,6 +5,7 @@
 #include "vault/Vault.h"
 
 #include <QAbstractListModel>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -67,7 +68,16 @@ private:
 };
 
 TAccountFinder::TAccountFinder(const TVault& vault, QAbstractItemModel& accounts, QWidget* parent)
-    : QFrame(parent, Qt::Popup), FVault(vault) {
+    : QFrame(parent), FVault(vault) {
+    // A box inside the window rather than a popup window of its own, so that screen readers find
+    // it in the window's tree like every other control. It closes as a popup would, when the
+    // focus goes elsewhere.
+    hide();
+    setAutoFillBackground(true);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (isVisible() && now != this && !isAncestorOf(now))
+            hide();
+    });
     setObjectName(QStringLiteral("frmFind"));
     setFrameShape(QFrame::Box);
     setAccessibleName(tr("Find account"));
@@ -109,11 +119,13 @@ TAccountFinder::~TAccountFinder() {
 void TAccountFinder::Popup(QWidget* anchor) {
     if (FStale)
         Rebuild();
-    setGeometry(
-        QRect(anchor->mapToGlobal(QPoint(0, anchor->height())), QSize(anchor->width(), 160)));
+    FAnchor = anchor;
+    setGeometry(QRect(anchor->mapTo(parentWidget(), QPoint(0, anchor->height())),
+                      QSize(anchor->width(), 160)));
     edtFind->clear();
     Filter(QString());
     show();
+    raise();
     edtFind->setFocus(Qt::PopupFocusReason);
 }
 
@@ -239,5 +251,7 @@ void TAccountFinder::hideEvent(QHideEvent* event) {
     }
     FNeedle.clear();
     FFound->SetRows({});
+    if (FAnchor && isAncestorOf(QApplication::focusWidget()))
+        FAnchor->setFocus(Qt::PopupFocusReason);
     QFrame::hideEvent(event);
 }

@@ -49,6 +49,7 @@ private:
     void Choose();
 
     const TVault& FVault;
+    QWidget* FAnchor = nullptr; // the control the box opened under, which takes the focus back
     QLineEdit* edtFind = nullptr;
     QListView* lstFound = nullptr;
     TFoundAccountsModel* FFound = nullptr;

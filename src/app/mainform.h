@@ -126,6 +126,8 @@ private:
     void ShowStatusMessage(const QString& text);
     // A lock asked for by time or by the desktop waits until the running command has ended.
     void RequestLock();
+    // While a lock waits for the running command: its dialogs cancelled, nothing on screen.
+    void CancelForLock();
     void LockNow();
     void UnlockVault();
     void ShowMask(bool masked);
@@ -140,6 +142,9 @@ private:
     // another program changed.
     bool WriteDataFile(const std::string& path);
     bool ConfirmOverwrite(const std::string& path);
+    // Before a file other than the vault's own is replaced: the user agrees, and gives that
+    // file's password when it is a data file under another one (any existing file for New).
+    bool ConfirmReplacing(const std::string& path, bool anyFileNeedsItsPassword);
     bool SaveVault();
     void RememberDataFile();
     bool AskNewMasterPassword(std::string& password);
@@ -187,6 +192,7 @@ private:
     QLabel* lblMessage = nullptr; // a passing message, over the web address's row
     QTimer* FMessageTimer = nullptr;
     QTimer* FIdleTimer = nullptr;
+    QTimer* FLockCanceller = nullptr; // cancels dialogs while a lock waits
     QAction* FCopyLogin = nullptr;
     QAction* FCopyPassword = nullptr;
     QAction* FGenerate = nullptr;

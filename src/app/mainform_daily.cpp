@@ -123,6 +123,16 @@ void TfrmMain::CreateDailyActions() {
     FMessageTimer->setSingleShot(true);
     connect(FMessageTimer, &QTimer::timeout, lblMessage, &QWidget::hide);
 
+    // A command may open another dialog once one is cancelled: those go too, until it ends.
+    FLockCanceller = new QTimer(this);
+    FLockCanceller->setInterval(200);
+    connect(FLockCanceller, &QTimer::timeout, this, [this] {
+        if (FLockPending && FHandlerDepth > 0)
+            FPlatform.CancelDialogs();
+        else
+            FLockCanceller->stop();
+    });
+
     FIdleTimer = new QTimer(this);
     FIdleTimer->setObjectName(QStringLiteral("IdleLockTimer"));
     FIdleTimer->setSingleShot(true);
@@ -175,6 +185,9 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfrmMain::mousePressEvent(QMouseEvent* event) {
+    // A click beside the find box closes it, as it would a popup.
+    if (FFinder->isVisible() && !FFinder->geometry().contains(event->pos()))
+        FFinder->hide();
     // A click on the emptied window of a locked vault asks for the password again.
     if (FVault.Locked())
         Dispatch(&TfrmMain::UnlockVault);
@@ -256,9 +269,26 @@ void TfrmMain::RequestLock() {
         return;
     if (FHandlerDepth > 0) {
         FLockPending = true;
+        CancelForLock();
         return;
     }
     Dispatch(&TfrmMain::LockNow);
+}
+
+void TfrmMain::CancelForLock() {
+    // The lock comes when the command ends; until then nothing of the vault stays on screen.
+    FFinder->hide();
+    FClipboard->ClearOwnText();
+    lblMessage->hide();
+    {
+        const QScopedValueRollback loading(FLoading, true);
+        cboAccount->setCurrentIndex(-1);
+        ShowRecord(TPassRecord{});
+    }
+    for (QWidget* field : std::initializer_list<QWidget*>{edtLogin, edtPassword, mmoNotes})
+        field->setEnabled(false);
+    FPlatform.CancelDialogs();
+    FLockCanceller->start();
 }
 
 void TfrmMain::LockClick() {

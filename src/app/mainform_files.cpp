@@ -22,6 +22,28 @@ bool TfrmMain::ConfirmOverwrite(const std::string& path) {
                TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel) == idOK;
 }
 
+bool TfrmMain::ConfirmReplacing(const std::string& path, bool anyFileNeedsItsPassword) {
+    if (!FilePresent(path) || (!anyFileNeedsItsPassword && path == FVault.Path()))
+        return true;
+    if (FPlatform.ShowMessageBox(
+            QStringToDisplay(
+                tr("%1 exists already. Do you want to overwrite it?").arg(PathToQString(path))),
+            TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel) != idOK)
+        return false;
+    // Another vault is destroyed only by someone who can open it.
+    if (!anyFileNeedsItsPassword && (!LooksLikeDataFile(path) || FVault.MasterPasswordOpens(path)))
+        return true;
+    std::string old = AskPassword(QT_TR_NOOP("Please enter the password of the file to overwrite"));
+    TWipeGuard wipeOld(old);
+    if (FVault.PasswordOpens(path, old))
+        return true;
+    FPlatform.ShowMessageBox(QStringToDisplay(tr("The password of the file to overwrite was not "
+                                                 "entered correctly. The file has not been "
+                                                 "overwritten")),
+                             TMessageKind::mkPlain, TMessageButtons::mbOK);
+    return false;
+}
+
 bool TfrmMain::WriteDataFile(const std::string& path) {
     if (!ConfirmOverwrite(path))
         return false;
@@ -37,7 +59,7 @@ bool TfrmMain::SaveVault() {
     if (!FVault.Path().empty())
         return WriteDataFile(FVault.Path());
     // The vault has changes but no file: ask where to put it.
-    if (!sdlDataFile.Execute())
+    if (!sdlDataFile.Execute() || !ConfirmReplacing(sdlDataFile.FileName, false))
         return false;
     if (!WriteDataFile(sdlDataFile.FileName))
         return false;
@@ -85,25 +107,7 @@ void TfrmMain::spdNewClick() {
         return;
     if (odlDataFile.Execute()) {
         const std::string path = odlDataFile.FileName;
-        bool proceed = true;
-        if (FilePresent(path)) {
-            proceed = FPlatform.ShowMessageBox(
-                          QStringToDisplay(tr("%1 exists already. Do you want to overwrite it?")
-                                               .arg(PathToQString(path))),
-                          TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel) == idOK;
-            if (proceed) {
-                std::string old =
-                    AskPassword(QT_TR_NOOP("Please enter the password of the file to overwrite"));
-                TWipeGuard wipeOld(old);
-                proceed = FVault.PasswordOpens(path, old);
-                if (!proceed)
-                    FPlatform.ShowMessageBox(
-                        QStringToDisplay(tr("The password of the file to overwrite was not "
-                                            "entered correctly. The file has not been "
-                                            "overwritten")),
-                        TMessageKind::mkPlain, TMessageButtons::mbOK);
-            }
-        }
+        const bool proceed = FilePresent(path) ? ConfirmReplacing(path, true) : true;
         std::string password;
         TWipeGuard wipePassword(password);
         if (proceed && AskNewMasterPassword(password)) {
@@ -135,7 +139,9 @@ void TfrmMain::spdSaveClick() {
 }
 
 void TfrmMain::spdSaveAsClick() {
-    if (!sdlDataFile.Execute())
+    // The save dialog asks nothing; replacing another file, above all another vault, is asked
+    // here.
+    if (!sdlDataFile.Execute() || !ConfirmReplacing(sdlDataFile.FileName, false))
         return;
     if (!WriteDataFile(sdlDataFile.FileName))
         return;

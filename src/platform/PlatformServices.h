@@ -81,6 +81,9 @@ public:
     // cancelled. A platform without the dialog answers as if it were cancelled.
     virtual std::string AskGeneratedPassword() { return {}; }
     virtual void SetBusyCursor(bool on) = 0;
+    // Cancels the open dialogs as their Cancel would, for a lock that must not wait for the user.
+    // A question whose only way out would discard data (save the changes? Yes or No) stays.
+    virtual void CancelDialogs() {}
     virtual void OpenWebAddress(const std::string& address) = 0;
 
     static std::string ErrorDisplayText(const std::string& message) {

@@ -54,9 +54,14 @@ TButtonSet ButtonsOf(TMessageButtons buttons) {
     return {{{"OK", idOK}}, idOK};
 }
 
+// Marks a dialog that CancelDialogs leaves open.
+constexpr const char* KeptAtCancelProperty = "kestovarKeptAtCancel";
+
 int RunMessageBox(const QString& caption, QMessageBox::Icon icon, const QString& text,
                   TMessageButtons buttons) {
     TMessageBox box(QApplication::activeWindow());
+    // No is an answer, not a cancel: taken for one it could discard the user's changes.
+    box.setProperty(KeptAtCancelProperty, buttons == TMessageButtons::mbYesNo);
     box.setWindowTitle(caption);
     box.setIcon(icon);
     box.setTextFormat(Qt::PlainText);
@@ -83,6 +88,19 @@ int RunMessageBox(const QString& caption, QMessageBox::Icon icon, const QString&
     });
     return clicked == answers.end() ? idCancel : clicked->second;
 }
+
+} // namespace
+
+void TQtPlatform::CancelDialogs() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(widget);
+        if (dialog && dialog->isVisible() && dialog->isModal() &&
+            !dialog->property(KeptAtCancelProperty).toBool())
+            dialog->reject();
+    }
+}
+
+namespace {
 
 struct TNameFilters {
     QStringList Filters;      // as Qt takes them: "Description (pattern pattern)"

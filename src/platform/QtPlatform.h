@@ -17,6 +17,7 @@ public:
                        TMessageButtons buttons) override;
     bool ExecuteFileDialog(TFileDialog& dialog) override;
     void SetBusyCursor(bool on) override;
+    void CancelDialogs() override;
     void OpenWebAddress(const std::string& address) override;
 
 protected:

@@ -13,12 +13,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QListView>
 #include <QMimeData>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -165,6 +168,26 @@ TEST_F(DailyUseTest, FindFiltersIgnoringCaseAndAccentsAndEnterShowsTheChoice) {
     EXPECT_FALSE(finder->isVisible());
     EXPECT_EQ(Selector()->currentText(), "CAFETERIA");
     EXPECT_EQ(FoldForFind(QStringLiteral("Caf\u00E9 \u00C6")), QStringLiteral("cafe \u00E6"));
+
+    // The box is part of the window for a screen reader, its edit and list named.
+    Key(Qt::Key_F);
+    const auto inTree = [](auto& self, QAccessibleInterface* node, QObject* target) -> bool {
+        if (!node)
+            return false;
+        if (node->object() == target)
+            return true;
+        for (int i = 0; i < node->childCount(); ++i)
+            if (self(self, node->child(i), target))
+                return true;
+        return false;
+    };
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(Form.get());
+    for (const char* name : {"edtFind", "lstFind"}) {
+        auto* control = finder->findChild<QWidget*>(name);
+        EXPECT_TRUE(inTree(inTree, window, control)) << name;
+        EXPECT_FALSE(control->accessibleName().isEmpty()) << name;
+    }
+    QTest::keyClick(edit, Qt::Key_Escape);
 
     // An account added since the last find is found too.
     Platform.ExpectNewAccount("Zebra");
@@ -330,6 +353,67 @@ TEST_F(DailyUseTest, EveryCommandHasAKeyAndTheSelectorTellsScreenReadersTheShown
     EXPECT_EQ(SelectorItems(), QStringList{"Mail"});
     EXPECT_EQ(selector->text(QAccessible::Value), "Mail");
     EXPECT_TRUE(Platform.Done());
+}
+
+} // namespace
+
+namespace {
+
+// A new-account dialog that stays open until it is cancelled, as a real one does while its
+// user is away.
+class TAwayPlatform : public TScriptedPlatform {
+public:
+    std::function<void()> WhileOpen;
+    int Cancels = 0;
+    QString PasswordShownAtCancel = QStringLiteral("<not cancelled>");
+    QLineEdit* PasswordField = nullptr;
+
+    std::string AskNewAccountName() override {
+        QEventLoop dialog;
+        FDialog = &dialog;
+        WhileOpen();
+        dialog.exec();
+        FDialog = nullptr;
+        return {};
+    }
+    void CancelDialogs() override {
+        ++Cancels;
+        PasswordShownAtCancel = PasswordField->text();
+        if (FDialog)
+            FDialog->quit();
+    }
+
+private:
+    QEventLoop* FDialog = nullptr;
+};
+
+TEST_F(DailyUseTest, AnIdleLockCancelsAnOpenDialogAndEmptiesTheWindowOnTime) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me", "hunter2")});
+    TAwayPlatform away;
+    away.ExpectPassword("Please enter the password", "secret");
+    Remember(path);
+    Form = std::make_unique<TfrmMain>(away);
+    Form->FormCreate();
+    Form->show();
+    away.PasswordField = Password();
+    ASSERT_EQ(Password()->text(), "hunter2");
+    auto* idle = Form->findChild<QTimer*>("IdleLockTimer");
+    ASSERT_NE(idle, nullptr);
+    // The user leaves with the dialog open; the idle time runs out.
+    away.WhileOpen = [idle] {
+        idle->setInterval(20);
+        idle->start();
+    };
+    away.ExpectPassword("Please enter the password to unlock", ""); // nobody there
+    QTest::mouseClick(Control<QToolButton>("spdAdd"), Qt::LeftButton);
+    EXPECT_EQ(away.Cancels, 1);
+    EXPECT_EQ(away.PasswordShownAtCancel, "") << "the password stayed on screen";
+    EXPECT_TRUE(Form->Locked());
+    EXPECT_EQ(Password()->text(), "");
+    EXPECT_EQ(Form->Vault().AccountCount(), 0);
+    EXPECT_TRUE(away.Done());
+    Form.reset();
 }
 
 } // namespace

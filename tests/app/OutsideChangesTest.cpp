@@ -185,3 +185,56 @@ TEST_F(MainFormTest, OneDamagedLineIsNamedInTheSingular) {
     EXPECT_EQ(SelectorItems(), QStringList());
     EXPECT_FALSE(Enabled("spdDelete")) << "no account is shown to delete";
 }
+
+TEST_F(MainFormTest, SaveAsOverAnotherFileAsksAndAnotherVaultNeedsItsPassword) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me")});
+    const std::string otherVault = Path("other.kvf");
+    WriteVault(otherVault, "theirs", {Record("Theirs", "t")});
+    const std::string sameMaster = Path("copy.kvf");
+    WriteVault(sameMaster, "secret", {});
+    const std::string notes = Path("notes.txt");
+    PutFileBytes(notes, "just text\r\n");
+    StartWithVault(path, "secret");
+    const std::string overwrite = " exists already. Do you want to overwrite it?";
+    const std::string refused = "The password of the file to overwrite was not entered correctly. "
+                                "The file has not been overwritten";
+    const struct {
+        std::string Target;
+        int Answer;                // to the question whether to overwrite
+        std::string TheirPassword; // asked only of another vault; "" when not asked
+        bool Replaced;
+    } cases[] = {
+        {otherVault, idCancel, "", false},
+        {otherVault, idOK, "wrong", false},
+        {otherVault, idOK, "theirs", true},
+        {sameMaster, idOK, "", true},
+        {notes, idOK, "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Target + " " + c.TheirPassword);
+        const std::string before = FileBytes(c.Target);
+        Platform.ExpectFileDialog(TFileDialogKind::fdSave, "Save password file", c.Target);
+        Platform.ExpectMessageBox(c.Target + overwrite, TMessageKind::mkConfirmation,
+                                  TMessageButtons::mbOKCancel, c.Answer);
+        if (!c.TheirPassword.empty())
+            Platform.ExpectPassword("Please enter the password of the file to overwrite",
+                                    c.TheirPassword);
+        if (!c.TheirPassword.empty() && !c.Replaced)
+            Platform.ExpectMessageBox(refused, TMessageKind::mkPlain, TMessageButtons::mbOK, idOK);
+        Click("spdSaveAs");
+        EXPECT_TRUE(Platform.Done());
+        if (c.Replaced) {
+            EXPECT_EQ(Form->DataFile(), c.Target);
+            EXPECT_EQ(ReadVault(c.Target, "secret").size(), 1u);
+            // Back to the first file for the next case.
+            Platform.ExpectFileDialog(TFileDialogKind::fdSave, "Save password file", path);
+            Platform.ExpectMessageBox(path + overwrite, TMessageKind::mkConfirmation,
+                                      TMessageButtons::mbOKCancel, idOK);
+            Click("spdSaveAs");
+        } else {
+            EXPECT_EQ(FileBytes(c.Target), before);
+            EXPECT_EQ(Form->DataFile(), path);
+        }
+    }
+}
