@@ -19,6 +19,9 @@ enum TOption : unsigned {
     OptCsvFlag = 8,
     OptCsvFile = 16,
     OptPreferOther = 32,
+    OptBrowserCsv = 64,
+    OptImportFrom = 128, // --from FORMAT SOURCE and --dry-run
+    OptBreachList = 256,
 };
 
 struct TCommandEntry {
@@ -28,7 +31,7 @@ struct TCommandEntry {
     unsigned Options;
 };
 
-constexpr std::array<TCommandEntry, 10> Commands = {{
+constexpr std::array<TCommandEntry, 11> Commands = {{
     {"ls", "List the account names, in the window's order.", {}, 0},
     {"show",
      "Show an account; the password only when asked for.",
@@ -39,15 +42,20 @@ constexpr std::array<TCommandEntry, 10> Commands = {{
     {"rm", "Remove an account.", {"name"}, 0},
     {"passwd", "Change the master password; the previous file is kept as FILE.bak.", {}, 0},
     {"create", "Create a new vault of no accounts (FILE must not exist).", {}, 0},
-    {"export", "Write every account to standard output as CSV.", {}, OptCsvFlag},
+    {"export", "Write every account to standard output as CSV.", {}, OptCsvFlag | OptBrowserCsv},
     {"import",
-     "Add every account of a CSV file, or none when a row cannot be stored.",
+     "Add every account of a CSV file or another manager's export, or none when a row cannot be "
+     "stored.",
      {},
-     OptCsvFile},
+     OptCsvFile | OptImportFrom},
     {"merge",
      "Take the accounts of another copy of the vault (one a file-sync tool left).",
      {"other"},
      OptPreferOther},
+    {"analyze",
+     "Report weak, shared, empty and (with --hibp) breached passwords.",
+     {},
+     OptShowPassword | OptBreachList},
 }};
 
 const char* PositionalHelp(const QString& name) {
@@ -126,7 +134,24 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
         QStringLiteral("length"));
     const QCommandLineOption csvFlag(QStringLiteral("csv"),
                                      QStringLiteral("CSV with the header name,login,password,"
-                                                    "notes (the only format)."));
+                                                    "notes."));
+    const QCommandLineOption browserCsv(
+        QStringLiteral("browser-csv"),
+        QStringLiteral("The password CSV of Chrome and Firefox: name,url,username,password,note "
+                       "(the first web address of the notes is the url)."));
+    const QCommandLineOption from(
+        QStringLiteral("from"),
+        QStringLiteral("Import SOURCE, an export of this password manager (keepassxc and chrome "
+                       "or firefox CSV, bitwarden unencrypted JSON)."),
+        QString::fromLatin1(ImportFormatNames()));
+    const QCommandLineOption dryRun(
+        QStringLiteral("dry-run"),
+        QStringLiteral("Show what would be imported, and write nothing."));
+    const QCommandLineOption hibp(
+        QStringLiteral("hibp"),
+        QStringLiteral("Also look every password up in this offline Have I Been Pwned list "
+                       "(SHA-1, \"HASH:count\" lines sorted by hash)."),
+        QStringLiteral("hibpfile"));
     const QCommandLineOption csvFile(QStringLiteral("csv"),
                                      QStringLiteral("The CSV file to import, in UTF-8, with the "
                                                     "header name,login,password,notes."),
@@ -148,6 +173,16 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
         parser.addOption(csvFile);
     if (entry.Options & OptPreferOther)
         parser.addOption(prefer);
+    if (entry.Options & OptBrowserCsv)
+        parser.addOption(browserCsv);
+    if (entry.Options & OptImportFrom) {
+        parser.addOptions({from, dryRun});
+        parser.addPositionalArgument(QStringLiteral("source"),
+                                     QStringLiteral("With --from: the export to import."),
+                                     QStringLiteral("[source]"));
+    }
+    if (entry.Options & OptBreachList)
+        parser.addOption(hibp);
 
     if (!parser.parse(arguments))
         Usage(parser.errorText(), command);
@@ -160,9 +195,12 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
         return {};
     }
     const QStringList positional = parser.positionalArguments();
+    const bool importFrom = entry.Options & OptImportFrom && parser.isSet(from);
     const auto wanted =
-        static_cast<qsizetype>(1 + std::count_if(entry.Extra.begin(), entry.Extra.end(),
-                                                 [](const char* extra) { return extra; }));
+        static_cast<qsizetype>(1 +
+                               std::count_if(entry.Extra.begin(), entry.Extra.end(),
+                                             [](const char* extra) { return extra; }) +
+                               (importFrom ? 1 : 0));
     if (positional.size() != wanted)
         Usage(QStringLiteral("%1 takes %2 argument(s), not %3")
                   .arg(command)
@@ -196,14 +234,27 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
     }
     if (entry.Options & OptCsvFlag) {
         result.Csv = parser.isSet(csvFlag);
-        if (!result.Csv)
-            Usage(QStringLiteral("export needs --csv, the only format"), command);
+        result.BrowserCsv = entry.Options & OptBrowserCsv && parser.isSet(browserCsv);
+        if (result.Csv == result.BrowserCsv)
+            Usage(QStringLiteral("export needs one of --csv and --browser-csv"), command);
     }
     if (entry.Options & OptCsvFile) {
-        if (!parser.isSet(csvFile))
-            Usage(QStringLiteral("import needs --csv CSVFILE"), command);
-        result.CsvFile = PathFromQString(parser.value(csvFile));
+        if (parser.isSet(csvFile) == importFrom)
+            Usage(QStringLiteral("import needs one of --csv CSVFILE and --from FORMAT SOURCE"),
+                  command);
+        if (importFrom) {
+            result.ImportFrom = ImportFormatNamed(parser.value(from));
+            if (!result.ImportFrom)
+                Usage(QStringLiteral("--from takes %1").arg(QLatin1String(ImportFormatNames())),
+                      command);
+            result.Source = PathFromQString(positional[1]);
+        } else {
+            result.CsvFile = PathFromQString(parser.value(csvFile));
+        }
+        result.DryRun = parser.isSet(dryRun);
     }
+    if (entry.Options & OptBreachList && parser.isSet(hibp))
+        result.BreachFile = PathFromQString(parser.value(hibp));
     if (entry.Options & OptPreferOther && parser.isSet(prefer)) {
         if (parser.value(prefer) != u"other")
             Usage(QStringLiteral("--prefer takes only \"other\""), command);

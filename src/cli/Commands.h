@@ -16,3 +16,7 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input);
 void RunExport(const TArguments& args, TPasswordInput& input);
 void RunImport(const TArguments& args, TPasswordInput& input);
 void RunMerge(const TArguments& args, TPasswordInput& input);
+void RunAnalyze(const TArguments& args, TPasswordInput& input);
+
+// import --from, which RunImport hands on.
+void RunImportFrom(const TArguments& args, TPasswordInput& input);
