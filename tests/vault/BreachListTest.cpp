@@ -107,9 +107,9 @@ TEST(BreachList, FindsEveryLineInEveryShapeOfTheFile) {
     }
 }
 
-// Never the whole file: at worst the search halves the lines between its bounds at every other
-// page it reads.
-TEST(BreachList, ALookupReadsAFewPagesOfALargeFile) {
+// Never the whole file: at worst the search halves the span between its bounds every fourth line
+// it looks at, and a look reads at most 16 KiB and two lines.
+TEST(BreachList, ALookupReadsAFewKilobytesOfALargeFile) {
     std::vector<std::pair<std::string, unsigned long long>> entries;
     std::mt19937_64 random(7);
     for (int i = 0; i < 60000; ++i) {
@@ -124,8 +124,8 @@ TEST(BreachList, ALookupReadsAFewPagesOfALargeFile) {
     const std::string text = ListText(entries, {"", "\r\n", true, false, false});
     WriteBytes(path, text);
     TBreachList list(path);
-    const double pages = static_cast<double>(text.size()) / 4096;
-    const auto worstReads = static_cast<std::uint64_t>(2 * std::ceil(std::log2(pages)) + 2);
+    const double halvings = std::ceil(std::log2(static_cast<double>(text.size()) / 512));
+    const auto worst = static_cast<std::uint64_t>((4 * halvings + 2) * (16384 + 2 * 386));
     std::uint64_t before = 0;
     std::uint64_t most = 0;
     int lookups = 0;
@@ -134,10 +134,11 @@ TEST(BreachList, ALookupReadsAFewPagesOfALargeFile) {
         most = std::max(most, list.BytesRead() - before);
         before = list.BytesRead();
     }
-    EXPECT_LE(most, worstReads * (4096 + 128));
-    // Spread evenly as SHA-1 is, a lookup mostly needs a handful of pages.
-    EXPECT_LT(list.BytesRead() / static_cast<std::uint64_t>(lookups), 8u * (4096 + 128));
+    EXPECT_LE(most, worst);
     EXPECT_LT(most, text.size() / 4);
+    // Spread evenly as SHA-1 is, a lookup mostly needs two reads: a line where the hash should
+    // stand, and the few kilobytes around where it then must.
+    EXPECT_LT(list.BytesRead() / static_cast<std::uint64_t>(lookups), 8192u);
 }
 
 TEST(BreachList, RefusesWhatIsNoSortedList) {
@@ -153,6 +154,7 @@ TEST(BreachList, RefusesWhatIsNoSortedList) {
          "not hexadecimal"},
         {a + ":1\n" + b + ":2x\n" + c + ":3\n", "not a number"},
         {a + ":1\n" + std::string(40, '0') + ":2\n" + c + ":3\n", "smaller than the one before"},
+        {a + ":1\n\n" + c + ":3\n", "an empty line between hashes"},
         {a + ":1\n" + std::string(5000, 'x') + "\n" + c + ":3\n", "longer than 128 bytes"},
     };
     TTempFolder folder;
