@@ -517,6 +517,20 @@ TEST_F(cli, BrowserCsvTakesTheAccountsToABrowserAndBack) {
     EXPECT_EQ(ReadVault(copy), ReadVault(vault));
 }
 
+TEST_F(cli, ACsvImportCanBeTriedWithoutWriting) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"a", "", "", ""}});
+    const std::string before = Bytes(vault);
+    const std::string csv = File("in.csv");
+    std::ofstream(csv, std::ios::binary) << "name,login,password,notes\nb,,,\nc,,,\n";
+    const TRun run =
+        Run("import", vault,
+            {QStringLiteral("--csv"), QString::fromStdString(csv), QStringLiteral("--dry-run")});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Would import 2 accounts into " + vault + "; nothing was written.\n");
+    EXPECT_EQ(Bytes(vault), before);
+}
+
 TEST_F(cli, NewOptionsAreCheckedAsUsage) {
     const QString v = QString::fromStdString(File("v.kvf"));
     const QStringList cases[] = {
