@@ -141,8 +141,8 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
                        "(the first web address of the notes is the url)."));
     const QCommandLineOption from(
         QStringLiteral("from"),
-        QStringLiteral("Import SOURCE, an export of this password manager (keepassxc and chrome "
-                       "or firefox CSV, bitwarden unencrypted JSON)."),
+        QStringLiteral("Import SOURCE, an export of this password manager (keepassxc, firefox, "
+                       "chrome: their CSV; bitwarden: its JSON without a password)."),
         QString::fromLatin1(ImportFormatNames()));
     const QCommandLineOption dryRun(
         QStringLiteral("dry-run"),
