@@ -65,6 +65,7 @@ version=$(sed -n 's/^project(Kestovar VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLi
 [ "$(dpkg-deb -f "$deb" Section)" = utils ] || problem "Section is not utils"
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'libqt6' <<<"$depends" || problem "Depends names no Qt library: '$depends'"
+grep -q 'libzxcvbn' <<<"$depends" || problem "Depends names no zxcvbn library: '$depends'"
 for field in Maintainer Description Architecture; do
     [ -n "$(dpkg-deb -f "$deb" "$field")" ] || problem "empty $field"
 done

@@ -193,6 +193,29 @@
     </message>
 </context>
 <context>
+    <name>StrengthText</name>
+    <message>
+        <source>weak</source>
+        <translation>schwach</translation>
+    </message>
+    <message>
+        <source>good</source>
+        <translation>gut</translation>
+    </message>
+    <message>
+        <source>excellent</source>
+        <translation>ausgezeichnet</translation>
+    </message>
+    <message>
+        <source>poor</source>
+        <translation>sehr schwach</translation>
+    </message>
+    <message>
+        <source>%1 bits, %2</source>
+        <translation>%1 Bit, %2</translation>
+    </message>
+</context>
+<context>
     <name>TAccountFinder</name>
     <message>
         <source>Find account</source>
@@ -429,6 +452,10 @@ Jedes Programm können Sie 30 Tage lang kostenlos testen. Besuchen Sie unsere We
     <message>
         <source>Anyone who has the file can test guesses fast: use at least 10 random lower-case letters and digits.</source>
         <translation>Wer die Datei hat, kann Kennwörter schnell durchprobieren: Verwenden Sie mindestens 10 zufällige Kleinbuchstaben und Ziffern.</translation>
+    </message>
+    <message>
+        <source>Strength as zxcvbn estimates it: %1</source>
+        <translation>Stärke nach der Schätzung von zxcvbn: %1</translation>
     </message>
 </context>
 <context>

@@ -14,10 +14,15 @@ QWidget* DialogOwner() {
     return QApplication::activeWindow();
 }
 
-std::string AskWithLogin(const std::string& caption, const QString& advice) {
+enum class TPasswordKind { Existing, New };
+
+std::string AskWithLogin(const std::string& caption, TPasswordKind kind) {
     TfrmLogin dialog(DialogOwner());
     dialog.SetCaption(caption);
-    dialog.SetAdvice(advice);
+    if (kind == TPasswordKind::New) {
+        dialog.SetAdvice(TfrmLogin::NewPasswordAdvice());
+        dialog.ShowStrength();
+    }
     dialog.exec();
     return dialog.Password();
 }
@@ -25,11 +30,11 @@ std::string AskWithLogin(const std::string& caption, const QString& advice) {
 } // namespace
 
 std::string TDesktopPlatform::AskPassword(const std::string& caption) {
-    return AskWithLogin(caption, QString());
+    return AskWithLogin(caption, TPasswordKind::Existing);
 }
 
 std::string TDesktopPlatform::AskNewPassword(const std::string& caption) {
-    return AskWithLogin(caption, TfrmLogin::NewPasswordAdvice());
+    return AskWithLogin(caption, TPasswordKind::New);
 }
 
 std::string TDesktopPlatform::AskNewAccountName() {

@@ -1,11 +1,11 @@
 // ls, show, add, edit and rm.
 
-#include "cli/AccountText.h"
 #include "cli/CliErrors.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/NotesFields.h"
 #include "cli/VaultAccess.h"
+#include "vault/FieldText.h"
 #include "vault/PasswordGenerator.h"
 #include "vault/WipeGuard.h"
 

@@ -23,6 +23,9 @@ enum TOption : unsigned {
     OptNoFile = 64,       // works without a vault
     OptLengthWords = 128, // --length, --words
     OptClip = 256,        // --field login|password|totp, --timeout
+    OptBrowserCsv = 512,
+    OptImportFrom = 1024, // --from FORMAT SOURCE and --dry-run
+    OptBreachList = 2048,
 };
 
 struct TCommandEntry {
@@ -32,7 +35,7 @@ struct TCommandEntry {
     unsigned Options;
 };
 
-constexpr std::array<TCommandEntry, 13> Commands = {{
+constexpr std::array<TCommandEntry, 14> Commands = {{
     {"ls", "List the account names, in the window's order.", {}, 0},
     {"show",
      "Show an account; the password only when asked for.",
@@ -43,11 +46,12 @@ constexpr std::array<TCommandEntry, 13> Commands = {{
     {"rm", "Remove an account.", {"name"}, 0},
     {"passwd", "Change the master password; the previous file is kept as FILE.bak.", {}, 0},
     {"create", "Create a new vault of no accounts (FILE must not exist).", {}, 0},
-    {"export", "Write every account to standard output as CSV.", {}, OptCsvFlag},
+    {"export", "Write every account to standard output as CSV.", {}, OptCsvFlag | OptBrowserCsv},
     {"import",
-     "Add every account of a CSV file, or none when a row cannot be stored.",
+     "Add every account of a CSV file or another manager's export, or none when a row cannot be "
+     "stored.",
      {},
-     OptCsvFile},
+     OptCsvFile | OptImportFrom},
     {"merge",
      "Take the accounts of another copy of the vault (one a file-sync tool left).",
      {"other"},
@@ -61,6 +65,10 @@ constexpr std::array<TCommandEntry, 13> Commands = {{
      "Print a new random password or passphrase; no vault is read.",
      {},
      OptNoFile | OptLengthWords},
+    {"analyze",
+     "Report weak, shared, empty and (with --hibp) breached passwords.",
+     {},
+     OptShowPassword | OptBreachList},
 }};
 
 const char* PositionalHelp(const QString& name) {
@@ -181,7 +189,24 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
         QStringLiteral("length"));
     const QCommandLineOption csvFlag(QStringLiteral("csv"),
                                      QStringLiteral("CSV with the header name,login,password,"
-                                                    "notes (the only format)."));
+                                                    "notes."));
+    const QCommandLineOption browserCsv(
+        QStringLiteral("browser-csv"),
+        QStringLiteral("The password CSV of Chrome and Firefox: name,url,username,password,note "
+                       "(the first web address of the notes is the url)."));
+    const QCommandLineOption from(
+        QStringLiteral("from"),
+        QStringLiteral("Import SOURCE, an export of this password manager (keepassxc, firefox, "
+                       "chrome: their CSV; bitwarden: its JSON without a password)."),
+        QString::fromLatin1(ImportFormatNames()));
+    const QCommandLineOption dryRun(
+        QStringLiteral("dry-run"),
+        QStringLiteral("Show what would be imported, and write nothing."));
+    const QCommandLineOption hibp(
+        QStringLiteral("hibp"),
+        QStringLiteral("Also look every password up in this offline Have I Been Pwned list "
+                       "(SHA-1, \"HASH:count\" lines sorted by hash)."),
+        QStringLiteral("hibpfile"));
     const QCommandLineOption csvFile(QStringLiteral("csv"),
                                      QStringLiteral("The CSV file to import, in UTF-8, with the "
                                                     "header name,login,password,notes."),
@@ -207,6 +232,16 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
         parser.addOptions({clipField, timeout});
     if (entry.Options & OptLengthWords)
         parser.addOptions({length, words});
+    if (entry.Options & OptBrowserCsv)
+        parser.addOption(browserCsv);
+    if (entry.Options & OptImportFrom) {
+        parser.addOptions({from, dryRun});
+        parser.addPositionalArgument(QStringLiteral("source"),
+                                     QStringLiteral("With --from: the export to import."),
+                                     QStringLiteral("[source]"));
+    }
+    if (entry.Options & OptBreachList)
+        parser.addOption(hibp);
 
     if (!parser.parse(arguments))
         Usage(parser.errorText(), command);
@@ -218,10 +253,12 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
         return {};
     }
     const QStringList positional = parser.positionalArguments();
+    const bool importFrom = entry.Options & OptImportFrom && parser.isSet(from);
     const auto wanted =
         static_cast<qsizetype>((entry.Options & OptNoFile ? 0 : 1) +
                                std::count_if(entry.Extra.begin(), entry.Extra.end(),
-                                             [](const char* extra) { return extra; }));
+                                             [](const char* extra) { return extra; }) +
+                               (importFrom ? 1 : 0));
     if (positional.size() != wanted)
         Usage(QStringLiteral("%1 takes %2 argument(s), not %3")
                   .arg(command)
@@ -257,13 +294,24 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
     }
     if (entry.Options & OptCsvFlag) {
         result.Csv = parser.isSet(csvFlag);
-        if (!result.Csv)
-            Usage(QStringLiteral("export needs --csv, the only format"), command);
+        result.BrowserCsv = entry.Options & OptBrowserCsv && parser.isSet(browserCsv);
+        if (result.Csv == result.BrowserCsv)
+            Usage(QStringLiteral("export needs one of --csv and --browser-csv"), command);
     }
     if (entry.Options & OptCsvFile) {
-        if (!parser.isSet(csvFile))
-            Usage(QStringLiteral("import needs --csv CSVFILE"), command);
-        result.CsvFile = PathFromQString(parser.value(csvFile));
+        if (parser.isSet(csvFile) == importFrom)
+            Usage(QStringLiteral("import needs one of --csv CSVFILE and --from FORMAT SOURCE"),
+                  command);
+        if (importFrom) {
+            result.ImportFrom = ImportFormatNamed(parser.value(from));
+            if (!result.ImportFrom)
+                Usage(QStringLiteral("--from takes %1").arg(QLatin1String(ImportFormatNames())),
+                      command);
+            result.Source = PathFromQString(positional[1]);
+        } else {
+            result.CsvFile = PathFromQString(parser.value(csvFile));
+        }
+        result.DryRun = parser.isSet(dryRun);
     }
     if (entry.Options & OptClip) {
         if (parser.isSet(clipField))
@@ -283,6 +331,8 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
             result.Words = BoundedValue(parser.value(words), MinPassphraseWords, MaxPassphraseWords,
                                         QStringLiteral("--words takes 3 to 20"), command);
     }
+    if (entry.Options & OptBreachList && parser.isSet(hibp))
+        result.BreachFile = PathFromQString(parser.value(hibp));
     if (entry.Options & OptPreferOther && parser.isSet(prefer)) {
         if (parser.value(prefer) != u"other")
             Usage(QStringLiteral("--prefer takes only \"other\""), command);

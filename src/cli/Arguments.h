@@ -3,6 +3,8 @@
 // The command line: a command name, then that command's arguments and options, each command with
 // its own --help.
 
+#include "vault/ForeignAccounts.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +21,11 @@ struct TArguments {
     std::string Other;
     std::string CsvFile;
     bool Csv = false;
+    bool BrowserCsv = false;
+    std::optional<TImportFormat> ImportFrom; // import --from FORMAT SOURCE
+    std::string Source;
+    bool DryRun = false;
+    std::optional<std::string> BreachFile; // analyze --hibp FILE
     std::optional<QString> Login;
     std::optional<std::string> NotesFile;
     bool PasswordPrompt = false;

@@ -19,3 +19,7 @@ void RunMerge(const TArguments& args, TPasswordInput& input);
 void RunTotp(const TArguments& args, TPasswordInput& input);
 void RunClip(const TArguments& args, TPasswordInput& input);
 void RunGenerate(const TArguments& args, TPasswordInput& input);
+void RunAnalyze(const TArguments& args, TPasswordInput& input);
+
+// import --from, which RunImport hands on.
+void RunImportFrom(const TArguments& args, TPasswordInput& input);

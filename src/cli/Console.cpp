@@ -3,6 +3,7 @@
 #include "base/SecureWipe.h"
 #include "cli/CliErrors.h"
 #include "platform/Codepage.h"
+#include "vault/FieldText.h"
 
 #include <QStringEncoder>
 
@@ -38,13 +39,6 @@ void WriteErr(std::string_view bytes) {
     WriteAll(STDERR_FILENO, bytes); // nowhere left to report a failure
 }
 
-void WipeQString(QString& text) noexcept {
-    // data() detaches a shared string first: another owner's copy is not ours to wipe.
-    if (!text.isEmpty())
-        SecureZero(text.data(), static_cast<std::size_t>(text.size()) * sizeof(QChar));
-    text.clear();
-}
-
 std::string AnsiToTerminal(const std::string& ansi) {
     QString text = AnsiToQString(ansi);
     // Into room made once for the longest result: toLocal8Bit would shrink its own room
@@ -71,19 +65,11 @@ std::string AnsiToTerminalShown(const std::string& ansi) {
     return result;
 }
 
-std::string ToAnsi(const QString& text, const std::string& what) {
-    try {
-        return QStringToAnsi(text);
-    } catch (const EConvertError& error) {
-        throw EUserError(what + ": " + error.Message());
-    }
-}
-
 std::string TerminalToAnsi(const std::string& bytes, const std::string& what) {
     QString text = QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
     std::string result;
     try {
-        result = ToAnsi(text, what);
+        result = AnsiText(text, what);
     } catch (...) {
         WipeQString(text);
         throw;

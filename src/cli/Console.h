@@ -3,6 +3,8 @@
 // Standard output and error, and the crossing between the vault's Windows-1252 bytes and the
 // terminal's encoding (UTF-8 on Linux).
 
+#include "platform/WipeQString.h"
+
 #include <QString>
 
 #include <string>
@@ -18,13 +20,9 @@ std::string AnsiToTerminal(const std::string& ansi);
 // The same for text shown among other output: control characters, which a file written elsewhere
 // may hold in a name and which the terminal would obey, are shown as "?".
 std::string AnsiToTerminalShown(const std::string& ansi);
-// Text from the user (terminal, argument, CSV) for the vault. A character that Windows-1252 cannot
-// hold raises EUserError naming it and what it was part of ("the login").
-std::string ToAnsi(const QString& text, const std::string& what);
+// Text typed at the terminal for the vault. A character that Windows-1252 cannot hold is refused,
+// naming it and what it was part of ("the login").
 std::string TerminalToAnsi(const std::string& bytes, const std::string& what);
-
-// Overwrites the characters of a QString that held a secret.
-void WipeQString(QString& text) noexcept;
 
 // Collects output so that a long listing costs few system calls; the buffer is wiped whenever it
 // is written out, since it may hold passwords.

@@ -1,11 +1,14 @@
-// export and import as CSV: name,login,password,notes, the notes' lines joined by line breaks.
+// export as CSV (name,login,password,notes, the notes' lines joined by line breaks, or the
+// browsers' layout) and import of that CSV.
 
-#include "cli/AccountText.h"
 #include "cli/CliErrors.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "cli/Csv.h"
 #include "cli/VaultAccess.h"
+#include "vault/BrowserCsv.h"
+#include "vault/Csv.h"
+#include "vault/FieldText.h"
+#include "vault/ImportError.h"
 #include "vault/WipeGuard.h"
 
 #include <QScopeGuard>
@@ -20,10 +23,36 @@ namespace {
 
 constexpr std::array<const char*, 4> Columns = {"name", "login", "password", "notes"};
 
+// One row of UTF-8 fields; every field is wiped here.
+void AppendRow(TOutputBuffer& out, std::vector<std::string>& fields) {
+    const auto wipeFields = qScopeGuard([&fields] {
+        for (std::string& field : fields)
+            WipeString(field);
+    });
+    std::string row;
+    TWipeGuard wipeRow(row);
+    // Three bytes of UTF-8 at most for a character (a doubled quote takes two), and the quotes and
+    // commas around the fields: made in room reserved for the longest, so that no copy is left
+    // where it grew.
+    std::size_t size = 16;
+    for (const std::string& field : fields)
+        size += 3 * field.size() + 3;
+    row.reserve(size);
+    bool first = true;
+    for (std::string& field : fields) {
+        std::string text = AnsiToTerminal(field);
+        AppendCsvField(row, text, first);
+        WipeString(text);
+        first = false;
+    }
+    row += "\r\n";
+    out.Append(row);
+}
+
 void AppendRecord(TOutputBuffer& out, const TPassRecord& record) {
-    // Both made in room reserved for their longest, so that no copy is left where they grew.
+    // Made in room reserved for its longest, so that no copy is left where it grew.
     std::string notes;
-    TWipeGuard wipeNotes(notes);
+    TWipeGuard wipeNotes(notes); // what a short text leaves in the string itself after the move
     notes.reserve(record.Notes.size() + 1);
     std::vector<std::string> lines = NotesLines(record.Notes);
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -32,23 +61,24 @@ void AppendRecord(TOutputBuffer& out, const TPassRecord& record) {
         notes += lines[i];
         WipeString(lines[i]);
     }
-    std::string row;
-    TWipeGuard wipeRow(row);
-    // Three bytes of UTF-8 at most for a character (a doubled quote takes two), and the quotes and
-    // commas around the fields.
-    row.reserve(
-        3 * (record.Account.size() + record.Login.size() + record.Password.size() + notes.size()) +
-        16);
-    bool first = true;
-    for (const std::string* field : std::array<const std::string*, 4>{
-             &record.Account, &record.Login, &record.Password, &notes}) {
-        std::string text = AnsiToTerminal(*field);
-        AppendCsvField(row, text, first);
-        WipeString(text);
-        first = false;
+    std::vector<std::string> fields;
+    fields.reserve(4);
+    fields.push_back(record.Account);
+    fields.push_back(record.Login);
+    fields.push_back(record.Password);
+    fields.push_back(std::move(notes));
+    AppendRow(out, fields);
+}
+
+void AppendBrowserRecord(TOutputBuffer& out, const TPassRecord& record) {
+    std::array<std::string, 5> row = BrowserCsvRow(record);
+    std::vector<std::string> fields;
+    fields.reserve(row.size());
+    for (std::string& field : row) {
+        fields.push_back(std::move(field));
+        WipeString(field);
     }
-    row += "\r\n";
-    out.Append(row);
+    AppendRow(out, fields);
 }
 
 // Every row converted and checked before the vault is asked for; the first row that cannot be
@@ -91,7 +121,7 @@ std::vector<TPassRecord> RecordsFromCsv(const std::vector<TCsvRecord>& csv,
                 throw EUserError(where(row) + ": the name " + AnsiToTerminalShown(name) +
                                  " is also on line " + std::to_string(seen->second));
         }
-    } catch (const EUserError& error) {
+    } catch (const Exception& error) {
         for (TPassRecord& record : records)
             WipeRecord(record);
         throw EUserError(error.Message() + ". Nothing was imported.");
@@ -110,8 +140,13 @@ void RunExport(const TArguments& args, TPasswordInput& input) {
         WriteErr("warning: the lines that could not be read are not in the export.\n");
     TOutputBuffer out;
     std::string header;
-    for (const char* column : Columns)
-        AppendCsvField(header, column, header.empty());
+    if (args.BrowserCsv) {
+        for (const char* column : BrowserCsvColumns)
+            AppendCsvField(header, column, header.empty());
+    } else {
+        for (const char* column : Columns)
+            AppendCsvField(header, column, header.empty());
+    }
     out.Append(header + "\r\n");
     // One key schedule for every account, as the window's open has.
     TBlowfish cipher;
@@ -119,19 +154,30 @@ void RunExport(const TArguments& args, TPasswordInput& input) {
     for (int row = 0; row < vault.AccountCount(); ++row) {
         TPassRecord record = codec.Decode(vault.LineOf(row));
         TRecordWipeGuard wipeRecord(record);
-        AppendRecord(out, record);
+        if (args.BrowserCsv)
+            AppendBrowserRecord(out, record);
+        else
+            AppendRecord(out, record);
     }
     out.Flush();
 }
 
 void RunImport(const TArguments& args, TPasswordInput& input) {
+    if (args.ImportFrom) {
+        RunImportFrom(args, input);
+        return;
+    }
     std::vector<TPassRecord> records;
     std::vector<int> lines;
     {
         QString text = ReadUtf8File(args.CsvFile);
         std::vector<TCsvRecord> csv;
         try {
-            csv = ParseCsv(text, args.CsvFile);
+            try {
+                csv = ParseCsv(text, args.CsvFile);
+            } catch (const EImportError& error) {
+                throw EUserError(error.Message() + ". Nothing was imported.");
+            }
             records = RecordsFromCsv(csv, args.CsvFile, lines);
         } catch (...) {
             WipeQString(text);
@@ -152,6 +198,11 @@ void RunImport(const TArguments& args, TPasswordInput& input) {
             throw EUserError(args.CsvFile + " line " + std::to_string(lines[i]) +
                              ": an account named " + AnsiToTerminalShown(records[i].Account) +
                              " is in " + args.File + " already. Nothing was imported.");
+    }
+    if (args.DryRun) {
+        WriteOut("Would import " + std::to_string(records.size()) + " accounts into " + args.File +
+                 "; nothing was written.\n");
+        return;
     }
     for (const TPassRecord& record : records)
         vault.Add(record);

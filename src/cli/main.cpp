@@ -19,7 +19,7 @@ namespace {
 
 using TRun = void (*)(const TArguments&, TPasswordInput&);
 
-constexpr std::array<std::pair<const char16_t*, TRun>, 13> Runs = {{
+constexpr std::array<std::pair<const char16_t*, TRun>, 14> Runs = {{
     {u"ls", RunList},
     {u"show", RunShow},
     {u"add", RunAdd},
@@ -33,6 +33,7 @@ constexpr std::array<std::pair<const char16_t*, TRun>, 13> Runs = {{
     {u"totp", RunTotp},
     {u"clip", RunClip},
     {u"generate", RunGenerate},
+    {u"analyze", RunAnalyze},
 }};
 
 int Fail(const char* message, int status) {

@@ -1,9 +1,12 @@
 #include "dialogs/login.h"
 
+#include "base/Errors.h"
+#include "base/SecureWipe.h"
 #include "dialogs/DialogButtonRule.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/OneEditLayout.h"
 #include "dialogs/PasswordMaskStyle.h"
+#include "dialogs/StrengthText.h"
 #include "dialogs/WipeEdit.h"
 #include "platform/AnsiRefusal.h"
 #include "platform/Codepage.h"
@@ -13,6 +16,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTimer>
+#include <QToolTip>
 
 TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent, DialogWithoutSystemMenu) {
     setObjectName(QStringLiteral("frmLogin"));
@@ -41,6 +46,10 @@ TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent, DialogWithoutSystemMenu)
     LayOutOneEditDialog(*this, *grpPassword, *lblPassword, *edtPassword, *btnOK, *btnCancel);
 
     connect(edtPassword, &QLineEdit::textChanged, this, &TfrmLogin::edtPasswordChange);
+    FTipTimer = new QTimer(this);
+    FTipTimer->setSingleShot(true);
+    FTipTimer->setInterval(300);
+    connect(FTipTimer, &QTimer::timeout, this, &TfrmLogin::ShowTip);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmLogin::reject);
     ApplyButtonRule(edtPassword->text(), *btnOK, *btnCancel);
@@ -59,7 +68,13 @@ void TfrmLogin::SetCaption(const std::string& prompt) {
 }
 
 void TfrmLogin::SetAdvice(const QString& advice) {
+    FAdvice = advice;
     edtPassword->setToolTip(advice);
+}
+
+void TfrmLogin::ShowStrength() {
+    FShowStrength = true;
+    UpdateTip(edtPassword->text());
 }
 
 QString TfrmLogin::NewPasswordAdvice() {
@@ -87,4 +102,37 @@ void TfrmLogin::reject() {
 
 void TfrmLogin::edtPasswordChange(const QString& text) {
     ApplyButtonRule(text, *btnOK, *btnCancel);
+    UpdateTip(text);
+}
+
+void TfrmLogin::UpdateTip(const QString& text) {
+    if (!FShowStrength)
+        return;
+    if (text.isEmpty()) {
+        edtPassword->setToolTip(FAdvice);
+        QToolTip::hideText();
+        return;
+    }
+    QString tip;
+    try {
+        std::string password = QStringToAnsi(text);
+        TWipeGuard wipePassword(password);
+        tip = tr("Strength as zxcvbn estimates it: %1").arg(PasswordStrengthText(password));
+    } catch (const EConvertError&) {
+        return; // a character the edit refuses anyway
+    }
+    if (!FAdvice.isEmpty())
+        tip += QLatin1Char('\n') + FAdvice;
+    edtPassword->setToolTip(tip);
+    // Qt hides a tool tip at every key, so the new figure shows once typing pauses; the old one
+    // goes at once.
+    QToolTip::hideText();
+    FTipTimer->start();
+}
+
+void TfrmLogin::ShowTip() {
+    // Under the edit, where it covers no control of the prompt; the prompt's layout stays.
+    if (edtPassword->hasFocus() && isVisible() && !edtPassword->text().isEmpty())
+        QToolTip::showText(edtPassword->mapToGlobal(QPoint(0, edtPassword->height())),
+                           edtPassword->toolTip(), edtPassword);
 }

@@ -9,6 +9,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QShowEvent;
+class QTimer;
 
 // The password prompt. The caller sets its caption to the question, runs it modally and takes
 // Password() whatever the result: a cancelled prompt has already emptied the edit.
@@ -25,6 +26,9 @@ public:
     void SetAdvice(const QString& advice);
     // The advice for a new master password: what a stolen file's check line lets a guesser do.
     static QString NewPasswordAdvice();
+    // For a new master password: the tool tip also gives zxcvbn's estimate of the text typed, and
+    // shows itself under the edit as the text changes.
+    void ShowStrength();
     // The typed password as Windows-1252 bytes (empty after Cancel). The caller wipes its copy.
     std::string Password() const;
 
@@ -37,10 +41,15 @@ public slots:
 
 private:
     void edtPasswordChange(const QString& text);
+    void UpdateTip(const QString& text);
+    void ShowTip();
 
     QGroupBox* grpPassword;
     QLabel* lblPassword;
     QLineEdit* edtPassword;
     QPushButton* btnOK;
     QPushButton* btnCancel;
+    QTimer* FTipTimer;
+    QString FAdvice;
+    bool FShowStrength = false;
 };

@@ -69,6 +69,31 @@ std::string QStringToAnsi(const QString& text) {
     return bytes;
 }
 
+std::string AnsiToUtf8(const std::string& bytes) {
+    // Every character of Windows-1252 lies in the Basic Multilingual Plane: at most 3 bytes.
+    std::size_t size = 0;
+    for (const char byte : bytes) {
+        const char16_t ch = CharForByte(static_cast<unsigned char>(byte));
+        size += ch < 0x80 ? 1 : ch < 0x800 ? 2 : 3;
+    }
+    std::string utf8(size, '\0');
+    std::size_t at = 0;
+    for (const char byte : bytes) {
+        const char16_t ch = CharForByte(static_cast<unsigned char>(byte));
+        if (ch < 0x80) {
+            utf8[at++] = static_cast<char>(ch);
+        } else if (ch < 0x800) {
+            utf8[at++] = static_cast<char>(0xC0 | (ch >> 6));
+            utf8[at++] = static_cast<char>(0x80 | (ch & 0x3F));
+        } else {
+            utf8[at++] = static_cast<char>(0xE0 | (ch >> 12));
+            utf8[at++] = static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+            utf8[at++] = static_cast<char>(0x80 | (ch & 0x3F));
+        }
+    }
+    return utf8;
+}
+
 bool IsAnsiChar(QChar ch) {
     return ByteForChar(ch.unicode()) >= 0;
 }

@@ -12,6 +12,9 @@
 QString AnsiToQString(const std::string& bytes);
 // Every character of text must be representable (IsAnsiText); others raise EConvertError.
 std::string QStringToAnsi(const QString& text);
+// The same text as UTF-8 bytes, made without any intermediate copy (the text may be a password):
+// what published lists of passwords hash and what other programs read.
+std::string AnsiToUtf8(const std::string& bytes);
 bool IsAnsiChar(QChar ch);
 bool IsAnsiText(const QString& text);
 // The first character of text that Windows-1252 cannot hold (both halves of a surrogate pair),

@@ -10,6 +10,10 @@
 #include <algorithm>
 
 #ifndef Q_OS_WIN
+#include <cerrno>
+#endif
+
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,6 +77,36 @@ TRegularFileReader::~TRegularFileReader() = default;
 
 int TRegularFileReader::Handle() const noexcept {
     return FFile->handle();
+}
+
+std::size_t TRegularFileReader::ReadAt(std::uint64_t offset, char* buffer, std::size_t count) {
+    if (offset >= FSize)
+        return 0;
+    const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(count, FSize - offset));
+    std::size_t done = 0;
+    while (done < wanted) {
+        ClearSystemError();
+#ifndef Q_OS_WIN
+        const ssize_t got = ::pread(FFile->handle(), buffer + done, wanted - done,
+                                    static_cast<off_t>(offset + done));
+#else
+        const qint64 got = FFile->seek(static_cast<qint64>(offset + done))
+                               ? FFile->read(buffer + done, static_cast<qint64>(wanted - done))
+                               : -1;
+#endif
+        const int err = LastSystemError();
+        if (got < 0) {
+#ifndef Q_OS_WIN
+            if (err == EINTR)
+                continue;
+#endif
+            throw EInOutError(FromSystemError(err, ReadFault));
+        }
+        if (got == 0)
+            throw EInOutError(FileChangedWhileRead);
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
 }
 
 std::size_t TRegularFileReader::Read(char* buffer, std::size_t count) {

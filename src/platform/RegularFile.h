@@ -37,6 +37,10 @@ public:
     // Up to count bytes of the file; 0 once Size() bytes are read and the file indeed ends there.
     // A file that has grown or shrunk meanwhile raises EInOutError(FileChangedWhileRead).
     std::size_t Read(char* buffer, std::size_t count);
+    // Up to count bytes from offset, apart from Read's position, for a search that jumps about a
+    // large file: fewer only where the file ends. A file shorter than its size at opening raises
+    // EInOutError(FileChangedWhileRead).
+    std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t count);
 
 private:
     std::unique_ptr<QFile> FFile;

@@ -6,13 +6,16 @@
 #include "MainFormFixture.h"
 #include "app/DesktopPlatform.h"
 #include "app/Translations.h"
+#include "dialogs/login.h"
 #include "platform/MessageCatalog.h"
 #include "platform/PlatformErrors.h"
 #include "vault/DataFile.h"
 
+#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -78,6 +81,31 @@ TEST_F(GermanTest, MessageBoxButtonsTakeQtsGerman) {
     EXPECT_EQ(caption, "Bestätigen");
     buttons.sort();
     EXPECT_EQ(buttons, QStringList({"&Ja", "&Nein"}));
+}
+
+// The program's own prompt for a new master password gives zxcvbn's estimate as it is typed; the
+// prompt for an existing one does not.
+TEST_F(GermanTest, TheNewPasswordPromptGivesTheStrengthInGerman) {
+    TDesktopPlatform platform;
+    const auto typeAndTakeTip = [](QString& tip) {
+        WhenModal<TfrmLogin>([&tip](TfrmLogin* dialog) {
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("edtPassword"));
+            QTest::keyClicks(edit, "password");
+            tip = edit->toolTip();
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+    };
+    QString tip;
+    typeAndTakeTip(tip);
+    EXPECT_EQ(platform.AskNewPassword("Neues Kennwort"), "password");
+    EXPECT_TRUE(tip.startsWith(
+        QStringLiteral("St\u00e4rke nach der Sch\u00e4tzung von zxcvbn: 0 Bit, sehr schwach\n")))
+        << tip.toStdString();
+    EXPECT_TRUE(tip.endsWith(TfrmLogin::NewPasswordAdvice()));
+
+    typeAndTakeTip(tip);
+    EXPECT_EQ(platform.AskPassword("Kennwort"), "password");
+    EXPECT_TRUE(tip.isEmpty()) << tip.toStdString();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Every command run as a user runs it, on vaults that the window's model wrote and reads back.
 
 #include "platform/Codepage.h"
+#include "vault/BreachList.h"
 #include "vault/DataFile.h"
 #include "vault/PasswordGenerator.h"
 #include "vault/Totp.h"
@@ -14,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -531,6 +534,193 @@ TEST_F(cliClip, ServesTheX11ClipboardMarkedAsASecretUntilItClearsIt) {
     EXPECT_EQ(shown, "during: pw1\nx-kde-passwordManagerHint\nhint: secret\nafter: \n")
         << process.readAllStandardError().toStdString();
     EXPECT_NE(Bytes(out).find("The clipboard is cleared."), std::string::npos) << Bytes(out);
+}
+
+} // namespace
+
+namespace {
+
+std::string ImportSample(const char* name) {
+    return std::string(KESTOVAR_TEST_DATA_DIR) + "/import/" + name;
+}
+
+std::string HashLine(const std::string& password, int count) {
+    const TSha1Digest digest = BreachHashOf(password);
+    std::string line;
+    char pair[3];
+    for (const unsigned char byte : digest) {
+        std::snprintf(pair, sizeof pair, "%02X", byte);
+        line += pair;
+    }
+    return line + ":" + std::to_string(count) + "\r\n";
+}
+
+TEST_F(cli, AnalyzeNamesTheAccountsAndShowsPasswordsOnlyWhenAsked) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"mail", "", "dragon123", ""},
+                       {"shop", "", "dragon123", ""},
+                       {"wifi", "", "", ""},
+                       {"strong", "", "Qm9#xT4!pL2@vN7&Zr5$", ""}});
+    std::vector<std::string> lines = {HashLine("dragon123", 4242), HashLine("123456", 7),
+                                      "0000000000000000000000000000000000000001:1\r\n"};
+    std::sort(lines.begin(), lines.end());
+    const std::string list = File("pwned.txt");
+    std::ofstream(list, std::ios::binary) << lines[0] << lines[1] << lines[2];
+
+    const TRun hidden =
+        Run("analyze", vault, {QStringLiteral("--hibp"), QString::fromStdString(list)});
+    EXPECT_EQ(hidden.Status, 0) << hidden.Err;
+    EXPECT_EQ(hidden.Out.find("dragon123"), std::string::npos);
+    for (const std::string& said :
+         {vault + ": 4 accounts\n", std::string("  mail: "), std::string("  shop: "),
+          std::string("Passwords that more than one account uses: 1\n  2 accounts: mail, shop\n"),
+          std::string("Empty passwords: 1\n  wifi\n"),
+          "Passwords found in " + list + ": 2\n  mail: seen 4242 times\n  shop: seen 4242 times\n"})
+        EXPECT_NE(hidden.Out.find(said), std::string::npos) << said << "\n" << hidden.Out;
+    EXPECT_EQ(hidden.Out.find("  strong"), std::string::npos) << hidden.Out;
+
+    const TRun shown = Run("analyze", vault, {QStringLiteral("--show-password")});
+    EXPECT_EQ(shown.Status, 0);
+    EXPECT_NE(shown.Out.find("  2 accounts: mail, shop\n    password: dragon123\n"),
+              std::string::npos)
+        << shown.Out;
+    EXPECT_NE(shown.Out.find("Breached passwords: not looked up"), std::string::npos);
+
+    // A list that is not there stops the command before the master password is asked for.
+    const TRun missing =
+        Run("analyze", vault, {QStringLiteral("--hibp"), QString::fromStdString(File("none"))}, "");
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_EQ(missing.Err.find("Master password"), std::string::npos) << missing.Err;
+}
+
+TEST_F(cli, ImportsEachManagersExportWithSuffixesForTakenNames) {
+    struct TCase {
+        const char* Format;
+        const char* File;
+        std::size_t Accounts;
+        TPassRecord Sample;
+    };
+    const TCase cases[] = {
+        {"keepassxc",
+         "keepassxc.csv",
+         5,
+         {"Taken (2)", "dora", "pw4",
+          Latin1("otpauth://totp/Taken?secret=JBSWY3DPEHPK3PXP;Café €5;")}},
+        {"firefox",
+         "firefox.csv",
+         4,
+         {"accounts.example.com (2)", "", "only \"pw\"", "https://accounts.example.com;"}},
+        {"chrome",
+         "chrome.csv",
+         5,
+         {"Example", "ann", "pa,ss", "https://example.com/;line one;line two;"}},
+        {"bitwarden",
+         "bitwarden.json",
+         4,
+         {"Mail, work (2)", "bob", "", "otpauth://totp/Work:bob?secret=GEZDGNBV&issuer=Work;"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Format);
+        const std::string vault = File("v.kvf");
+        QFile::remove(QString::fromStdString(vault));
+        WriteVault(vault, {{"Taken", "", "", ""}});
+        const QStringList args = {QStringLiteral("--from"), QString::fromLatin1(c.Format),
+                                  QString::fromStdString(ImportSample(c.File))};
+        const std::string before = Bytes(vault);
+        const TRun dry = Run("import", vault, args + QStringList{QStringLiteral("--dry-run")});
+        EXPECT_EQ(dry.Status, 0) << dry.Err;
+        EXPECT_NE(dry.Out.find("nothing was written"), std::string::npos) << dry.Out;
+        EXPECT_EQ(Bytes(vault), before);
+
+        const TRun run = Run("import", vault, args);
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_NE(run.Out.find("Imported " + std::to_string(c.Accounts) + " accounts"),
+                  std::string::npos)
+            << run.Out;
+        EXPECT_NE(run.Out.find("renamed from"), std::string::npos) << run.Out;
+        const std::vector<TPassRecord> records = ReadVault(vault);
+        EXPECT_EQ(records.size(), c.Accounts + 1);
+        EXPECT_NE(std::find(records.begin(), records.end(), c.Sample), records.end());
+    }
+}
+
+TEST_F(cli, ImportFromRefusesTheWholeExportForOneBadRow) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"a", "", "", ""}});
+    const std::string before = Bytes(vault);
+    const std::string csv = File("chrome.csv");
+    std::ofstream(csv, std::ios::binary) << "name,url,username,password,note\n"
+                                            "ok,https://ok.example,a,b,\n"
+                                            "bad,https://bad.example,snow\u2603,b,\n";
+    const TRun run =
+        Run("import", vault,
+            {QStringLiteral("--from"), QStringLiteral("chrome"), QString::fromStdString(csv)}, "");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find(csv + " line 3: the login: Character U+2603"), std::string::npos)
+        << run.Err;
+    EXPECT_NE(run.Err.find("Nothing was imported."), std::string::npos);
+    // Refused before the master password is asked for.
+    EXPECT_EQ(run.Err.find("Master password"), std::string::npos) << run.Err;
+    EXPECT_EQ(Bytes(vault), before);
+}
+
+TEST_F(cli, BrowserCsvTakesTheAccountsToABrowserAndBack) {
+    const std::string vault = File("v.kvf");
+    const std::vector<TPassRecord> records = {
+        {"Mail", "ann", "p,w", "https://mail.example.org;otpauth://totp/Mail?secret=ABC;note;"},
+        {"Shop", "bob", "x\"y", "https://shop.example;"},
+        {Latin1("Zoë"), "", Latin1("€uro"), ""},
+    };
+    WriteVault(vault, records);
+    const TRun exported = Run("export", vault, {QStringLiteral("--browser-csv")});
+    ASSERT_EQ(exported.Status, 0);
+    EXPECT_EQ(exported.Out, "name,url,username,password,note\r\n"
+                            "Mail,https://mail.example.org,ann,\"p,w\",\"otpauth://totp/"
+                            "Mail?secret=ABC\nnote\"\r\n"
+                            "Shop,https://shop.example,bob,\"x\"\"y\",\r\n"
+                            "Zoë,,,€uro,\r\n");
+    const std::string csv = File("browser.csv");
+    std::ofstream(csv, std::ios::binary) << exported.Out;
+    const std::string copy = File("copy.kvf");
+    ASSERT_EQ(Run("create", copy, {}, "pw\npw\n").Status, 0);
+    ASSERT_EQ(Run("import", copy,
+                  {QStringLiteral("--from"), QStringLiteral("chrome"), QString::fromStdString(csv)})
+                  .Status,
+              0);
+    EXPECT_EQ(ReadVault(copy), ReadVault(vault));
+}
+
+TEST_F(cli, ACsvImportCanBeTriedWithoutWriting) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"a", "", "", ""}});
+    const std::string before = Bytes(vault);
+    const std::string csv = File("in.csv");
+    std::ofstream(csv, std::ios::binary) << "name,login,password,notes\nb,,,\nc,,,\n";
+    const TRun run =
+        Run("import", vault,
+            {QStringLiteral("--csv"), QString::fromStdString(csv), QStringLiteral("--dry-run")});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Would import 2 accounts into " + vault + "; nothing was written.\n");
+    EXPECT_EQ(Bytes(vault), before);
+}
+
+TEST_F(cli, NewOptionsAreCheckedAsUsage) {
+    const QString v = QString::fromStdString(File("v.kvf"));
+    const QStringList cases[] = {
+        {"import", v, "--from", "chrome"},
+        {"import", v, "--csv", "a.csv", "--from", "chrome", "b.csv"},
+        {"import", v, "--from", "lastpass", "b.csv"},
+        {"import", v, "a.csv"},
+        {"export", v, "--csv", "--browser-csv"},
+        {"analyze", v, "extra"},
+        {"analyze", v, "--hibp"},
+    };
+    for (const QStringList& args : cases) {
+        const TRun run = Run(args);
+        EXPECT_EQ(run.Status, 2) << args.join(u' ').toStdString();
+        EXPECT_NE(run.Err.find("--help"), std::string::npos) << run.Err;
+    }
+    EXPECT_NE(Run({"analyze", "--help"}).Out.find("--hibp <hibpfile>"), std::string::npos);
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 #include "dialogs/login.h"
 #include "DialogTestSupport.h"
+#include "dialogs/StrengthText.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolTip>
 
 #include <vector>
 
@@ -166,6 +168,80 @@ TEST(LoginPromptModal, ReturnsTheTypedPasswordOrNothing) {
     EXPECT_TRUE(cancel.ClosedByUser);
     EXPECT_EQ(cancel.Result, QDialog::Rejected);
     EXPECT_EQ(cancelled.Password(), "");
+}
+
+} // namespace
+
+namespace {
+
+// A new master password: zxcvbn's estimate of what is typed joins the advice in the tool tip,
+// which shows under the edit once typing pauses; the prompt's controls and its OK rule stay.
+class NewPasswordPrompt : public LoginPrompt {
+protected:
+    void SetUp() override {
+        LoginPrompt::SetUp();
+        for (const QWidget* child : form.findChildren<QWidget*>())
+            FGeometry.push_back(child->geometry());
+        form.SetAdvice(TfrmLogin::NewPasswordAdvice());
+        form.ShowStrength();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        edtPassword->setFocus();
+    }
+    void TearDown() override { QToolTip::hideText(); }
+
+    std::vector<QRect> FGeometry;
+};
+
+TEST_F(NewPasswordPrompt, TheTipGivesTheStrengthOfWhatIsTyped) {
+    EXPECT_EQ(edtPassword->toolTip(), TfrmLogin::NewPasswordAdvice());
+    const std::pair<const char*, QString> cases[] = {
+        {"password", StrengthText(EstimateStrength("password"))},
+        {"k3j9x2m7q1", StrengthText(EstimateStrength("k3j9x2m7q1"))},
+        {"Qm9#xT4!pL2@vN7&Zr5$", StrengthText(EstimateStrength("Qm9#xT4!pL2@vN7&Zr5$"))},
+    };
+    for (const auto& [typed, strength] : cases) {
+        SCOPED_TRACE(typed);
+        edtPassword->clear();
+        QTest::keyClicks(edtPassword, typed);
+        const QString tip = edtPassword->toolTip();
+        EXPECT_TRUE(tip.startsWith(QStringLiteral("Strength as zxcvbn estimates it: ") + strength))
+            << tip.toStdString();
+        EXPECT_TRUE(tip.endsWith(QLatin1Char('\n') + TfrmLogin::NewPasswordAdvice()));
+        QTRY_COMPARE(QToolTip::text(), tip);
+        EXPECT_TRUE(QToolTip::isVisible());
+    }
+    EXPECT_NE(cases[0].second, cases[2].second);
+    EXPECT_TRUE(cases[0].second.endsWith(QStringLiteral(" poor")));
+    EXPECT_TRUE(cases[2].second.endsWith(QStringLiteral(" excellent")));
+
+    // Emptied, the edit has the advice alone again and no tip shows.
+    edtPassword->clear();
+    EXPECT_EQ(edtPassword->toolTip(), TfrmLogin::NewPasswordAdvice());
+    QTRY_VERIFY(!QToolTip::isVisible());
+}
+
+TEST_F(NewPasswordPrompt, MovesNothingAndKeepsTheOkRule) {
+    QTest::keyClicks(edtPassword, "x");
+    EXPECT_TRUE(btnOK->isEnabled());
+    EXPECT_TRUE(btnOK->isDefault());
+    QTest::keyClick(edtPassword, Qt::Key_Backspace);
+    ExpectOnlyCancelCanClose();
+    QTest::keyClicks(edtPassword, "weak");
+    std::vector<QRect> after;
+    for (const QWidget* child : form.findChildren<QWidget*>())
+        after.push_back(child->geometry());
+    EXPECT_EQ(after, FGeometry);
+    EXPECT_EQ(form.size(), QSize(270, 104));
+    QTest::keyClick(edtPassword, Qt::Key_Return);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(form.Password(), "weak");
+}
+
+// The prompt for an existing password says nothing about what is typed.
+TEST_F(LoginPrompt, AnOrdinaryPromptHasNoStrengthTip) {
+    QTest::keyClicks(edtPassword, "password");
+    EXPECT_TRUE(edtPassword->toolTip().isEmpty());
 }
 
 } // namespace

@@ -20,6 +20,16 @@ TEST(CodepageTest, EveryByteRoundTrips) {
     EXPECT_EQ(distinct.size(), 256u);
 }
 
+// What published password lists hash and other programs read: Qt's own UTF-8 of the same text.
+TEST(CodepageTest, EveryByteBecomesItsUtf8) {
+    std::string bytes;
+    for (int byte = 0; byte < 256; ++byte)
+        bytes.push_back(static_cast<char>(byte));
+    EXPECT_EQ(AnsiToUtf8(bytes), AnsiToQString(bytes).toUtf8().toStdString());
+    EXPECT_EQ(AnsiToUtf8("Caf\xE9 \x80"), "Caf\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_EQ(AnsiToUtf8(""), "");
+}
+
 TEST(CodepageTest, TheWindows1252Characters) {
     const std::pair<unsigned char, char16_t> samples[] = {
         {0x41, u'A'},   {0x80, 0x20AC}, {0x81, 0x0081}, {0x85, 0x2026}, {0x8A, 0x0160},

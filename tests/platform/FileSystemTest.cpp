@@ -119,6 +119,29 @@ TEST_F(FileSystemTest, ReadingStopsAtTheSizeSeenAtOpening) {
     }
 }
 
+// A search that jumps about a large file reads where it asks, apart from the reading position,
+// and is told when the file has become shorter than it was.
+TEST_F(FileSystemTest, ReadsAtAnyPlaceUpToTheSizeItWasOpenedWith) {
+    WriteFileBytes(Path("list.txt"), "0123456789");
+    TRegularFileReader reader(Path("list.txt"));
+    char buffer[16] = {};
+    const std::pair<std::uint64_t, std::string> cases[] = {
+        {0, "0123456789"}, {7, "789"}, {9, "9"}, {10, ""}, {42, ""}};
+    for (const auto& [offset, expected] : cases) {
+        SCOPED_TRACE(offset);
+        const std::size_t got = reader.ReadAt(offset, buffer, sizeof buffer);
+        EXPECT_EQ(std::string(buffer, got), expected);
+    }
+    ASSERT_EQ(reader.Read(buffer, 3), 3u);
+    EXPECT_EQ(reader.ReadAt(5, buffer, 2), 2u);
+    EXPECT_EQ(std::string(buffer, 2), "56");
+    ASSERT_EQ(reader.Read(buffer, 3), 3u); // the reading position is where Read left it
+    EXPECT_EQ(std::string(buffer, 3), "345");
+    ASSERT_EQ(::truncate(Path("list.txt").c_str(), 4), 0);
+    EXPECT_EQ(ErrorCodeOf([&] { reader.ReadAt(2, buffer, 8); }),
+              IoErrorCodes::FileChangedWhileRead);
+}
+
 // A copy of a vault is no easier to read than the vault, whatever the umask and an older copy.
 TEST_F(FileSystemTest, ACopyTakesThePermissionsAndOwnerOfItsOriginal) {
     const TUmask permissive(0);

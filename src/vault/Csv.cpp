@@ -1,7 +1,7 @@
-#include "cli/Csv.h"
+#include "vault/Csv.h"
 
-#include "cli/CliErrors.h"
-#include "cli/Console.h"
+#include "platform/WipeQString.h"
+#include "vault/ImportError.h"
 
 void AppendCsvField(std::string& row, std::string_view utf8, bool first) {
     if (!first)
@@ -52,8 +52,7 @@ private:
     }
 
     [[noreturn]] void Refuse(int line, const char* problem) const {
-        throw EUserError(FSource + " line " + std::to_string(line) + ": " + problem +
-                         ". Nothing was imported.");
+        throw EImportError(FSource + " line " + std::to_string(line) + ": " + problem);
     }
 
     bool Take(char16_t ch) {

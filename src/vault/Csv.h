@@ -19,7 +19,7 @@ struct TCsvRecord {
 };
 
 // Every record of the text; empty lines between records are skipped. Bad quoting raises
-// EUserError naming `source` and the line.
+// EImportError naming `source` and the line.
 std::vector<TCsvRecord> ParseCsv(const QString& text, const std::string& source);
 
 // Overwrites every field: the records hold passwords.

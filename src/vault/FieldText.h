@@ -1,7 +1,8 @@
 #pragma once
 
-// Account fields from the user's text, checked where they enter: what the vault cannot hold as
-// given is refused with the reason, never changed silently.
+// Account fields from text that comes from outside (a file to import, a notes file, the
+// terminal), checked where they enter: what the vault cannot hold as given is refused with the
+// reason and the place, as EImportError, never changed silently.
 
 #include <QString>
 
@@ -9,6 +10,8 @@
 #include <vector>
 
 // `what` names the text in messages, e.g. "The login" or "data.csv line 4: the login".
+// A character that Windows-1252 cannot hold is refused, naming it.
+std::string AnsiText(const QString& text, const std::string& what);
 // A name must not be empty; no name, login or password may hold a line break, which the window's
 // one-line fields could not show.
 std::string AccountNameText(const QString& text, const std::string& what);
@@ -16,8 +19,10 @@ std::string OneLineText(const QString& text, const std::string& what);
 // Notes from text lines (LF or CR LF; a final line break ends the last line and starts none).
 // A ";" inside a line is refused: the vault would keep it as a line break.
 std::string NotesText(const QString& text, const std::string& what);
-// A UTF-8 text file, whole; EUserError when it cannot be read or is not UTF-8.
+// A UTF-8 text file, whole, without a byte-order mark; refused when it cannot be read, is larger
+// than 256 MiB or is not UTF-8.
 QString ReadUtf8File(const std::string& path);
+
 // The notes as lines for output: each piece before a ";", and text after the last ";" (which the
 // window does not show) as one more line, so that nothing is lost.
 std::vector<std::string> NotesLines(const std::string& notes);

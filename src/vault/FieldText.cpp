@@ -1,9 +1,11 @@
-#include "cli/AccountText.h"
+#include "vault/FieldText.h"
 
+#include "base/Errors.h"
 #include "base/SecureWipe.h"
-#include "cli/CliErrors.h"
-#include "cli/Console.h"
+#include "platform/Codepage.h"
 #include "platform/FileSystem.h"
+#include "platform/WipeQString.h"
+#include "vault/ImportError.h"
 #include "vault/RecordCodec.h"
 
 #include <QFile>
@@ -12,16 +14,25 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
+
+std::string AnsiText(const QString& text, const std::string& what) {
+    try {
+        return QStringToAnsi(text);
+    } catch (const EConvertError& error) {
+        throw EImportError(what + ": " + error.Message());
+    }
+}
 
 std::string OneLineText(const QString& text, const std::string& what) {
     if (text.contains(u'\n') || text.contains(u'\r'))
-        throw EUserError(what + " holds a line break");
-    return ToAnsi(text, what);
+        throw EImportError(what + " holds a line break");
+    return AnsiText(text, what);
 }
 
 std::string AccountNameText(const QString& text, const std::string& what) {
     if (text.isEmpty())
-        throw EUserError(what + " is empty");
+        throw EImportError(what + " is empty");
     return OneLineText(text, what);
 }
 
@@ -44,11 +55,11 @@ std::string NotesText(const QString& text, const std::string& what) {
                 part.chop(1);
             const std::string where = what + " line " + std::to_string(i + 1);
             if (part.contains(u';'))
-                throw EUserError(where + " holds \";\", which the vault keeps as a line break: "
-                                         "break the line there or use another character");
+                throw EImportError(where + " holds \";\", which the vault keeps as a line break: "
+                                           "break the line there or use another character");
             if (part.contains(u'\r'))
-                throw EUserError(where + " holds a carriage return");
-            lines.push_back(ToAnsi(part, where));
+                throw EImportError(where + " holds a carriage return");
+            lines.push_back(AnsiText(part, where));
         }
     } catch (...) {
         wipe();
@@ -62,7 +73,7 @@ std::string NotesText(const QString& text, const std::string& what) {
 QString ReadUtf8File(const std::string& path) {
     QFile file(PathToQString(path));
     if (!file.open(QIODevice::ReadOnly))
-        throw EUserError(path + ": " + file.errorString().toStdString());
+        throw EImportError(path + ": " + file.errorString().toStdString());
     // Bounded, so that a device that never ends (/dev/zero) cannot fill the memory; a pipe
     // (`--csv <(command)`) is read to its end like a file. Read in pieces into room for the
     // file's size, grown by hand where a pipe needs more, so that no copy of the text is left
@@ -76,12 +87,12 @@ QString ReadUtf8File(const std::string& path) {
     for (;;) {
         const qint64 got = file.read(piece.data(), piece.size());
         if (got < 0)
-            throw EUserError(path + ": " + file.errorString().toStdString());
+            throw EImportError(path + ": " + file.errorString().toStdString());
         if (got == 0)
             break;
         const auto count = static_cast<std::size_t>(got);
         if (bytes.size() + count > Limit)
-            throw EUserError(path + " is larger than 256 MiB");
+            throw EImportError(path + " is larger than 256 MiB");
         if (bytes.size() + count > bytes.capacity()) {
             std::string larger;
             larger.reserve(std::max(2 * bytes.capacity(), bytes.size() + count));
@@ -91,12 +102,13 @@ QString ReadUtf8File(const std::string& path) {
         }
         bytes.append(piece.data(), count);
     }
+    // The decoder drops a byte-order mark at the start, which spreadsheet programs write.
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString text =
         decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     if (decoder.hasError()) {
         WipeQString(text);
-        throw EUserError(path + " is not UTF-8 text");
+        throw EImportError(path + " is not UTF-8 text");
     }
     return text;
 }
