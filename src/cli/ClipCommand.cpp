@@ -3,7 +3,6 @@
 // the text away with it, as the clipboard's owner is gone.
 
 #include "base/SecureWipe.h"
-#include "cli/AccountText.h"
 #include "cli/CliErrors.h"
 #include "cli/ClipboardHold.h"
 #include "cli/Commands.h"
@@ -11,6 +10,7 @@
 #include "cli/NotesFields.h"
 #include "cli/VaultAccess.h"
 #include "platform/Codepage.h"
+#include "vault/FieldText.h"
 
 #include <QGuiApplication>
 

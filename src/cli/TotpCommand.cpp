@@ -1,11 +1,11 @@
 // totp: the current one-time code of an account, alone on standard output for scripts.
 
 #include "base/SecureWipe.h"
-#include "cli/AccountText.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/NotesFields.h"
 #include "cli/VaultAccess.h"
+#include "vault/FieldText.h"
 
 void RunTotp(const TArguments& args, TPasswordInput& input) {
     const std::string name = AccountNameText(args.Name, "The account name");
