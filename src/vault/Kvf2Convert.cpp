@@ -1,0 +1,127 @@
+#include "vault/Kvf2Convert.h"
+
+#include "base/SecureWipe.h"
+#include "cipher/Blowfish.h"
+#include "vault/DataFile.h"
+#include "vault/WipeGuard.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+bool SameRecord(const TPassRecord& a, const TPassRecord& b) {
+    return a.Account == b.Account && a.Login == b.Login && a.Password == b.Password &&
+           a.Notes == b.Notes;
+}
+
+// An older line's account when it deciphers whole under the password, as opening it in the older
+// format shows it; nothing for a line that opening keeps as damaged.
+std::optional<TPassRecord> ReadOlderLine(TRecordCipher& codec, const std::string& line) {
+    if (!RecordLineReadable(line))
+        return std::nullopt;
+    TPassRecord record = codec.Decode(line);
+    TRecordWipeGuard wipeRecord(record);
+    if (!codec.LastDecodeWhole())
+        return std::nullopt;
+    std::optional<TPassRecord> whole = std::move(record);
+    return whole;
+}
+
+} // namespace
+
+TKvf2Upgrade UpgradeLines(const std::vector<std::string>& olderLines,
+                          const std::string& olderPassword, const TKvf2Session& target) {
+    TKvf2Codec codec(target.Keys(), target.Header().Id);
+    TBlowfish cipher;
+    TRecordCipher older(cipher, olderPassword);
+    TKvf2Upgrade upgrade;
+    upgrade.Lines.reserve(olderLines.size());
+    for (std::size_t i = 0; i < olderLines.size(); ++i) {
+        if (std::optional<TPassRecord> record = ReadOlderLine(older, olderLines[i])) {
+            TRecordWipeGuard wipeRecord(*record);
+            upgrade.Lines.push_back(codec.EncodeAccount(*record));
+        } else {
+            upgrade.Lines.push_back(codec.EncodeKept(olderLines[i]));
+            upgrade.Kept.push_back(static_cast<int>(i));
+        }
+    }
+    return upgrade;
+}
+
+bool UpgradeMatches(const std::vector<std::string>& olderLines, const std::string& olderPassword,
+                    const TKvf2Session& target, const std::vector<std::string>& written) {
+    if (olderLines.size() != written.size())
+        return false;
+    TKvf2Codec codec(target.Keys(), target.Header().Id);
+    TBlowfish cipher;
+    TRecordCipher older(cipher, olderPassword);
+    for (std::size_t i = 0; i < olderLines.size(); ++i) {
+        std::optional<TPassRecord> expected = ReadOlderLine(older, olderLines[i]);
+        if (!expected) {
+            const std::optional<std::string> kept = codec.DecodeKept(written[i]);
+            if (!kept || *kept != olderLines[i])
+                return false;
+            continue;
+        }
+        TRecordWipeGuard wipeExpected(*expected);
+        std::optional<TPassRecord> found = codec.DecodeAccount(written[i]);
+        if (!found)
+            return false;
+        TRecordWipeGuard wipeFound(*found);
+        if (!SameRecord(*expected, *found))
+            return false;
+    }
+    return true;
+}
+
+TKvf1Copy DowngradeLines(const TKvf2Session& source, const std::vector<std::string>& lines,
+                         const std::string& password, bool dropDamaged) {
+    if (const std::string problem = NewMasterPasswordProblem(password); !problem.empty())
+        throw EKeyError(problem);
+    TKvf2Codec codec(source.Keys(), source.Header().Id);
+    TBlowfish cipher;
+    TRecordCipher older(cipher, password);
+    TKvf1Copy copy;
+    copy.Lines.reserve(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (std::optional<TPassRecord> record = codec.DecodeAccount(lines[i])) {
+            TRecordWipeGuard wipeRecord(*record);
+            copy.Lines.push_back(older.Encode(*record));
+        } else if (std::optional<std::string> kept = codec.DecodeKept(lines[i])) {
+            copy.Lines.push_back(std::move(*kept));
+        } else {
+            copy.Damaged.push_back(static_cast<int>(i));
+        }
+    }
+    if (!copy.Damaged.empty() && !dropDamaged) {
+        copy.Refused = true;
+        std::vector<std::string>().swap(copy.Lines);
+    }
+    return copy;
+}
+
+TKvf2Params PasswordChangeParams(const TKvf2Params& current, const TKvf2Params& asked,
+                                 const TKvf2Params& floor) {
+    return {std::max({current.Passes, asked.Passes, floor.Passes}),
+            std::max({current.MemoryKiB, asked.MemoryKiB, floor.MemoryKiB})};
+}
+
+std::vector<std::string> ReencipherLines(const TKvf2Session& source, const TKvf2Session& target,
+                                         const std::vector<std::string>& lines) {
+    TKvf2Codec from(source.Keys(), source.Header().Id);
+    TKvf2Codec to(target.Keys(), target.Header().Id);
+    std::vector<std::string> anew;
+    anew.reserve(lines.size());
+    for (const std::string& line : lines) {
+        if (std::optional<TPassRecord> record = from.DecodeAccount(line)) {
+            TRecordWipeGuard wipeRecord(*record);
+            anew.push_back(to.EncodeAccount(*record));
+        } else if (std::optional<std::string> kept = from.DecodeKept(line)) {
+            anew.push_back(to.EncodeKept(*kept));
+        } else {
+            anew.push_back(line);
+        }
+    }
+    return anew;
+}
