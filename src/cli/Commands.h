@@ -16,3 +16,5 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input);
 void RunExport(const TArguments& args, TPasswordInput& input);
 void RunImport(const TArguments& args, TPasswordInput& input);
 void RunMerge(const TArguments& args, TPasswordInput& input);
+// Reads no password.
+void RunInfo(const TArguments& args, TPasswordInput& input);

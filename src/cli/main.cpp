@@ -15,7 +15,7 @@ namespace {
 
 using TRun = void (*)(const TArguments&, TPasswordInput&);
 
-constexpr std::array<std::pair<const char16_t*, TRun>, 10> Runs = {{
+constexpr std::array<std::pair<const char16_t*, TRun>, 11> Runs = {{
     {u"ls", RunList},
     {u"show", RunShow},
     {u"add", RunAdd},
@@ -26,6 +26,7 @@ constexpr std::array<std::pair<const char16_t*, TRun>, 10> Runs = {{
     {u"export", RunExport},
     {u"import", RunImport},
     {u"merge", RunMerge},
+    {u"info", RunInfo},
 }};
 
 int Fail(const char* message, int status) {
