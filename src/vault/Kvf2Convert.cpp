@@ -3,6 +3,7 @@
 #include "base/SecureWipe.h"
 #include "cipher/Blowfish.h"
 #include "vault/DataFile.h"
+#include "vault/TwoCores.h"
 #include "vault/WipeGuard.h"
 
 #include <algorithm>
@@ -109,19 +110,21 @@ TKvf2Params PasswordChangeParams(const TKvf2Params& current, const TKvf2Params& 
 
 std::vector<std::string> ReencipherLines(const TKvf2Session& source, const TKvf2Session& target,
                                          const std::vector<std::string>& lines) {
-    TKvf2Codec from(source.Keys(), source.Header().Id);
-    TKvf2Codec to(target.Keys(), target.Header().Id);
-    std::vector<std::string> anew;
-    anew.reserve(lines.size());
-    for (const std::string& line : lines) {
-        if (std::optional<TPassRecord> record = from.DecodeAccount(line)) {
-            TRecordWipeGuard wipeRecord(*record);
-            anew.push_back(to.EncodeAccount(*record));
-        } else if (std::optional<std::string> kept = from.DecodeKept(line)) {
-            anew.push_back(to.EncodeKept(*kept));
-        } else {
-            anew.push_back(line);
+    std::vector<std::string> anew(lines.size());
+    const auto reencipher = [&](std::size_t begin, std::size_t end) {
+        TKvf2Codec from(source.Keys(), source.Header().Id);
+        TKvf2Codec to(target.Keys(), target.Header().Id);
+        for (std::size_t i = begin; i < end; ++i) {
+            if (std::optional<TPassRecord> record = from.DecodeAccount(lines[i])) {
+                TRecordWipeGuard wipeRecord(*record);
+                anew[i] = to.EncodeAccount(*record);
+            } else if (std::optional<std::string> kept = from.DecodeKept(lines[i])) {
+                anew[i] = to.EncodeKept(*kept);
+            } else {
+                anew[i] = lines[i];
+            }
         }
-    }
+    };
+    OnTwoCores(lines.size(), lines.size() / 2, reencipher, reencipher);
     return anew;
 }

@@ -48,7 +48,6 @@ TKvf2OpenedFile OpenKvf2File(const std::string& path, const std::string& passwor
     file.Result = TKvf2Session::Open(file.Header, std::move(keys), file.Session);
     if (file.Result != TKvf2OpenResult::Opened)
         return file;
-    file.Scan = file.Session.Scan(file.Text.Lines);
-    file.Seal = file.Session.VerifySeal(file.Header, file.Text.Lines);
+    file.Scan = file.Session.ScanAndVerifySeal(file.Header, file.Text.Lines, file.Seal);
     return file;
 }

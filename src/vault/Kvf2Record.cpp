@@ -135,7 +135,7 @@ std::string TKvf2Codec::EncodeKept(std::string_view olderLine) {
 
 std::string TKvf2Codec::EncodeLine(bool kept, std::string_view first, std::string_view second) {
     std::array<unsigned char, RSize> r{};
-    randombytes_buf(r.data(), r.size());
+    NextR(r.data());
     const auto columnLength = [](std::size_t plain) {
         return (PaddedSize(plain) + TagSize) * 4 / 3 + 1;
     };
@@ -151,6 +151,15 @@ std::string TKvf2Codec::EncodeLine(bool kept, std::string_view first, std::strin
         AppendColumn(line, r.data(), BodyColumn, second);
     }
     return line;
+}
+
+void TKvf2Codec::NextR(unsigned char* r) {
+    if (FRandomUsed + RSize > FRandom.size()) {
+        randombytes_buf(FRandom.data(), FRandom.size());
+        FRandomUsed = 0;
+    }
+    std::memcpy(r, FRandom.data() + FRandomUsed, RSize);
+    FRandomUsed += RSize;
 }
 
 void TKvf2Codec::AppendColumn(std::string& line, const unsigned char* r, std::uint64_t column,

@@ -16,6 +16,7 @@
 #include "vault/Kvf2Keys.h"
 #include "vault/RecordCodec.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,8 +55,14 @@ private:
 
     const TKvf2Keys& FKeys;
     TKvf2Id FId;
+    // The R of the next lines, fetched many at a time: one system call per line would cost as
+    // much as enciphering it. R is no secret; it only must never repeat.
+    void NextR(unsigned char* r);
+
     std::string FPadded; // plain bytes with their padding, wiped after every use
     std::string FCipher; // enciphered bytes of one column
+    std::array<unsigned char, 64 * 16> FRandom{};
+    std::size_t FRandomUsed = 64 * 16;
 };
 
 // The BODY column's plain bytes of an account, and back; nothing when the lengths run past the end.

@@ -74,11 +74,15 @@ public:
     bool Locked() const noexcept { return FKeys.Empty(); }
     const TKvf2Keys& Keys() const noexcept { return FKeys; }
 
-    // Names, kept lines and damaged lines of the lines read. Needs the keys.
+    // Names, kept lines and damaged lines of the lines read. Needs the keys. A large vault is
+    // shared with another core.
     TKvf2Scan Scan(const std::vector<std::string>& lines) const;
     // SEAL and N of the first line read against the lines read. Needs the keys.
     TKvf2SealVerdict VerifySeal(const TKvf2HeaderRead& read,
                                 const std::vector<std::string>& lines) const;
+    // Both, as opening needs them, the seal on the other core beside part of the names.
+    TKvf2Scan ScanAndVerifySeal(const TKvf2HeaderRead& read, const std::vector<std::string>& lines,
+                                TKvf2SealVerdict& verdict) const;
     // A whole account; nothing when its line fails (the line is then damaged).
     std::optional<TPassRecord> DecodeAccount(std::string_view line) const;
     // A new line for the account, with a new R.
@@ -99,6 +103,11 @@ public:
 
 private:
     void RequireKeys() const;
+    void ScanRange(const std::vector<std::string>& lines, std::size_t begin, std::size_t end,
+                   TKvf2Scan& scan) const;
+    template <typename TAlso>
+    void ScanWithSeal(const std::vector<std::string>& lines, std::size_t split, TKvf2Scan& scan,
+                      TAlso also) const;
 
     TKvf2Header FHeader;
     bool FHasHeader = false;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -230,6 +231,57 @@ TEST(Kvf2PasswordChange, KeepsIdMakesANewSaltAndEnciphersEveryReadableLineAnew) 
     EXPECT_EQ(
         TKvf2Codec(file.Session.Keys(), file.Session.Header().Id).DecodeKept(file.Text.Lines[2]),
         "kept;older;line");
+}
+
+} // namespace
+
+namespace {
+
+// Past the size where a second core joins in, every line keeps its index and its place.
+TEST(Kvf2LargeVault, IsReadAndEncipheredAnewInFileOrderOnTwoCores) {
+    const TKvf2Session session = MakeSession(Password);
+    TKvf2Codec codec(session.Keys(), session.Header().Id);
+    std::vector<std::string> lines;
+    std::vector<int> kept, damaged;
+    for (int i = 0; i < 6000; ++i) {
+        if (i % 997 == 5) {
+            kept.push_back(i);
+            lines.push_back(codec.EncodeKept("older " + std::to_string(i)));
+        } else if (i % 1499 == 7 || i == 5999) {
+            damaged.push_back(i);
+            lines.push_back("damaged " + std::to_string(i));
+        } else {
+            lines.push_back(codec.EncodeAccount({std::to_string(i), "l", "p", "n;"}));
+        }
+    }
+    TKvf2HeaderRead read = ReadKvf2FirstLine(session.HeaderLine(lines));
+    TKvf2SealVerdict verdict;
+    const TKvf2Scan both = session.ScanAndVerifySeal(read, lines, verdict);
+    const TKvf2Scan scan = session.Scan(lines);
+    EXPECT_TRUE(verdict.Intact);
+    for (const TKvf2Scan* s : {&both, &scan}) {
+        EXPECT_EQ(s->Kept, kept);
+        EXPECT_EQ(s->Damaged, damaged);
+        ASSERT_EQ(s->Accounts.size(), lines.size() - kept.size() - damaged.size());
+        for (const TAccountEntry& entry : s->Accounts)
+            ASSERT_EQ(entry.Name, std::to_string(entry.Line));
+        EXPECT_TRUE(std::is_sorted(s->Accounts.begin(), s->Accounts.end(),
+                                   [](const auto& a, const auto& b) { return a.Line < b.Line; }));
+    }
+    std::swap(lines[10], lines[11]);
+    session.ScanAndVerifySeal(read, lines, verdict);
+    EXPECT_FALSE(verdict.Intact);
+
+    const TKvf2Session changed = MakeSession("other");
+    const std::vector<std::string> anew = ReencipherLines(session, changed, lines);
+    const TKvf2Scan after = changed.Scan(anew);
+    EXPECT_EQ(after.Kept, kept);
+    EXPECT_EQ(after.Damaged, damaged);
+    for (const int line : damaged)
+        EXPECT_EQ(anew[static_cast<std::size_t>(line)], lines[static_cast<std::size_t>(line)]);
+    for (const TAccountEntry& entry : after.Accounts)
+        ASSERT_EQ(changed.DecodeAccount(anew[static_cast<std::size_t>(entry.Line)]),
+                  session.DecodeAccount(lines[static_cast<std::size_t>(entry.Line)]));
 }
 
 } // namespace
