@@ -54,6 +54,23 @@ template <typename TWork> double CpuSecondsOf(TWork&& work) {
     return ThreadSeconds() - start;
 }
 
+double ProcessSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Wall time, and the CPU time of every thread of the process: on a busy machine the second core
+// may not be there to take its share, and the CPU time tells the work apart from the waiting.
+struct TTimes {
+    std::vector<double> Wall, Cpu;
+    template <typename TWork> void Add(TWork&& work) {
+        const double cpu = ProcessSeconds();
+        Wall.push_back(WallSecondsOf(work));
+        Cpu.push_back(ProcessSeconds() - cpu);
+    }
+};
+
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t middle = values.size() / 2;
@@ -158,47 +175,49 @@ void LargeVault(const std::string& folder) {
                                  "open, derivation excluded",
                                  "  reading and splitting the file",
                                  "  first line and CHECK",
-                                 "  deciphering the names",
-                                 "  checking the seal",
+                                 "  the names (two cores)",
+                                 "  the seal",
                                  "password change, derivation excluded"};
     const double targets[Steps] = {0, 0.05, 0, 0, 0, 0, 0.12};
-    std::vector<double> times[Steps];
+    TTimes times[Steps];
     std::size_t sink = KeySchedules(key, AccountCount); // warm-up
     long openPeakKiB = 0;
     for (int round = 0; round < OpenRounds; ++round) {
-        times[Floor].push_back(WallSecondsOf([&] { sink += KeySchedules(key, AccountCount); }));
+        times[Floor].Add([&] { sink += KeySchedules(key, AccountCount); });
         ResetPeakResident();
         const long before = PeakResidentKiB();
-        times[Whole].push_back(WallSecondsOf([&] {
+        times[Whole].Add([&] {
             const TDataFileText text = ReadDataFileText(path);
             const TKvf2HeaderRead read = ReadKvf2FirstLine(text.FirstLine);
             sink += Kvf2PasswordMatches(session.Keys(), read.Header);
-            const TKvf2Scan scan = session.Scan(text.Lines);
-            sink += scan.Accounts.size() + session.VerifySeal(read, text.Lines).Intact;
-        }));
+            TKvf2SealVerdict verdict;
+            sink += session.ScanAndVerifySeal(read, text.Lines, verdict).Accounts.size();
+            sink += verdict.Intact;
+        });
         openPeakKiB = std::max(openPeakKiB, PeakResidentKiB() - before);
         TDataFileText text;
-        times[Read].push_back(WallSecondsOf([&] { text = ReadDataFileText(path); }));
+        times[Read].Add([&] { text = ReadDataFileText(path); });
         TKvf2HeaderRead read;
-        times[Check].push_back(WallSecondsOf([&] {
+        times[Check].Add([&] {
             read = ReadKvf2FirstLine(text.FirstLine);
             sink += Kvf2PasswordMatches(session.Keys(), read.Header);
-        }));
-        times[Names].push_back(
-            WallSecondsOf([&] { sink += session.Scan(text.Lines).Accounts.size(); }));
-        times[Seal].push_back(
-            WallSecondsOf([&] { sink += session.VerifySeal(read, text.Lines).Intact; }));
-        times[Change].push_back(
-            WallSecondsOf([&] { sink += ReencipherLines(session, changed, text.Lines).size(); }));
+        });
+        times[Names].Add([&] { sink += session.Scan(text.Lines).Accounts.size(); });
+        times[Seal].Add([&] { sink += session.VerifySeal(read, text.Lines).Intact; });
+        times[Change].Add([&] { sink += ReencipherLines(session, changed, text.Lines).size(); });
     }
-    const double floor = Median(times[Floor]);
-    std::printf("bench_kvf2: %d accounts, medians of %d rounds\n", AccountCount, OpenRounds);
+    const double floor = Median(times[Floor].Wall);
+    const double floorCpu = Median(times[Floor].Cpu);
+    std::printf("bench_kvf2: %d accounts, medians of %d rounds; wall time, then the CPU time of "
+                "every thread\n",
+                AccountCount, OpenRounds);
     for (int step = 0; step < Steps; ++step) {
-        const double ratio = Median(times[step]) / floor;
-        std::printf("  %-40s %9.2f ms  %.4f x floor", labels[step], Median(times[step]) * 1e3,
-                    ratio);
+        const double ratio = Median(times[step].Wall) / floor;
+        std::printf("  %-38s %9.2f ms %.4f x floor  %9.2f ms %.4f x floor", labels[step],
+                    Median(times[step].Wall) * 1e3, ratio, Median(times[step].Cpu) * 1e3,
+                    Median(times[step].Cpu) / floorCpu);
         if (targets[step] > 0)
-            std::printf("  (target at most %.2f: %s)", targets[step],
+            std::printf("  (wall at most %.2f: %s)", targets[step],
                         ratio <= targets[step] ? "PASS" : "MISS");
         std::printf("\n");
     }

@@ -115,14 +115,8 @@ std::vector<std::string> ReencipherLines(const TKvf2Session& source, const TKvf2
         TKvf2Codec from(source.Keys(), source.Header().Id);
         TKvf2Codec to(target.Keys(), target.Header().Id);
         for (std::size_t i = begin; i < end; ++i) {
-            if (std::optional<TPassRecord> record = from.DecodeAccount(lines[i])) {
-                TRecordWipeGuard wipeRecord(*record);
-                anew[i] = to.EncodeAccount(*record);
-            } else if (std::optional<std::string> kept = from.DecodeKept(lines[i])) {
-                anew[i] = to.EncodeKept(*kept);
-            } else {
-                anew[i] = lines[i];
-            }
+            std::optional<std::string> line = from.EncodeAnew(lines[i], to);
+            anew[i] = line ? std::move(*line) : lines[i];
         }
     };
     OnTwoCores(lines.size(), lines.size() / 2, reencipher, reencipher);

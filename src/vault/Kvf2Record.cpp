@@ -112,6 +112,26 @@ std::optional<TLineParts> SplitLine(std::string_view line) noexcept {
     return parts;
 }
 
+// BODY's fields where they lie in it; false when a length runs past its end.
+bool SplitBody(std::string_view body, std::string_view& login, std::string_view& password,
+               std::string_view& notes) noexcept {
+    const auto take = [&body](std::string_view& field) {
+        if (body.size() < LengthSize)
+            return false;
+        const std::uint32_t length = GetLE32(body);
+        body.remove_prefix(LengthSize);
+        if (length > body.size())
+            return false;
+        field = body.substr(0, length);
+        body.remove_prefix(length);
+        return true;
+    };
+    if (!take(login) || !take(password))
+        return false;
+    notes = body;
+    return true;
+}
+
 } // namespace
 
 TKvf2Codec::TKvf2Codec(const TKvf2Keys& keys, const TKvf2Id& id) : FKeys(keys), FId(id) {
@@ -249,6 +269,26 @@ std::optional<std::string> TKvf2Codec::DecodeKept(std::string_view line) {
     return kept;
 }
 
+std::optional<std::string> TKvf2Codec::EncodeAnew(std::string_view line, TKvf2Codec& target) {
+    const std::optional<TLineParts> parts = SplitLine(line);
+    if (!parts)
+        return std::nullopt;
+    std::string first;
+    TWipeGuard wipeFirst(first);
+    if (!OpenColumn(parts->First, parts->R.data(), parts->Kept ? KeptColumn : NameColumn, first))
+        return std::nullopt;
+    if (parts->Kept)
+        return target.EncodeLine(true, first, {});
+    // The body moves over as it is, once its lengths are known to hold.
+    std::string body;
+    TWipeGuard wipeBody(body);
+    std::string_view login, password, notes;
+    if (!OpenColumn(parts->Second, parts->R.data(), BodyColumn, body) ||
+        !SplitBody(body, login, password, notes))
+        return std::nullopt;
+    return target.EncodeLine(false, first, body);
+}
+
 std::string Kvf2Body(const TPassRecord& record) {
     std::string body;
     body.reserve(2 * LengthSize + record.Login.size() + record.Password.size() +
@@ -262,20 +302,12 @@ std::string Kvf2Body(const TPassRecord& record) {
 }
 
 bool Kvf2ReadBody(std::string_view body, TPassRecord& record) {
-    const auto takeField = [&body](std::string& field) {
-        if (body.size() < LengthSize)
-            return false;
-        const std::uint32_t length = GetLE32(body);
-        body.remove_prefix(LengthSize);
-        if (length > body.size())
-            return false;
-        field.assign(body.substr(0, length));
-        body.remove_prefix(length);
-        return true;
-    };
-    if (!takeField(record.Login) || !takeField(record.Password))
+    std::string_view login, password, notes;
+    if (!SplitBody(body, login, password, notes))
         return false;
-    record.Notes.assign(body);
+    record.Login.assign(login);
+    record.Password.assign(password);
+    record.Notes.assign(notes);
     return true;
 }
 

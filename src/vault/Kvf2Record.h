@@ -45,6 +45,9 @@ public:
     std::optional<TPassRecord> DecodeAccount(std::string_view line);
     // The kept line's bytes, or nothing when the line is no kept line or its column fails.
     std::optional<std::string> DecodeKept(std::string_view line);
+    // The same account or kept line enciphered under the target's keys with a new R, for a new
+    // password; nothing when the line fails here (it is then damaged, and stays as it is).
+    std::optional<std::string> EncodeAnew(std::string_view line, TKvf2Codec& target);
 
 private:
     std::string EncodeLine(bool kept, std::string_view first, std::string_view second);

@@ -199,6 +199,9 @@ TEST(Kvf2PasswordChange, KeepsIdMakesANewSaltAndEnciphersEveryReadableLineAnew) 
     lines.insert(lines.begin() + 2,
                  TKvf2Codec(old.Keys(), old.Header().Id).EncodeKept("kept;older;line"));
     lines.insert(lines.begin() + 4, "damaged line");
+    std::string failingBody = old.EncodeAccount({"body fails", "l", "p", ""});
+    failingBody[failingBody.size() - 3] = failingBody[failingBody.size() - 3] == 'A' ? 'B' : 'A';
+    lines.push_back(failingBody);
     WriteKvf2File(path, old, lines);
 
     const std::string fresh = "a new one";
@@ -211,7 +214,7 @@ TEST(Kvf2PasswordChange, KeepsIdMakesANewSaltAndEnciphersEveryReadableLineAnew) 
     ASSERT_EQ(anew.size(), lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
         SCOPED_TRACE(i);
-        if (i == 4)
+        if (i == 4 || i == 7)
             EXPECT_EQ(anew[i], lines[i]);
         else
             EXPECT_NE(anew[i].substr(0, 23), lines[i].substr(0, 23)); // a new R
@@ -227,7 +230,7 @@ TEST(Kvf2PasswordChange, KeepsIdMakesANewSaltAndEnciphersEveryReadableLineAnew) 
     EXPECT_EQ(file.Session.KeyParams(), (TKvf2Params{2, 16384}));
     EXPECT_EQ(AccountsOf(file), SampleAccounts);
     EXPECT_EQ(file.Scan.Kept, (std::vector<int>{2}));
-    EXPECT_EQ(file.Scan.Damaged, (std::vector<int>{4}));
+    EXPECT_EQ(file.Scan.Damaged, (std::vector<int>{4, 7})); // a line that failed stays so
     EXPECT_EQ(
         TKvf2Codec(file.Session.Keys(), file.Session.Header().Id).DecodeKept(file.Text.Lines[2]),
         "kept;older;line");
