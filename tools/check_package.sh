@@ -51,7 +51,9 @@ for size in 16 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x$size/apps/$id.png")
 done
 if grep -qx /usr/bin/kestovar-cli <<<"$contents"; then
-    expected+=(/usr/share/man/man1/kestovar-cli.1.gz)
+    expected+=(/usr/share/man/man1/kestovar-cli.1.gz
+        /usr/share/bash-completion/completions/kestovar-cli
+        /usr/share/zsh/vendor-completions/_kestovar-cli)
 fi
 for file in "${expected[@]}"; do
     grep -qxF "$file" <<<"$contents" || problem "the package lacks $file"

@@ -18,6 +18,7 @@ packages=(
     libssl-dev nettle-dev libsodium-dev libzxcvbn-dev
     fonts-liberation
     desktop-file-utils appstream libxml2-utils dpkg-dev lintian
+    xvfb xauth xclip zsh
 )
 
 install_missing() {

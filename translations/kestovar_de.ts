@@ -139,6 +139,58 @@
         <source>List index out of bounds (%1)</source>
         <translation>Listenindex außerhalb des gültigen Bereichs (%1)</translation>
     </message>
+    <message>
+        <source>A passphrase has 3 to 20 words</source>
+        <translation>Eine Passphrase hat 3 bis 20 Wörter</translation>
+    </message>
+    <message>
+        <source>A separator has up to 4 characters, and no letters or digits</source>
+        <translation>Ein Trennzeichen hat höchstens 4 Zeichen und keine Buchstaben oder Ziffern</translation>
+    </message>
+    <message>
+        <source>The passphrase word list is missing from the program</source>
+        <translation>Die Wortliste für Passphrasen fehlt im Programm</translation>
+    </message>
+    <message>
+        <source>The passphrase word list in the program is damaged</source>
+        <translation>Die Wortliste für Passphrasen im Programm ist beschädigt</translation>
+    </message>
+    <message>
+        <source>A one-time key URI starts with otpauth://</source>
+        <translation>Die URI eines Einmalschlüssels beginnt mit otpauth://</translation>
+    </message>
+    <message>
+        <source>Only time-based one-time keys (otpauth://totp/) are supported</source>
+        <translation>Nur zeitbasierte Einmalschlüssel (otpauth://totp/) werden unterstützt</translation>
+    </message>
+    <message>
+        <source>The one-time key has no secret</source>
+        <translation>Der Einmalschlüssel hat kein Geheimnis</translation>
+    </message>
+    <message>
+        <source>The one-time key&apos;s secret is not base32 (the letters A to Z and the digits 2 to 7)</source>
+        <translation>Das Geheimnis des Einmalschlüssels ist nicht Base32 (die Buchstaben A bis Z und die Ziffern 2 bis 7)</translation>
+    </message>
+    <message>
+        <source>The one-time key gives one of its parameters twice</source>
+        <translation>Der Einmalschlüssel nennt einen seiner Parameter zweimal</translation>
+    </message>
+    <message>
+        <source>The one-time key has a malformed %-escape</source>
+        <translation>Der Einmalschlüssel enthält eine fehlerhafte %-Kodierung</translation>
+    </message>
+    <message>
+        <source>The one-time key&apos;s algorithm is not SHA1, SHA256 or SHA512</source>
+        <translation>Der Algorithmus des Einmalschlüssels ist nicht SHA1, SHA256 oder SHA512</translation>
+    </message>
+    <message>
+        <source>The one-time key&apos;s digits are not 6, 7 or 8</source>
+        <translation>Die Stellenzahl des Einmalschlüssels ist nicht 6, 7 oder 8</translation>
+    </message>
+    <message>
+        <source>The one-time key&apos;s period is not 1 to 86400 seconds</source>
+        <translation>Die Gültigkeitsdauer des Einmalschlüssels liegt nicht zwischen 1 und 86400 Sekunden</translation>
+    </message>
 </context>
 <context>
     <name>TAccountFinder</name>
@@ -282,6 +334,74 @@ Jedes Programm können Sie 30 Tage lang kostenlos testen. Besuchen Sie unsere We
     <message>
         <source>Strength: %1 bits</source>
         <translation>Stärke: %1 Bit</translation>
+    </message>
+    <message>
+        <source>&amp;Characters</source>
+        <translation>Zeic&amp;hen</translation>
+    </message>
+    <message>
+        <source>A password of characters</source>
+        <translation>Ein Kennwort aus Zeichen</translation>
+    </message>
+    <message>
+        <source>&amp;Words</source>
+        <translation>Wört&amp;er</translation>
+    </message>
+    <message>
+        <source>A passphrase of words</source>
+        <translation>Eine Passphrase aus Wörtern</translation>
+    </message>
+    <message>
+        <source>Number of words</source>
+        <translation>Anzahl der Wörter</translation>
+    </message>
+    <message>
+        <source>Separator between the words</source>
+        <translation>Trennzeichen zwischen den Wörtern</translation>
+    </message>
+    <message>
+        <source>Hyphen (-)</source>
+        <translation>Bindestrich (-)</translation>
+    </message>
+    <message>
+        <source>Space</source>
+        <translation>Leerzeichen</translation>
+    </message>
+    <message>
+        <source>Full stop (.)</source>
+        <translation>Punkt (.)</translation>
+    </message>
+    <message>
+        <source>Underscore (_)</source>
+        <translation>Unterstrich (_)</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Keines</translation>
+    </message>
+    <message>
+        <source>C&amp;apital at the start of each word</source>
+        <translation>Jedes Wort &amp;groß beginnen</translation>
+    </message>
+    <message>
+        <source>Capital at the start of each word</source>
+        <translation>Jedes Wort groß beginnen</translation>
+    </message>
+    <message>
+        <source>Add a digi&amp;t after one word</source>
+        <translation>Eine Zi&amp;ffer nach einem Wort</translation>
+    </message>
+    <message>
+        <source>Add a digit after one word</source>
+        <translation>Eine Ziffer nach einem Wort</translation>
+    </message>
+    <message>
+        <source>Nu&amp;mber of words:</source>
+        <translation>&amp;Anzahl der Wörter:</translation>
+    </message>
+    <message>
+        <source>Sepa&amp;rator:</source>
+        <translation>&amp;Trennzeichen:</translation>
     </message>
 </context>
 <context>

@@ -90,10 +90,12 @@ TAccountFinder::TAccountFinder(const TVault& vault, QAbstractItemModel& accounts
     layout->addWidget(lstFound);
     connect(edtFind, &QLineEdit::textChanged, this, &TAccountFinder::Filter);
     connect(lstFound, &QListView::activated, this, [this] { Choose(); });
-    // Rows listed here would name other accounts, or none: the box closes and starts afresh.
-    connect(&accounts, &QAbstractItemModel::modelReset, this, &TAccountFinder::Invalidate);
-    connect(&accounts, &QAbstractItemModel::rowsInserted, this, &TAccountFinder::MarkStale);
-    connect(&accounts, &QAbstractItemModel::rowsRemoved, this, &TAccountFinder::MarkStale);
+    // Rows listed here would name other accounts, or none: the box closes and starts afresh
+    // before the rows change, so that nothing reads a listed row that is gone.
+    connect(&accounts, &QAbstractItemModel::modelAboutToBeReset, this, &TAccountFinder::Invalidate);
+    connect(&accounts, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            &TAccountFinder::MarkStale);
+    connect(&accounts, &QAbstractItemModel::rowsAboutToBeRemoved, this, &TAccountFinder::MarkStale);
 }
 
 const std::vector<int>& TAccountFinder::Matches() const noexcept {

@@ -6,8 +6,11 @@
 
 namespace {
 
-QIcon Drawn(TFieldAction action) {
-    QPixmap pixmap(16, 16);
+// Drawn in a 16 by 16 space at the pixmap's own scale, so that a screen at twice the density gets
+// lines drawn for it rather than a 16-pixel image enlarged.
+QPixmap Drawn(TFieldAction action, int scale) {
+    QPixmap pixmap(16 * scale, 16 * scale);
+    pixmap.setDevicePixelRatio(scale);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -40,7 +43,14 @@ QIcon Drawn(TFieldAction action) {
         break;
     }
     }
-    return QIcon(pixmap);
+    return pixmap;
+}
+
+QIcon Drawn(TFieldAction action) {
+    QIcon icon;
+    for (const int scale : {1, 2})
+        icon.addPixmap(Drawn(action, scale));
+    return icon;
 }
 
 const char* ThemeName(TFieldAction action) {

@@ -81,7 +81,11 @@ TfrmMain::TfrmMain(TPlatformServices& platform, QWidget* parent)
     CreateControls();
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+    // The views of the vault go before the vault, which outlives the widgets' destruction.
+    FVault.RemoveObserver(*this);
+    delete FAccounts;
+}
 
 void TfrmMain::CreateControls() {
     setObjectName(QStringLiteral("frmMain"));
@@ -244,6 +248,7 @@ void TfrmMain::CreateControls() {
     }
 
     CreateDailyActions();
+    FVault.AddObserver(*this);
 
     // Until the first enabling rule runs only Exit and the About buttons work.
     for (QToolButton* button :

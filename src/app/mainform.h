@@ -5,6 +5,7 @@
 
 #include "platform/PlatformServices.h"
 #include "vault/Vault.h"
+#include "vault/VaultObserver.h"
 
 #include <QWidget>
 
@@ -26,7 +27,7 @@ class TNotesEdit;
 class TSecretClipboard;
 struct TUserPreferences;
 
-class TfrmMain : public QWidget {
+class TfrmMain : public QWidget, private TVaultObserver {
     Q_OBJECT
 public:
     explicit TfrmMain(TPlatformServices& platform, QWidget* parent = nullptr);
@@ -69,7 +70,7 @@ public:
     const TVault& Vault() const noexcept { return FVault; }
     const std::string& DataFile() const noexcept { return FVault.Path(); }
     bool Modified() const noexcept { return FVault.Modified(); }
-    const TRecordList& Records() const noexcept { return FVault.Records(); }
+    const TRecordList& Records() { return FVault.Records(); }
     QString PanelText(int panel) const;
 
 protected:
@@ -91,8 +92,14 @@ private:
     // A lock asked for while a handler ran, once no handler runs.
     void RunPendingLock();
 
+    // The window follows the vault's announcements.
+    void CurrentChanged() override;
+    void LineCountChanged() override;
+    void ModifiedChanged(bool modified) override;
+    void LockedChanged(bool locked) override;
+    void FileChanged() override;
+
     // Display and state.
-    void SetModified(bool flag);
     void UpdateButtons();
     void UpdateFieldEnabling();
     // The prompt is an untranslated caption, marked with QT_TR_NOOP.
@@ -101,15 +108,12 @@ private:
     // By value: callers may pass the vault's own path, which it changes.
     void OpenDataFile(std::string path);
     static std::string DamagedLinesMessage(const std::vector<int>& damaged);
-    // Refills the selector from the vault and shows its shown account.
-    void RefreshAccountList();
     // Puts the vault's shown account into the selector and the fields.
     void ShowCurrentAccount();
     void ShowRecord(const TPassRecord& record);
     // A field that the window cannot show whole is read-only and says so; it is never cut.
     void GuardField(QWidget* field, bool shownWhole);
     bool QuerySave();
-    void ClearVault();
     // The vault is closed: nothing on screen, and no copy of it left in the clipboard.
     void ShowNoVault();
 

@@ -274,16 +274,8 @@ void TfrmMain::LockNow() {
     FFinder->hide();
     FClipboard->ClearOwnText();
     lblMessage->hide();
-    {
-        const QScopedValueRollback loading(FLoading, true);
-        FVault.Lock();
-        FAccounts->Reset();
-        cboAccount->setCurrentIndex(-1);
-        ShowRecord(TPassRecord{});
-    }
+    FVault.Lock();
     FIdleTimer->stop();
-    UpdateButtons();
-    UpdateFieldEnabling();
     UnlockVault();
 }
 
@@ -301,9 +293,6 @@ void TfrmMain::UnlockVault() {
         return;
     }
     FLockPending = false;
-    FAccounts->Reset();
-    ShowCurrentAccount();
-    UpdateButtons();
     if (FIdleTimer->interval() > 0)
         FIdleTimer->start();
 }

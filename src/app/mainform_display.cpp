@@ -3,7 +3,6 @@
 
 #include "app/mainform.h"
 
-#include "app/AccountListModel.h"
 #include "app/NotesEdit.h"
 #include "app/SecretClipboard.h"
 #include "platform/Codepage.h"
@@ -62,10 +61,31 @@ void TfrmMain::FormCreate(const std::string& dataFile) {
     }
 }
 
-void TfrmMain::SetModified(bool flag) {
-    FVault.SetModified(flag);
+void TfrmMain::CurrentChanged() {
+    ShowCurrentAccount();
+    UpdateButtons();
+}
+
+void TfrmMain::LineCountChanged() {
+    SetPanel(0, QString::number(FVault.LineCount()));
+}
+
+void TfrmMain::ModifiedChanged(bool modified) {
     //: The status bar's short mark of a vault with unsaved changes; at most four letters.
-    SetPanel(1, flag ? tr("MOD") : QString());
+    SetPanel(1, modified ? tr("MOD") : QString());
+}
+
+void TfrmMain::LockedChanged(bool) {
+    UpdateButtons();
+    UpdateFieldEnabling();
+}
+
+void TfrmMain::FileChanged() {
+    const std::string& path = FVault.Path();
+    // The status bar starts with this text too.
+    SetPanel(2, path.empty() ? tr("No data file") : PathToQString(path));
+    ModifiedChanged(FVault.Modified());
+    UpdateButtons();
 }
 
 void TfrmMain::UpdateButtons() {
@@ -103,12 +123,11 @@ void TfrmMain::OpenDataFile(std::string path) {
         // The vault in memory, if any, stays as it is, without a file.
         FVault.DetachFile();
         SetPanel(2, tr("Data file not found"));
-        UpdateButtons();
         UpdateFieldEnabling();
         return;
     }
     FClipboard->ClearOwnText();
-    ClearVault();
+    FVault.ClearAccounts();
     std::string password = AskPassword(QT_TR_NOOP("Please enter the password"));
     TWipeGuard wipePassword(password);
     TOpenResult result = TOpenResult::WrongPassword;
@@ -126,10 +145,6 @@ void TfrmMain::OpenDataFile(std::string path) {
             TMessageKind::mkError, TMessageButtons::mbOK);
         return;
     }
-    RefreshAccountList();
-    SetPanel(2, PathToQString(path));
-    SetModified(false);
-    UpdateButtons();
     if (const std::vector<int>& damaged = FVault.DamagedLines(); !damaged.empty())
         FPlatform.ShowMessageBox(DamagedLinesMessage(damaged), TMessageKind::mkPlain,
                                  TMessageButtons::mbOK);
@@ -138,13 +153,6 @@ void TfrmMain::OpenDataFile(std::string path) {
 void TfrmMain::ShowNoVault() {
     FClipboard->ClearOwnText();
     FVault.Close();
-    ClearVault();
-    SetPanel(0, QStringLiteral("0"));
-    SetPanel(1, QString());
-    // The status bar starts with this text too.
-    SetPanel(2, tr("No data file"));
-    UpdateButtons();
-    UpdateFieldEnabling();
 }
 
 std::string TfrmMain::DamagedLinesMessage(const std::vector<int>& damaged) {
@@ -168,15 +176,8 @@ std::string TfrmMain::DamagedLinesMessage(const std::vector<int>& damaged) {
                                 .arg(numbers));
 }
 
-void TfrmMain::RefreshAccountList() {
-    FAccounts->Reset();
-    SetPanel(0, QString::number(FVault.LineCount()));
-    ShowCurrentAccount();
-}
-
 void TfrmMain::cboAccountChange() {
     FVault.Select(cboAccount->currentIndex());
-    ShowCurrentAccount();
 }
 
 void TfrmMain::ShowCurrentAccount() {
@@ -231,17 +232,6 @@ bool TfrmMain::QuerySave() {
     if (answer != idYes)
         return true;
     return SaveVault();
-}
-
-void TfrmMain::ClearVault() {
-    {
-        const QScopedValueRollback loading(FLoading, true);
-        FVault.ClearAccounts();
-        FAccounts->Reset();
-        cboAccount->setCurrentIndex(-1);
-        ShowRecord(TPassRecord{});
-    }
-    UpdateFieldEnabling();
 }
 
 void TfrmMain::spdExitClick() {

@@ -3,7 +3,6 @@
 
 #include "app/mainform.h"
 
-#include "app/AccountListModel.h"
 #include "app/NotesEdit.h"
 #include "platform/Codepage.h"
 
@@ -15,7 +14,6 @@ void TfrmMain::FieldChanged(std::string TPassRecord::*field, const std::string& 
         return;
     // The other fields keep the bytes the vault holds, whatever the widgets show of them.
     FVault.StoreField(field, value);
-    SetModified(true);
 }
 
 void TfrmMain::edtLoginChange() {
@@ -44,8 +42,6 @@ void TfrmMain::spdAddClick() {
     if (name.empty()) {
         // Cancelled: the vault stays as it is and the first account is shown again.
         FVault.Select(FVault.AccountCount() > 0 ? 0 : -1);
-        ShowCurrentAccount();
-        UpdateButtons();
         return;
     }
     const std::optional<int> row = FVault.Add(name);
@@ -56,23 +52,12 @@ void TfrmMain::spdAddClick() {
             TMessageKind::mkPlain, TMessageButtons::mbOK);
         return;
     }
-    SetModified(true);
-    FAccounts->RowInserted(*row);
-    SetPanel(0, QString::number(FVault.LineCount()));
-    ShowCurrentAccount();
-    UpdateButtons();
     if (edtLogin->isEnabled())
         edtLogin->setFocus();
 }
 
 void TfrmMain::spdDeleteClick() {
-    const int row = FVault.CurrentRow();
-    if (row < 0)
+    if (FVault.CurrentRow() < 0)
         return;
     FVault.DeleteCurrent();
-    FAccounts->RowRemoved(row);
-    SetPanel(0, QString::number(FVault.LineCount()));
-    ShowCurrentAccount();
-    SetModified(true);
-    UpdateButtons();
 }

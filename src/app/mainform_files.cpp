@@ -2,7 +2,6 @@
 
 #include "app/mainform.h"
 
-#include "app/AccountListModel.h"
 #include "app/Prompts.h"
 #include "app/SecretClipboard.h"
 #include "platform/Codepage.h"
@@ -31,7 +30,6 @@ bool TfrmMain::WriteDataFile(const std::string& path) {
         FVault.Save();
     else
         FVault.SaveAs(path);
-    SetModified(false);
     return true;
 }
 
@@ -44,7 +42,6 @@ bool TfrmMain::SaveVault() {
     if (!WriteDataFile(sdlDataFile.FileName))
         return false;
     RememberDataFile();
-    UpdateButtons();
     return true;
 }
 
@@ -112,10 +109,6 @@ void TfrmMain::spdNewClick() {
         if (proceed && AskNewMasterPassword(password)) {
             FClipboard->ClearOwnText();
             FVault.Create(path, password);
-            ClearVault();
-            SetPanel(0, QStringLiteral("0"));
-            SetPanel(2, PathToQString(path));
-            SetModified(false);
             RememberDataFile();
         }
     }
@@ -147,7 +140,6 @@ void TfrmMain::spdSaveAsClick() {
     if (!WriteDataFile(sdlDataFile.FileName))
         return;
     RememberDataFile();
-    UpdateButtons();
 }
 
 void TfrmMain::spdCloseClick() {
@@ -175,12 +167,43 @@ void TfrmMain::spdChangePasswordClick() {
     if (!ConfirmOverwrite(FVault.Path()))
         return;
     SetPanel(2, PathToQString(FVault.Path()));
-    const auto showModified = qScopeGuard([this] { SetModified(FVault.Modified()); });
-    if (!FVault.ChangePassword(password)) {
+    const auto keepStranded = [this](const std::vector<TStrandedLine>& stranded) {
+        std::string list = StrandedLinesList(stranded);
+        TWipeGuard wipeList(list);
+        const int count = static_cast<int>(stranded.size());
+        // Two sentences, not one with "(s)": without a translation the English must read right.
+        const QString text =
+            count == 1
+                ? tr("%n line of the data file does not decipher whole under the current "
+                     "password and would stay under it, readable only with the old password: "
+                     "%1. Do you want to change the password all the same?",
+                     nullptr, count)
+                : tr("%n lines of the data file do not decipher whole under the current "
+                     "password and would stay under it, readable only with the old password: "
+                     "%1. Do you want to change the password all the same?",
+                     nullptr, count);
+        return FPlatform.ShowMessageBox(QStringToDisplay(text.arg(AnsiToQString(list))),
+                                        TMessageKind::mkConfirmation,
+                                        TMessageButtons::mbOKCancel) == idOK;
+    };
+    TPasswordChange result = TPasswordChange::Cancelled;
+    try {
+        result = FVault.ChangePassword(password, keepStranded);
+    } catch (const std::exception& error) {
+        // The vault is as it was: the file's password still opens it.
+        FPlatform.ShowMessageBox(
+            QStringToDisplay(
+                tr("%1 could not be written: %2 The password for the data file was "
+                   "not changed.")
+                    .arg(PathToQString(FVault.Path()),
+                         TranslatedMessage(TPlatformServices::ErrorDisplayText(error.what())))),
+            TMessageKind::mkError, TMessageButtons::mbOK);
+        return;
+    }
+    if (result == TPasswordChange::NoBackup)
         FPlatform.ShowMessageBox(
             QStringToDisplay(tr("The backup file %1 could not be made. The password for the data "
                                 "file was not changed.")
                                  .arg(PathToQString(BackupPath(FVault.Path())))),
             TMessageKind::mkError, TMessageButtons::mbOK);
-    }
 }

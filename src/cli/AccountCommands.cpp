@@ -4,6 +4,7 @@
 #include "cli/CliErrors.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "cli/NotesFields.h"
 #include "cli/VaultAccess.h"
 #include "vault/PasswordGenerator.h"
 #include "vault/WipeGuard.h"
@@ -112,6 +113,12 @@ void RunShow(const TArguments& args, TPasswordInput& input) {
     case TShownField::Notes:
         notes({});
         break;
+    case TShownField::Url: {
+        std::string address = AccountWebAddress(record);
+        AppendLine(out, {}, address, true);
+        WipeString(address);
+        break;
+    }
     case TShownField::All:
         AppendLine(out, "Name: ", record.Account);
         AppendLine(out, "Login: ", record.Login);

@@ -4,6 +4,7 @@
 #include "cli/CliErrors.h"
 #include "cli/Console.h"
 #include "platform/FileSystem.h"
+#include "vault/PasswordGenerator.h"
 
 #include <QCommandLineParser>
 
@@ -19,6 +20,9 @@ enum TOption : unsigned {
     OptCsvFlag = 8,
     OptCsvFile = 16,
     OptPreferOther = 32,
+    OptNoFile = 64,       // works without a vault
+    OptLengthWords = 128, // --length, --words
+    OptClip = 256,        // --field login|password|totp, --timeout
 };
 
 struct TCommandEntry {
@@ -28,7 +32,7 @@ struct TCommandEntry {
     unsigned Options;
 };
 
-constexpr std::array<TCommandEntry, 11> Commands = {{
+constexpr std::array<TCommandEntry, 14> Commands = {{
     {"ls", "List the account names, in the window's order.", {}, 0},
     {"show",
      "Show an account; the password only when asked for.",
@@ -48,6 +52,15 @@ constexpr std::array<TCommandEntry, 11> Commands = {{
      "Take the accounts of another copy of the vault (one a file-sync tool left).",
      {"other"},
      OptPreferOther},
+    {"totp", "Show the account's current one-time code (from a key in its notes).", {"name"}, 0},
+    {"clip",
+     "Copy a field to the desktop clipboard, which is cleared after a while.",
+     {"name"},
+     OptClip},
+    {"generate",
+     "Print a new random password or passphrase; no vault is read.",
+     {},
+     OptNoFile | OptLengthWords},
     {"info", "Show the file's format, key derivation cost and line count (no password).", {}, 0},
 }};
 
@@ -75,12 +88,18 @@ QString ToolHelp() {
     throw EUsageError(QStringLiteral("%1 (see %2)").arg(problem, hint).toStdString());
 }
 
-int GenerateLength(const QString& value, const QString& command) {
+int BoundedValue(const QString& value, int min, int max, const QString& problem,
+                 const QString& command) {
     bool number = false;
-    const int length = value.toInt(&number);
-    if (!number || length < 1 || length > 48)
-        Usage(QStringLiteral("--generate takes a length of 1 to 48"), command);
-    return length;
+    const int result = value.toInt(&number);
+    if (!number || result < min || result > max)
+        Usage(problem, command);
+    return result;
+}
+
+int GenerateLength(const QString& value, const QString& command) {
+    return BoundedValue(value, 1, 48, QStringLiteral("--generate takes a length of 1 to 48"),
+                        command);
 }
 
 TShownField ShownField(const QString& value, const QString& command) {
@@ -90,14 +109,28 @@ TShownField ShownField(const QString& value, const QString& command) {
         return TShownField::Password;
     if (value == u"notes")
         return TShownField::Notes;
-    Usage(QStringLiteral("--field takes login, password or notes"), command);
+    if (value == u"url")
+        return TShownField::Url;
+    Usage(QStringLiteral("--field takes login, password, notes or url"), command);
+}
+
+TClipField ClipField(const QString& value, const QString& command) {
+    if (value == u"login")
+        return TClipField::Login;
+    if (value == u"password")
+        return TClipField::Password;
+    if (value == u"totp")
+        return TClipField::Totp;
+    Usage(QStringLiteral("--field takes login, password or totp"), command);
 }
 
 TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments, bool& helpShown) {
     const QString command = QLatin1String(entry.Name);
     QCommandLineParser parser;
     parser.setApplicationDescription(QLatin1String(entry.Summary));
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The vault's data file."));
+    if (!(entry.Options & OptNoFile))
+        parser.addPositionalArgument(QStringLiteral("file"),
+                                     QStringLiteral("The vault's data file."));
     for (const char* extra : entry.Extra) {
         if (extra)
             parser.addPositionalArgument(QLatin1String(extra),
@@ -105,9 +138,31 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
     }
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
-    const QCommandLineOption field(QStringLiteral("field"),
-                                   QStringLiteral("Only this field's value, the password too."),
-                                   QStringLiteral("login|password|notes"));
+    const QCommandLineOption field(
+        QStringLiteral("field"),
+        QStringLiteral("Only this field's value, the password too; url is the web address in the "
+                       "notes."),
+        QStringLiteral("login|password|notes|url"));
+    const QCommandLineOption clipField(
+        QStringLiteral("field"),
+        QStringLiteral("The field to copy (the password unless given); totp is the current "
+                       "one-time code."),
+        QStringLiteral("login|password|totp"));
+    const QCommandLineOption timeout(
+        QStringLiteral("timeout"),
+        QStringLiteral("Clear the clipboard after this many seconds (1 to 3600; 10 unless "
+                       "given)."),
+        QStringLiteral("seconds"));
+    const QCommandLineOption length(
+        QStringLiteral("length"),
+        QStringLiteral("A password of this many characters (1 to 48; 20 unless given), from "
+                       "letters, digits and symbols."),
+        QStringLiteral("length"));
+    const QCommandLineOption words(
+        QStringLiteral("words"),
+        QStringLiteral("A passphrase of this many words (3 to 20) from the EFF's long word list, "
+                       "joined by \"-\"."),
+        QStringLiteral("count"));
     const QCommandLineOption showPassword(QStringLiteral("show-password"),
                                           QStringLiteral("Show the password itself."));
     const QCommandLineOption login(QStringLiteral("login"), QStringLiteral("The login ID."),
@@ -149,21 +204,25 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
         parser.addOption(csvFile);
     if (entry.Options & OptPreferOther)
         parser.addOption(prefer);
+    if (entry.Options & OptClip)
+        parser.addOptions({clipField, timeout});
+    if (entry.Options & OptLengthWords)
+        parser.addOptions({length, words});
 
     if (!parser.parse(arguments))
         Usage(parser.errorText(), command);
     if (parser.isSet(help)) {
         QString text = parser.helpText();
-        text.replace(QStringLiteral("[options] file"),
-                     QStringLiteral("%1 [options] file").arg(command));
+        text.replace(QStringLiteral("[options]"), QStringLiteral("%1 [options]").arg(command));
         WriteOut(text.toLocal8Bit().toStdString());
         helpShown = true;
         return {};
     }
     const QStringList positional = parser.positionalArguments();
     const auto wanted =
-        static_cast<qsizetype>(1 + std::count_if(entry.Extra.begin(), entry.Extra.end(),
-                                                 [](const char* extra) { return extra; }));
+        static_cast<qsizetype>((entry.Options & OptNoFile ? 0 : 1) +
+                               std::count_if(entry.Extra.begin(), entry.Extra.end(),
+                                             [](const char* extra) { return extra; }));
     if (positional.size() != wanted)
         Usage(QStringLiteral("%1 takes %2 argument(s), not %3")
                   .arg(command)
@@ -173,11 +232,13 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
 
     TArguments result;
     result.Command = command;
-    result.File = PathFromQString(positional[0]);
+    if (!(entry.Options & OptNoFile))
+        result.File = PathFromQString(positional[0]);
+    const qsizetype extraAt = entry.Options & OptNoFile ? 0 : 1;
     if (entry.Extra[0] && QLatin1String(entry.Extra[0]) == u"name")
-        result.Name = positional[1];
+        result.Name = positional[extraAt];
     if (entry.Extra[0] && QLatin1String(entry.Extra[0]) == u"other")
-        result.Other = PathFromQString(positional[1]);
+        result.Other = PathFromQString(positional[extraAt]);
     if (entry.Options & OptField && parser.isSet(field))
         result.Field = ShownField(parser.value(field), command);
     result.ShowPassword = entry.Options & OptShowPassword && parser.isSet(showPassword);
@@ -204,6 +265,24 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
         if (!parser.isSet(csvFile))
             Usage(QStringLiteral("import needs --csv CSVFILE"), command);
         result.CsvFile = PathFromQString(parser.value(csvFile));
+    }
+    if (entry.Options & OptClip) {
+        if (parser.isSet(clipField))
+            result.ClipField = ClipField(parser.value(clipField), command);
+        if (parser.isSet(timeout))
+            result.ClipSeconds =
+                BoundedValue(parser.value(timeout), 1, 3600,
+                             QStringLiteral("--timeout takes 1 to 3600 seconds"), command);
+    }
+    if (entry.Options & OptLengthWords) {
+        if (parser.isSet(length) && parser.isSet(words))
+            Usage(QStringLiteral("--length and --words exclude each other"), command);
+        if (parser.isSet(length))
+            result.Length = BoundedValue(parser.value(length), 1, 48,
+                                         QStringLiteral("--length takes 1 to 48"), command);
+        if (parser.isSet(words))
+            result.Words = BoundedValue(parser.value(words), MinPassphraseWords, MaxPassphraseWords,
+                                        QStringLiteral("--words takes 3 to 20"), command);
     }
     if (entry.Options & OptPreferOther && parser.isSet(prefer)) {
         if (parser.value(prefer) != u"other")

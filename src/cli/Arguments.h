@@ -9,7 +9,8 @@
 #include <optional>
 #include <string>
 
-enum class TShownField { All, Login, Password, Notes };
+enum class TShownField { All, Login, Password, Notes, Url };
+enum class TClipField { Login, Password, Totp };
 
 struct TArguments {
     QString Command;
@@ -23,6 +24,11 @@ struct TArguments {
     bool PasswordPrompt = false;
     std::optional<int> GenerateLength;
     TShownField Field = TShownField::All;
+    TClipField ClipField = TClipField::Password;
+    int ClipSeconds = 10;
+    // generate: a password of this length, or a passphrase of this many words.
+    std::optional<int> Length;
+    std::optional<int> Words;
     bool ShowPassword = false;
     bool PreferOther = false;
 };

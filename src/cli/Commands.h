@@ -16,5 +16,8 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input);
 void RunExport(const TArguments& args, TPasswordInput& input);
 void RunImport(const TArguments& args, TPasswordInput& input);
 void RunMerge(const TArguments& args, TPasswordInput& input);
+void RunTotp(const TArguments& args, TPasswordInput& input);
+void RunClip(const TArguments& args, TPasswordInput& input);
+void RunGenerate(const TArguments& args, TPasswordInput& input);
 // Reads no password.
 void RunInfo(const TArguments& args, TPasswordInput& input);

@@ -48,7 +48,27 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input) {
     if (vault.ChangedElsewhere(args.File))
         throw EUserError(args.File + " was changed by another program since this command read "
                                      "it. The password was not changed.");
-    if (!vault.ChangePassword(password))
+    // A line that stayed under the old password would need that password for good: a command
+    // that nobody answers refuses rather than leave one behind.
+    const auto refuseStranded = [&args](const std::vector<TStrandedLine>& stranded) {
+        std::string list = StrandedLinesList(stranded);
+        TWipeGuard wipeList(list);
+        WriteErr(args.File + ": " + std::to_string(stranded.size()) +
+                 " line(s) do not decipher whole under the current password and would stay "
+                 "under it: " +
+                 AnsiToTerminalShown(list) + ".\n");
+        return false;
+    };
+    TPasswordChange result = TPasswordChange::Cancelled;
+    try {
+        result = vault.ChangePassword(password, refuseStranded);
+    } catch (const std::exception& error) {
+        throw EUserError(args.File + " could not be written: " + error.what() +
+                         " The password was not changed.");
+    }
+    if (result == TPasswordChange::Cancelled)
+        throw EUserError("The password of " + args.File + " was not changed.");
+    if (result == TPasswordChange::NoBackup)
         throw EUserError("The backup file " + BackupPath(args.File) +
                          " could not be made. The password for the data file was not changed.");
     WriteOut("Changed the master password of " + args.File + "; the previous file is " +

@@ -7,13 +7,17 @@
 #include <string>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 class QSpinBox;
+class QStackedWidget;
 
-// Makes a new password from the system's random source: its length, the classes of characters
-// it draws from, a preview that a button renews, and its strength in bits. The caller reads
+// Makes a new password from the system's random source: either characters (a length and the
+// classes they are drawn from) or a passphrase of words (their number, a separator, capitals and
+// a digit), a preview that a button renews, and its strength in bits. The caller reads
 // Password() after an accepted run; a rejected one has already wiped the preview.
 class TfrmGenerate : public QDialog {
     Q_OBJECT
@@ -22,8 +26,10 @@ public:
     ~TfrmGenerate() override;
 
     TPasswordRules Rules() const;
-    // The password shown, as Windows-1252 bytes (printable ASCII); empty after Cancel or when no
-    // class is chosen. The caller wipes its copy.
+    bool WordsChosen() const;
+    TPassphraseRules PassphraseRules() const;
+    // The password or passphrase shown, as Windows-1252 bytes (printable ASCII); empty after
+    // Cancel or when no class is chosen. The caller wipes its copy.
     std::string Password() const;
 
 public slots:
@@ -31,13 +37,23 @@ public slots:
 
 private:
     void Renew();
+    void ShowPassword(std::string& password, double bits);
+    QWidget* MakeCharactersPage();
+    QWidget* MakeWordsPage();
 
+    QRadioButton* rdoCharacters;
+    QRadioButton* rdoWords;
+    QStackedWidget* stkKind;
     QSpinBox* spnLength;
     QCheckBox* chkUpper;
     QCheckBox* chkLower;
     QCheckBox* chkDigits;
     QCheckBox* chkSymbols;
     QCheckBox* chkLookAlikes;
+    QSpinBox* spnWords;
+    QComboBox* cmbSeparator;
+    QCheckBox* chkCapital;
+    QCheckBox* chkDigit;
     QLineEdit* edtPreview;
     QPushButton* btnFresh;
     QLabel* lblStrength;

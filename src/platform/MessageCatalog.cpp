@@ -40,6 +40,21 @@ constexpr std::array FixedMessages = {
                                   "not created or changed"),
     QT_TRANSLATE_NOOP("Messages", "Choose at least one kind of character"),
     QT_TRANSLATE_NOOP("Messages", "A password has 1 to 48 characters"),
+    QT_TRANSLATE_NOOP("Messages", "A passphrase has 3 to 20 words"),
+    QT_TRANSLATE_NOOP("Messages", "A separator has up to 4 characters, and no letters or digits"),
+    QT_TRANSLATE_NOOP("Messages", "The passphrase word list is missing from the program"),
+    QT_TRANSLATE_NOOP("Messages", "The passphrase word list in the program is damaged"),
+    // One-time keys in the notes.
+    QT_TRANSLATE_NOOP("Messages", "A one-time key URI starts with otpauth://"),
+    QT_TRANSLATE_NOOP("Messages", "Only time-based one-time keys (otpauth://totp/) are supported"),
+    QT_TRANSLATE_NOOP("Messages", "The one-time key has no secret"),
+    QT_TRANSLATE_NOOP("Messages", "The one-time key's secret is not base32 (the letters A to Z "
+                                  "and the digits 2 to 7)"),
+    QT_TRANSLATE_NOOP("Messages", "The one-time key gives one of its parameters twice"),
+    QT_TRANSLATE_NOOP("Messages", "The one-time key has a malformed %-escape"),
+    QT_TRANSLATE_NOOP("Messages", "The one-time key's algorithm is not SHA1, SHA256 or SHA512"),
+    QT_TRANSLATE_NOOP("Messages", "The one-time key's digits are not 6, 7 or 8"),
+    QT_TRANSLATE_NOOP("Messages", "The one-time key's period is not 1 to 86400 seconds"),
     // An exception that is not a std::exception.
     QT_TRANSLATE_NOOP("Messages", "Unknown error"),
 };

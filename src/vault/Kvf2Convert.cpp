@@ -11,11 +11,6 @@
 
 namespace {
 
-bool SameRecord(const TPassRecord& a, const TPassRecord& b) {
-    return a.Account == b.Account && a.Login == b.Login && a.Password == b.Password &&
-           a.Notes == b.Notes;
-}
-
 // An older line's account when it deciphers whole under the password, as opening it in the older
 // format shows it; nothing for a line that opening keeps as damaged.
 std::optional<TPassRecord> ReadOlderLine(TRecordCipher& codec, const std::string& line) {
@@ -70,7 +65,7 @@ bool UpgradeMatches(const std::vector<std::string>& olderLines, const std::strin
         if (!found)
             return false;
         TRecordWipeGuard wipeFound(*found);
-        if (!SameRecord(*expected, *found))
+        if (*expected != *found)
             return false;
     }
     return true;

@@ -15,6 +15,9 @@ struct TPassRecord {
     std::string Login;
     std::string Password;
     std::string Notes; // every notes line followed by ";"
+
+    // The same account: every field the same bytes.
+    bool operator==(const TPassRecord&) const = default;
 };
 
 // Part of the stored format: files written under other values cannot be read.

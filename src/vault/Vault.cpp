@@ -26,7 +26,7 @@ bool CanBeKey(const std::string& password) {
     return TBlowfish::KeyLengthValid(password.size());
 }
 
-// Room for this many more accounts is kept in the lists that Add grows, so that the next Adds move
+// Room for this many more accounts is kept in the list that Add grows, so that the next Adds move
 // no list to a new place (at 100,000 accounts that alone costs milliseconds).
 std::size_t AddHeadroom(std::size_t count) {
     return count / 16 + 16;
@@ -34,15 +34,6 @@ std::size_t AddHeadroom(std::size_t count) {
 
 // Below this many lines a second thread costs more than it saves.
 constexpr std::size_t ParallelLines = 4096;
-
-// Applies a renumbering of lines to every index held elsewhere.
-template <typename TMap>
-void RenumberLines(TAccountList& accounts, std::vector<int>& damaged, TMap map) {
-    accounts.MapLines(map);
-    for (int& line : damaged)
-        line = map(line);
-    std::sort(damaged.begin(), damaged.end());
-}
 
 // The first of the rows 0..count-1 for which before(row) is false; it is true of every row
 // before that one and of none after.
@@ -69,6 +60,19 @@ std::string DamagedLineNumbers(const std::vector<int>& damaged) {
     if (damaged.size() > Listed)
         numbers += " and " + std::to_string(damaged.size() - Listed) + " more";
     return numbers;
+}
+
+std::string StrandedLinesList(const std::vector<TStrandedLine>& stranded) {
+    constexpr std::size_t Listed = 10;
+    std::string list;
+    for (std::size_t i = 0; i < stranded.size() && i < Listed; ++i) {
+        list += i ? ", " : "";
+        list += stranded[i].Named ? "\"" + stranded[i].Account + "\""
+                                  : "line " + std::to_string(stranded[i].LineNumber);
+    }
+    if (stranded.size() > Listed)
+        list += " and " + std::to_string(stranded.size() - Listed) + " more";
+    return list;
 }
 
 TVault::~TVault() {
@@ -113,13 +117,13 @@ TOpenResult TVault::Open(const std::string& path, const std::string& password) {
         closeOnError.dismiss();
         return TOpenResult::WrongPassword;
     }
-    FRecords.Assign(std::move(lines));
+    FLines.Assign(std::move(lines));
     FMasterPassword = password;
     FCheckLine = checkLine;
     BuildAccounts();
-    FPath = path;
+    SetPath(path);
     RememberStamp(content);
-    FModified = false;
+    SetModified(false);
     closeOnError.dismiss();
     return TOpenResult::Opened;
 }
@@ -133,7 +137,7 @@ void TVault::Create(const std::string& path, const std::string& password) {
     Close();
     FMasterPassword = password;
     FCheckLine = checkLine;
-    FPath = path;
+    SetPath(path);
     RememberStamp(content);
 }
 
@@ -142,6 +146,14 @@ bool TVault::ChangedElsewhere(const std::string& path) const {
         return false;
     const std::optional<TFileStamp> now = StampFile(path);
     return now && *now != FStamp;
+}
+
+const TRecordList& TVault::Records() {
+    return FLines.InFileOrder(Renumberer());
+}
+
+void TVault::SettleLines() {
+    FLines.InFileOrder(Renumberer());
 }
 
 void TVault::Save() {
@@ -154,113 +166,206 @@ void TVault::SaveAs(const std::string& path) {
     auto keepPrevious = qScopeGuard([&] { FPath = previous; });
     WriteFile();
     keepPrevious.dismiss();
+    if (FPath != previous)
+        Notify([](TVaultObserver& observer) { observer.FileChanged(); });
 }
 
 void TVault::WriteFile() {
     // The check line, not the master password: a locked vault is saved as it is.
     if (FCheckLine.empty())
         throw std::logic_error("No vault is open");
-    SettleLineOrder();
     // The check line is always that of the master password: no key schedule for a save.
-    RememberStamp(WriteDataFileWithCheckLine(FPath, FCheckLine, FRecords.Lines()));
-    FModified = false;
+    RememberStamp(WriteDataFileWithCheckLine(FPath, FCheckLine, Records().Lines()));
+    SetModified(false);
 }
 
-bool TVault::ChangePassword(const std::string& newPassword) {
+TPasswordChange
+TVault::ChangePassword(const std::string& newPassword,
+                       const std::function<bool(const std::vector<TStrandedLine>&)>& keepStranded) {
     RequireUnlocked();
     if (FMasterPassword.empty())
-        return true;
+        return TPasswordChange::Changed;
     // The file stays in place, and a copy of it is the backup, before anything is written.
     if (!MakeBackup(FPath))
-        return false;
-    // The new lines keep the order of the old ones.
-    SettleLineOrder();
+        return TPasswordChange::NoBackup;
+    // The new lines keep the order of the old ones, and the accounts their line indices.
+    SettleLines();
 
     std::string checkLine = MakeCheckLine(FCipher, newPassword);
     TWipeGuard wipeCheckLine(checkLine);
-    if (!FRecords.Empty())
-        EncipherLinesAnew(newPassword);
-    ForgetMasterPassword();
-    FMasterPassword = newPassword;
-    FCheckLine = checkLine;
-    // Until the new file is written the vault in memory differs from every file on disk.
-    FModified = true;
-    // Every line is new: its order is learnt again, and the lines stay where they are.
-    TTextOrder order = TextOrder(FRecords.Lines());
-    AdoptLineOrder(order.Sorted, std::move(order.Order));
-    WriteFile();
-    return true;
-}
-
-void TVault::EncipherLinesAnew(const std::string& newPassword) {
     // Each line is replaced where it stands, one decoded record at a time, so that the old and
-    // the new lines are never all in memory together. A line that cannot be read stays as it is,
-    // and so does one enciphered under another password: deciphered under this one it is noise,
-    // and the noise enciphered anew would lose the line for good. Only memory can run out
-    // midway, and then the lines done are turned back.
+    // the new lines are never all in memory together.
     TBlowfish newCipher;
     TRecordCipher oldCodec(FCipher, FMasterPassword);
     TRecordCipher newCodec(newCipher, newPassword);
-    std::vector<bool> recoded(FRecords.Lines().size());
-    std::vector<std::string> lines = FRecords.Take();
-    const auto recode = [&lines](std::size_t index, TRecordCipher& from, TRecordCipher& to) {
-        std::string& line = lines[index];
-        if (!RecordLineReadable(line))
-            return false;
-        TPassRecord record = from.Decode(line);
-        TRecordWipeGuard wipeRecord(record);
-        if (!from.LastDecodeWhole())
-            return false;
-        std::string anew = to.Encode(record);
-        line.swap(anew);
-        return true;
+    std::vector<std::string> lines = FLines.Take();
+    const auto keep = [this](std::vector<std::string>& kept) {
+        FLines.Assign(std::move(kept));
+        FLines.AdoptOrder(TextOrder(FLines.Stored()));
     };
-    std::size_t done = 0;
+    std::vector<bool> recoded;
     try {
-        for (; done < lines.size(); ++done)
-            recoded[done] = recode(done, oldCodec, newCodec);
+        recoded = RecodeLines(lines, oldCodec, newCodec);
     } catch (...) {
-        try {
-            for (std::size_t index = 0; index < done; ++index)
-                if (recoded[index])
-                    recode(index, newCodec, oldCodec);
-        } catch (...) {
-            // Out of memory both ways: the data file is whole and untouched, and a vault of
-            // lines under two passwords must never reach it.
-            std::terminate();
-        }
-        FRecords.Assign(std::move(lines));
+        keep(lines);
         throw;
     }
-    FRecords.Assign(std::move(lines));
+    keep(lines);
+    const auto turnBack = [&] {
+        std::vector<std::string> taken = FLines.Take();
+        RecodeBack(taken, recoded, newCodec, oldCodec);
+        keep(taken);
+    };
+    std::vector<TStrandedLine> stranded = StrandedLines(recoded);
+    const auto wipeNames = qScopeGuard([&stranded] {
+        for (TStrandedLine& line : stranded)
+            WipeString(line.Account);
+    });
+    if (!stranded.empty() && !keepStranded(stranded)) {
+        turnBack();
+        return TPasswordChange::Cancelled;
+    }
+
+    // Until the new file is written the vault in memory differs from every file on disk; a
+    // failed write turns everything back, so that the file's password still opens the vault.
+    std::string oldPassword = std::exchange(FMasterPassword, newPassword);
+    std::string oldCheckLine = std::exchange(FCheckLine, checkLine);
+    TWipeGuard wipeOldPassword(oldPassword);
+    TWipeGuard wipeOldCheckLine(oldCheckLine);
+    const bool wasModified = FModified;
+    try {
+        FModified = true;
+        WriteFile();
+    } catch (...) {
+        turnBack();
+        FMasterPassword.swap(oldPassword);
+        FCheckLine.swap(oldCheckLine);
+        FModified = wasModified;
+        throw;
+    }
+    // Accounts whose lines stayed under the old password are noise under the new one: they are
+    // read again, and listed as damaged from now on.
+    if (std::any_of(stranded.begin(), stranded.end(),
+                    [](const TStrandedLine& line) { return line.Named; })) {
+        const int shownLine = FCurrentRow >= 0 ? Account(FCurrentRow).Line : -1;
+        BuildAccounts();
+        int shown = AccountCount() - 1;
+        while (shown > 0 && Account(shown).Line != shownLine)
+            --shown;
+        Select(shown);
+    }
+    return TPasswordChange::Changed;
+}
+
+std::vector<bool> TVault::RecodeLines(std::vector<std::string>& lines, TRecordCipher& from,
+                                      TRecordCipher& to) {
+    // A line that cannot be read stays as it is, and so does one enciphered under another
+    // password: deciphered under this one it is noise, and the noise enciphered anew would lose
+    // the line for good.
+    std::vector<bool> recoded(lines.size());
+    std::size_t done = 0;
+    try {
+        for (; done < lines.size(); ++done) {
+            std::string& line = lines[done];
+            if (!RecordLineReadable(line))
+                continue;
+            TPassRecord record = from.Decode(line);
+            TRecordWipeGuard wipeRecord(record);
+            if (!from.LastDecodeWhole())
+                continue;
+            std::string anew = to.Encode(record);
+            line.swap(anew);
+            recoded[done] = true;
+        }
+    } catch (...) {
+        // Only memory can run out midway: the lines done are turned back.
+        recoded.resize(done);
+        RecodeBack(lines, recoded, to, from);
+        throw;
+    }
+    return recoded;
+}
+
+void TVault::RecodeBack(std::vector<std::string>& lines, const std::vector<bool>& recoded,
+                        TRecordCipher& from, TRecordCipher& to) noexcept {
+    try {
+        for (std::size_t index = 0; index < recoded.size(); ++index) {
+            if (!recoded[index])
+                continue;
+            TPassRecord record = from.Decode(lines[index]);
+            TRecordWipeGuard wipeRecord(record);
+            std::string back = to.Encode(record);
+            lines[index].swap(back);
+        }
+    } catch (...) {
+        // Out of memory both ways: the data file is whole and untouched, and a vault of lines
+        // under two passwords must never reach it.
+        std::terminate();
+    }
+}
+
+std::vector<TStrandedLine> TVault::StrandedLines(const std::vector<bool>& recoded) const {
+    std::vector<TStrandedLine> stranded;
+    for (std::size_t index = 0; index < recoded.size(); ++index)
+        if (!recoded[index])
+            stranded.push_back({static_cast<int>(index) + 2, {}, false});
+    if (stranded.empty())
+        return stranded;
+    // Names where the name reads: the accounts listed whose lines did not decipher whole.
+    std::vector<int> entryOfLine(recoded.size(), -1);
+    for (std::size_t entry = 0; entry < stranded.size(); ++entry)
+        entryOfLine[static_cast<std::size_t>(stranded[entry].LineNumber - 2)] =
+            static_cast<int>(entry);
+    for (int row = 0; row < AccountCount(); ++row) {
+        const int entry = entryOfLine[static_cast<std::size_t>(Account(row).Line)];
+        if (entry < 0)
+            continue;
+        stranded[static_cast<std::size_t>(entry)].Account = Account(row).Name;
+        stranded[static_cast<std::size_t>(entry)].Named = true;
+    }
+    return stranded;
 }
 
 void TVault::Close() {
+    const bool wasLocked = FLocked;
     FLocked = false;
     FLockedLine = -1;
-    FPath.clear();
     ForgetStamp();
     ForgetMasterPassword();
     ClearAccounts();
-    FModified = false;
+    SetPath({});
+    SetModified(false);
+    if (wasLocked)
+        Notify([](TVaultObserver& observer) { observer.LockedChanged(false); });
 }
 
 void TVault::ClearAccounts() {
-    AdoptLineOrder(true, {});
-    // Given back: at 100,000 lines the index takes 800 KB.
-    std::vector<int>().swap(FLineOrder);
-    std::vector<int>().swap(FLinePlace);
+    const bool hadCurrent = FCurrentRow >= 0;
+    DropAccounts();
+    if (hadCurrent)
+        Notify([](TVaultObserver& observer) { observer.CurrentChanged(); });
+}
+
+void TVault::DropAccounts() {
+    Notify([](TVaultObserver& observer) { observer.AboutToReset(); });
+    const auto announce = qScopeGuard([this] {
+        Notify([](TVaultObserver& observer) { observer.ResetDone(); });
+        Notify([](TVaultObserver& observer) { observer.LineCountChanged(); });
+    });
     FDamaged.clear();
     ForgetCurrent();
     // Nothing to hand over: the vault given away last may still be in the other core's hands.
-    if (FRecords.Empty() && FAccounts.Empty())
+    if (FLines.Empty() && FAccounts.Empty()) {
+        FLines.Clear();
         return;
+    }
     // A large vault takes a while to wipe and free; the other core does it, while this one goes
     // on to what comes next (often another open). The one before is waited for first.
     if (FDisposal.valid())
         FDisposal.get();
-    const bool large = FRecords.Lines().size() >= ParallelLines;
-    auto dispose = [lines = FRecords.Take(), accounts = FAccounts.Take()]() mutable {
+    const bool large = FLines.Stored().size() >= ParallelLines;
+    std::vector<std::string> stored = FLines.Take();
+    auto dispose = [lines = std::move(stored), accounts = FAccounts.Take()]() mutable {
         for (TAccountEntry& entry : accounts)
             WipeString(entry.Name);
         // Freed here: the captures themselves go with the future, on the thread that waits.
@@ -274,8 +379,8 @@ void TVault::ClearAccounts() {
 }
 
 void TVault::DetachFile() {
-    FPath.clear();
     ForgetStamp();
+    SetPath({});
 }
 
 int TVault::FindAccount(const std::string& name) const {
@@ -294,12 +399,18 @@ bool TVault::Lock() {
     if (FLocked || FMasterPassword.empty())
         return false;
     // The order of the lines is learnt again at unlock, from the lines as they stand.
-    SettleLineOrder();
+    SettleLines();
     FLockedLine = FCurrentRow >= 0 ? Account(FCurrentRow).Line : -1;
     WipeString(FMasterPassword);
-    FAccounts.Clear();
-    ForgetCurrent();
-    FLocked = true;
+    {
+        Notify([](TVaultObserver& observer) { observer.AboutToReset(); });
+        const auto announce =
+            qScopeGuard([this] { Notify([](TVaultObserver& observer) { observer.ResetDone(); }); });
+        FAccounts.Clear();
+        ForgetCurrent();
+    }
+    Notify([](TVaultObserver& observer) { observer.CurrentChanged(); });
+    SetLocked(true);
     return true;
 }
 
@@ -321,6 +432,7 @@ bool TVault::Unlock(const std::string& password) {
         --shown;
     FLockedLine = -1;
     Select(shown);
+    Notify([](TVaultObserver& observer) { observer.LockedChanged(false); });
     return true;
 }
 
@@ -332,16 +444,17 @@ void TVault::RequireUnlocked() const {
 void TVault::Select(int row) {
     RequireUnlocked();
     ForgetCurrent();
-    if (row < 0)
-        return;
-    TRecordCipher codec(FCipher, FMasterPassword);
-    ShowRow(row, codec);
+    if (row >= 0) {
+        TRecordCipher codec(FCipher, FMasterPassword);
+        ShowRow(row, codec);
+    }
+    Notify([](TVaultObserver& observer) { observer.CurrentChanged(); });
 }
 
 void TVault::ShowRow(int row, TRecordCipher& codec) {
     ForgetCurrent();
     const TAccountEntry& entry = Account(row);
-    FCurrent = codec.Decode(FRecords[entry.Line]);
+    FCurrent = codec.Decode(FLines[entry.Line]);
     FCurrentWhole = codec.LastDecodeWhole();
     FCurrentRow = row;
 }
@@ -358,155 +471,24 @@ std::optional<int> TVault::Add(const TPassRecord& record) {
     if (FindAccount(name) >= 0)
         return std::nullopt;
     TRecordCipher codec(FCipher, FMasterPassword);
-    const int line = InsertLineSorted(codec.Encode(record));
-    const int row = RowAfter(name);
-    FAccounts.Insert(row, TAccountEntry{name, line});
-    FModified = true;
-    // The new account's fields are known: nothing to decipher.
+    std::string line = codec.Encode(record);
     ForgetCurrent();
+    const int row = RowAfter(name);
+    Notify([row](TVaultObserver& observer) { observer.RowsAboutToBeInserted(row, row); });
+    FAccounts.Insert(row, TAccountEntry{name, FLines.Add(std::move(line))});
+    Notify([row](TVaultObserver& observer) { observer.RowsInserted(row, row); });
+    Notify([](TVaultObserver& observer) { observer.LineCountChanged(); });
+    // The new account's fields are known: nothing to decipher.
     FCurrent = record;
     FCurrentRow = row;
+    Notify([](TVaultObserver& observer) { observer.CurrentChanged(); });
+    SetModified(true);
     return row;
 }
 
 int TVault::RowAfter(const std::string& name) const {
     return PartitionRow(AccountCount(),
                         [&](int row) { return CompareTextLocale(name, Account(row).Name) >= 0; });
-}
-
-int TVault::InsertLineSorted(std::string line) {
-    // The lines stay where they are; the new one goes last, and its place in the order of the
-    // file into the index. From now on the file's order is the index's. Inserting among the lines
-    // instead would move half of them and renumber every account.
-    if (FLinesSorted)
-        IndexLinesInOrder();
-    const int index = FRecords.Count();
-    const auto place =
-        static_cast<int>(std::upper_bound(FLineOrder.begin(), FLineOrder.end(), line,
-                                          [this](const std::string& text, int other) {
-                                              return CompareTextLocale(text, FRecords[other]) < 0;
-                                          }) -
-                         FLineOrder.begin());
-    ReserveOneMore(FLineOrder);
-    ReserveOneMore(FLinePlace);
-    FRecords.Add(std::move(line));
-    FLineOrder.insert(FLineOrder.begin() + place, index);
-    // Every line at or after the place moves one on: one pass in line order, which the compiler
-    // vectorises, rather than a jump to each such line through the order.
-    for (int& other : FLinePlace)
-        other += other >= place ? 1 : 0;
-    FLinePlace.push_back(place);
-    FOrderInIndex = true;
-    return index;
-}
-
-void TVault::SettleLineOrder() {
-    if (FOrderInIndex)
-        PutLinesInOrder();
-}
-
-void TVault::AdoptLineOrder(bool sorted, std::vector<int> order) {
-    FLinesSorted = sorted;
-    FOrderInIndex = false;
-    if (sorted) {
-        // The room is kept for the index of the next Add.
-        FLineOrder.clear();
-        FLinePlace.clear();
-        return;
-    }
-    FLineOrder = std::move(order);
-    FLinePlace.assign(FLineOrder.size(), 0);
-    for (std::size_t place = 0; place < FLineOrder.size(); ++place)
-        FLinePlace[static_cast<std::size_t>(FLineOrder[place])] = static_cast<int>(place);
-}
-
-void TVault::IndexLinesInOrder() {
-    const std::size_t count = FRecords.Lines().size();
-    const std::size_t room = count + AddHeadroom(count);
-    FLineOrder.reserve(room);
-    FLinePlace.reserve(room);
-    FLineOrder.resize(count);
-    std::iota(FLineOrder.begin(), FLineOrder.end(), 0);
-    FLinePlace = FLineOrder;
-    FLinesSorted = false;
-}
-
-void TVault::PutLinesInOrder() {
-    if (FLinesSorted)
-        return;
-    // In place, cycle by cycle, with one string aside: new memory would cost a page fault for
-    // every few lines, more than the moves themselves. The order marks the places done.
-    std::vector<std::string> lines = FRecords.Take();
-    const auto count = static_cast<int>(FLineOrder.size());
-    for (int start = 0; start < count; ++start) {
-        if (FLineOrder[static_cast<std::size_t>(start)] < 0)
-            continue;
-        std::string aside = std::move(lines[static_cast<std::size_t>(start)]);
-        for (int place = start;;) {
-            const int from = std::exchange(FLineOrder[static_cast<std::size_t>(place)], -1);
-            if (from == start) {
-                lines[static_cast<std::size_t>(place)] = std::move(aside);
-                break;
-            }
-            lines[static_cast<std::size_t>(place)] =
-                std::move(lines[static_cast<std::size_t>(from)]);
-            place = from;
-        }
-    }
-    FRecords.Assign(std::move(lines));
-    RenumberLines(FAccounts, FDamaged,
-                  [this](int old) { return FLinePlace[static_cast<std::size_t>(old)]; });
-    AdoptLineOrder(true, {});
-}
-
-void TVault::KeepLineInOrder(int index) {
-    const std::vector<std::string>& lines = FRecords.Lines();
-    const auto lineAt = [&](int place) -> const std::string& {
-        return lines[static_cast<std::size_t>(
-            FLinesSorted ? place : FLineOrder[static_cast<std::size_t>(place)])];
-    };
-    const int count = FRecords.Count();
-    const int place = FLinesSorted ? index : FLinePlace[static_cast<std::size_t>(index)];
-    const std::string& stored = lines[static_cast<std::size_t>(index)];
-    const bool belowBefore = place > 0 && CompareTextLocale(lineAt(place - 1), stored) > 0;
-    const bool aboveAfter = place + 1 < count && CompareTextLocale(stored, lineAt(place + 1)) > 0;
-    if (!belowBefore && !aboveAfter)
-        return;
-    // The first place in [low, high) whose line sorts after the stored one.
-    const auto firstAfter = [&](int low, int high) {
-        return low + PartitionRow(high - low, [&](int offset) {
-                   return CompareTextLocale(stored, lineAt(low + offset)) >= 0;
-               });
-    };
-    const int target = belowBefore ? firstAfter(0, place) : firstAfter(place + 1, count) - 1;
-    const int low = std::min(place, target);
-    const int high = std::max(place, target);
-    const int step = target < place ? 1 : -1;
-    // The places between move by one towards the old place.
-    const auto moved = [=](int old) {
-        if (old == place)
-            return target;
-        return old >= low && old <= high ? old + step : old;
-    };
-    if (FLinesSorted) {
-        std::vector<std::string> taken = FRecords.Take();
-        if (target < place)
-            std::rotate(taken.begin() + target, taken.begin() + place, taken.begin() + place + 1);
-        else
-            std::rotate(taken.begin() + place, taken.begin() + place + 1,
-                        taken.begin() + target + 1);
-        FRecords.Assign(std::move(taken));
-        RenumberLines(FAccounts, FDamaged, moved);
-        return;
-    }
-    if (target < place)
-        std::rotate(FLineOrder.begin() + target, FLineOrder.begin() + place,
-                    FLineOrder.begin() + place + 1);
-    else
-        std::rotate(FLineOrder.begin() + place, FLineOrder.begin() + place + 1,
-                    FLineOrder.begin() + target + 1);
-    for (int k = low; k <= high; ++k)
-        FLinePlace[static_cast<std::size_t>(FLineOrder[static_cast<std::size_t>(k)])] = k;
 }
 
 void TVault::StoreField(std::string TPassRecord::*field, const std::string& value) {
@@ -521,50 +503,74 @@ void TVault::StoreField(std::string TPassRecord::*field, const std::string& valu
     TRecordWipeGuard wipeRecord(record);
     WipeString(record.*field);
     record.*field = value;
-    const int index = Account(FCurrentRow).Line;
-    FRecords.Put(index, EncodeRecord(FCipher, record, FMasterPassword));
-    std::swap(FCurrent, record);
-    FModified = true;
     // The name starts the chain, so the line keeps its name's column and nearly always its place;
     // only neighbours that compare equal on that column can tell otherwise.
-    KeepLineInOrder(index);
+    FLines.Put(Account(FCurrentRow).Line, EncodeRecord(FCipher, record, FMasterPassword),
+               Renumberer());
+    std::swap(FCurrent, record);
+    SetModified(true);
+}
+
+TVault::TAccountReader::TAccountReader(const TVault& vault)
+    : FVault(vault), FCodec(FCipher, vault.FMasterPassword) {}
+
+TPassRecord TVault::TAccountReader::Read(int row) {
+    return FCodec.Decode(FVault.LineOf(row));
+}
+
+TVault::TAccountReader TVault::Reader() const {
+    RequireUnlocked();
+    return TAccountReader(*this);
+}
+
+void TVault::ReplaceAccount(int row, const TPassRecord& record) {
+    RequireUnlocked();
+    if (record.Account != Account(row).Name)
+        throw std::logic_error("An account keeps its name when its fields are replaced");
+    Select(row);
+    if (!FCurrentWhole)
+        throw std::runtime_error("This account's line does not decipher whole under the master "
+                                 "password; the change was not stored and the line is kept as "
+                                 "it is");
+    if (record == FCurrent)
+        return;
+    TPassRecord anew = record;
+    TRecordWipeGuard wipeRecord(anew);
+    FLines.Put(Account(row).Line, EncodeRecord(FCipher, anew, FMasterPassword), Renumberer());
+    std::swap(FCurrent, anew);
+    SetModified(true);
+    Notify([](TVaultObserver& observer) { observer.CurrentChanged(); });
 }
 
 void TVault::DeleteCurrent() {
     if (FCurrentRow < 0)
         throw std::logic_error("No account is shown; nothing was deleted");
-    const int line = Account(FCurrentRow).Line;
-    FAccounts.Erase(FCurrentRow);
-    if (!FLinesSorted) {
-        FLineOrder.erase(FLineOrder.begin() + FLinePlace[static_cast<std::size_t>(line)]);
-        for (int& old : FLineOrder)
-            if (old > line)
-                --old;
-        const bool orderInIndex = FOrderInIndex;
-        AdoptLineOrder(false, std::move(FLineOrder));
-        FOrderInIndex = orderInIndex;
-    }
-    FRecords.Delete(line);
-    RenumberLines(FAccounts, FDamaged, [line](int old) { return old > line ? old - 1 : old; });
-    FModified = true;
+    const int row = FCurrentRow;
+    const int line = Account(row).Line;
+    Notify([row](TVaultObserver& observer) { observer.RowsAboutToBeRemoved(row, row); });
     ForgetCurrent();
-    if (!FAccounts.Empty())
-        Select(0);
+    FAccounts.Erase(row);
+    Notify([row](TVaultObserver& observer) { observer.RowsRemoved(row, row); });
+    FLines.Erase(line, Renumberer());
+    Notify([](TVaultObserver& observer) { observer.LineCountChanged(); });
+    SetModified(true);
+    Select(FAccounts.Empty() ? -1 : 0);
 }
 
 void TVault::BuildAccounts() {
+    Notify([](TVaultObserver& observer) { observer.AboutToReset(); });
+    const auto announce = qScopeGuard([this] {
+        Notify([](TVaultObserver& observer) { observer.ResetDone(); });
+        Notify([](TVaultObserver& observer) { observer.LineCountChanged(); });
+        Notify([](TVaultObserver& observer) { observer.CurrentChanged(); });
+    });
     FAccounts.Clear();
     FDamaged.clear();
     ForgetCurrent();
-    AdoptLineOrder(true, {});
-    if (FRecords.Empty())
+    FLines.AdoptOrder({});
+    if (FLines.Empty())
         return;
-    {
-        std::vector<std::string> lines = FRecords.Take();
-        lines.reserve(lines.size() + AddHeadroom(lines.size()));
-        FRecords.Assign(std::move(lines));
-    }
-    const std::vector<std::string>& lines = FRecords.Lines();
+    const std::vector<std::string>& lines = FLines.Stored();
     // The order of the lines is learnt beside the names, on the other core, where it needs no
     // collator (nearly always); the lines are only read meanwhile. The future waits for it also
     // when the names raise.
@@ -613,9 +619,34 @@ void TVault::BuildAccounts() {
     std::optional<TTextOrder> found = lineOrder.get();
     if (!found)
         found = TextOrder(lines);
-    AdoptLineOrder(found->Sorted, std::move(found->Order));
+    FLines.AdoptOrder(std::move(*found));
     if (!FAccounts.Empty())
         ShowRow(0, codec);
+}
+
+void TVault::AddObserver(TVaultObserver& observer) {
+    FObservers.push_back(&observer);
+}
+
+void TVault::RemoveObserver(TVaultObserver& observer) noexcept {
+    std::erase(FObservers, &observer);
+}
+
+void TVault::SetModified(bool modified) {
+    if (FModified == modified)
+        return;
+    FModified = modified;
+    Notify([modified](TVaultObserver& observer) { observer.ModifiedChanged(modified); });
+}
+
+void TVault::SetLocked(bool locked) {
+    FLocked = locked;
+    Notify([locked](TVaultObserver& observer) { observer.LockedChanged(locked); });
+}
+
+void TVault::SetPath(std::string path) {
+    FPath = std::move(path);
+    Notify([](TVaultObserver& observer) { observer.FileChanged(); });
 }
 
 void TVault::ForgetMasterPassword() noexcept {

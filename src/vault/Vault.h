@@ -4,6 +4,9 @@
 // check line, the enciphered record lines (the only copy of the accounts), the accounts in the
 // selector's order, the shown account and the modified flag, and every operation on them.
 //
+// Views follow it through TVaultObserver: every change of its rows, its shown account, its modified
+// flag, its lock and its file is announced before and after it happens.
+//
 // It asks the user nothing. Questions (save first? overwrite?) belong to the caller, which asks
 // them and then calls the vault. Failures raise the program's exceptions; refusals that the
 // caller words itself (a wrong password, a name that exists already) are results.
@@ -12,8 +15,11 @@
 #include "platform/FileStamp.h"
 #include "platform/RecordList.h"
 #include "vault/AccountList.h"
+#include "vault/LineStore.h"
 #include "vault/RecordCodec.h"
+#include "vault/VaultObserver.h"
 
+#include <functional>
 #include <future>
 #include <optional>
 #include <string>
@@ -21,9 +27,22 @@
 
 enum class TOpenResult { Opened, WrongPassword };
 
+enum class TPasswordChange { Changed, NoBackup, Cancelled };
+
+// A record line that a new master password cannot reach: it does not decipher whole under the
+// old one, so it stays as it is, readable (if at all) only under the old password.
+struct TStrandedLine {
+    int LineNumber = 0;  // in the file, the check line being line 1
+    std::string Account; // the account's name where it reads, else empty
+    bool Named = false;
+};
+
 // The file's line numbers of damaged record lines (the check line is line 1), for a message: at
 // most ten, then "and N more".
 std::string DamagedLineNumbers(const std::vector<int>& damaged);
+// The same for lines that a new password cannot reach, each named by its account where it has
+// one ("mail", line 7): at most ten, then "and N more".
+std::string StrandedLinesList(const std::vector<TStrandedLine>& stranded);
 
 class TVault {
 public:
@@ -36,18 +55,17 @@ public:
     // vault whose file was let go (an Open of a name that does not exist) are still in memory.
     const std::string& Path() const noexcept { return FPath; }
     bool Modified() const noexcept { return FModified; }
-    void SetModified(bool flag) noexcept { FModified = flag; }
     bool HasMasterPassword() const noexcept { return !FMasterPassword.empty(); }
-    // The record lines in the order of the file they would be written to.
-    const TRecordList& Records() const {
-        // After an Add the lines are kept in place and their order in an index; reading them
-        // whole puts them in that order first, which changes no line.
-        const_cast<TVault*>(this)->SettleLineOrder();
-        return FRecords;
-    }
-    int LineCount() const noexcept { return FRecords.Count(); }
+    // The record lines in the order of the file they would be written to. Reading them whole puts
+    // them in that order first, which changes no line.
+    const TRecordList& Records();
+    int LineCount() const noexcept { return FLines.Count(); }
     // The record line of an account.
-    const std::string& LineOf(int row) const { return FRecords[Account(row).Line]; }
+    const std::string& LineOf(int row) const { return FLines[Account(row).Line]; }
+
+    // Views that hear of every change; an observer is removed before it goes.
+    void AddObserver(TVaultObserver& observer);
+    void RemoveObserver(TVaultObserver& observer) noexcept;
     // Record lines that could not be read at the last open, by index; they are kept as they are.
     const std::vector<int>& DamagedLines() const noexcept { return FDamaged; }
 
@@ -73,9 +91,12 @@ public:
     void Save();
     void SaveAs(const std::string& path);
     // Copies the file to its backup name, re-enciphers every line under the new password and
-    // writes the file. False, with nothing changed, when the backup could not be made. A failed
-    // write leaves the re-enciphered vault in memory, marked modified.
-    bool ChangePassword(const std::string& newPassword);
+    // writes the file. Lines that would stay under the old password are shown to `keepStranded`
+    // first, which may cancel. Nothing changes in memory or on disk when the backup cannot be
+    // made, when it cancels, or when the write fails (which raises).
+    TPasswordChange
+    ChangePassword(const std::string& newPassword,
+                   const std::function<bool(const std::vector<TStrandedLine>&)>& keepStranded);
     // No file and no accounts; the master password and check line are wiped.
     void Close();
     // Empties the accounts and keeps the file and the master password (before an open asks for
@@ -113,6 +134,26 @@ public:
     // Stores one field of the shown account into its own line; the other fields keep their exact
     // bytes. Raises when no account is shown.
     void StoreField(std::string TPassRecord::*field, const std::string& value);
+
+    // Whole accounts by row, under one key schedule for as long as the reader lives; the vault
+    // must not change meanwhile. A row whose line does not decipher whole under the master
+    // password reads as noise, and LastWhole() says so.
+    class TAccountReader {
+    public:
+        TPassRecord Read(int row);
+        bool LastWhole() const noexcept { return FCodec.LastDecodeWhole(); }
+
+    private:
+        friend class TVault;
+        explicit TAccountReader(const TVault& vault);
+        const TVault& FVault;
+        TBlowfish FCipher;
+        TRecordCipher FCodec;
+    };
+    TAccountReader Reader() const;
+    // Replaces every field of the account at the row but its name, which the record must keep;
+    // the account is shown afterwards. Raises for a row whose line does not decipher whole.
+    void ReplaceAccount(int row, const TPassRecord& record);
     // Removes the shown account's line and shows the first account left.
     void DeleteCurrent();
 
@@ -126,35 +167,42 @@ private:
     void ShowRow(int row, TRecordCipher& codec);
     // The row before which the name goes in the selector's order, after any name equal to it.
     int RowAfter(const std::string& name) const;
-    int InsertLineSorted(std::string line);
-    // Moves the line just stored at index to its place in the order, if it left it.
-    void KeepLineInOrder(int index);
-    // Indexes lines that are in order, so that the next ones can be appended.
-    void IndexLinesInOrder();
-    // Learns the order of the lines as they stand, without moving them.
-    void AdoptLineOrder(bool sorted, std::vector<int> order);
-    // Moves the lines into their order, by moving the strings.
-    void PutLinesInOrder();
-    // Where the file's order is kept in FLineOrder, moves the lines into it.
-    void SettleLineOrder();
+    // Renumbers the line indices held beside the lines: accounts and damaged lines.
+    auto Renumberer() {
+        return [this](const auto& map) {
+            FAccounts.MapLines(map);
+            for (int& line : FDamaged)
+                line = map(line);
+        };
+    }
+    // The lines in file order, the accounts told where their lines went.
+    void SettleLines();
     void WriteFile();
-    // Every line under the new password, in place.
-    void EncipherLinesAnew(const std::string& newPassword);
+    // Announcements to the observers.
+    template <typename TCall> void Notify(TCall call) {
+        for (TVaultObserver* observer : FObservers)
+            call(*observer);
+    }
+    void SetModified(bool modified);
+    void SetLocked(bool locked);
+    void SetPath(std::string path);
+    // Empties the accounts and lines, announced as a reset, without telling of the shown account.
+    void DropAccounts();
+    // The lines that deciphered whole under `from`, enciphered under `to` in place; which ones.
+    // Raises with the lines as they were.
+    static std::vector<bool> RecodeLines(std::vector<std::string>& lines, TRecordCipher& from,
+                                         TRecordCipher& to);
+    // Turns back the lines that RecodeLines changed; cannot fail but for memory, which ends the
+    // program rather than let lines under two passwords reach the file.
+    static void RecodeBack(std::vector<std::string>& lines, const std::vector<bool>& recoded,
+                           TRecordCipher& from, TRecordCipher& to) noexcept;
+    std::vector<TStrandedLine> StrandedLines(const std::vector<bool>& recoded) const;
     void RequireUnlocked() const;
 
     std::string FPath;
     std::string FMasterPassword;
     std::string FCheckLine;
-    TRecordList FRecords;
-    bool FLinesSorted = true; // FRecords is in CompareTextLocale order
-    // While FLinesSorted is false: FLineOrder[place] is the line at that place of the
-    // CompareTextLocale order, FLinePlace[line] the place of the line. The lines stay in file
-    // order until an Add, so that a save without one writes them as they were read.
-    std::vector<int> FLineOrder;
-    std::vector<int> FLinePlace;
-    // After an Add: the file's order is FLineOrder, and new lines are appended to FRecords, so
-    // that no Add has to move every line.
-    bool FOrderInIndex = false;
+    TLineStore FLines;
     bool FModified = false;
     std::vector<int> FDamaged;
     TAccountList FAccounts;
@@ -167,4 +215,5 @@ private:
     std::string FStampPath; // where FStamp was taken
     TBlowfish FCipher;
     std::future<void> FDisposal; // the accounts of a closed vault, being wiped and freed
+    std::vector<TVaultObserver*> FObservers;
 };

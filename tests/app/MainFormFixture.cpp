@@ -4,6 +4,7 @@
 #include "vault/DataFile.h"
 
 #include <QApplication>
+#include <QListView>
 #include <QSettings>
 #include <QTest>
 
@@ -11,7 +12,26 @@
 #include <iterator>
 #include <sstream>
 
+namespace {
+
+// What the model testers said; their category is "qt.modeltest".
+QStringList ModelComplaints;
+QtMessageHandler PreviousHandler = nullptr;
+
+void CollectModelComplaints(QtMsgType type, const QMessageLogContext& context,
+                            const QString& message) {
+    if (context.category &&
+        QLatin1String(context.category).startsWith(QLatin1String("qt.modeltest")))
+        ModelComplaints << message;
+    else if (PreviousHandler)
+        PreviousHandler(type, context, message);
+}
+
+} // namespace
+
 void MainFormTest::SetUp() {
+    ModelComplaints.clear();
+    PreviousHandler = qInstallMessageHandler(CollectModelComplaints);
     ASSERT_TRUE(Dir.isValid());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Dir.path() + "/settings");
     if (auto* app = qobject_cast<TKestovarApplication*>(QCoreApplication::instance()))
@@ -19,7 +39,10 @@ void MainFormTest::SetUp() {
 }
 
 void MainFormTest::TearDown() {
+    ModelTesters.clear();
     Form.reset();
+    qInstallMessageHandler(PreviousHandler);
+    EXPECT_TRUE(ModelComplaints.isEmpty()) << ModelComplaints.join('\n').toStdString();
     if (auto* app = qobject_cast<TKestovarApplication*>(QCoreApplication::instance()))
         app->SetErrorDisplay(nullptr);
 }
@@ -72,6 +95,9 @@ void MainFormTest::PutFileBytes(const std::string& path, const std::string& byte
 
 TfrmMain& MainFormTest::Start() {
     Form = std::make_unique<TfrmMain>(Platform);
+    for (QAbstractItemModel* model : {Selector()->model(), Control<QListView>("lstFind")->model()})
+        ModelTesters.push_back(std::make_unique<QAbstractItemModelTester>(
+            model, QAbstractItemModelTester::FailureReportingMode::Warning));
     try {
         Form->FormCreate();
     } catch (const std::exception& error) {

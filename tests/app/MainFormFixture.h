@@ -8,6 +8,7 @@
 #include "cipher/Blowfish.h"
 #include "vault/RecordCodec.h"
 
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,6 +63,9 @@ protected:
     QTemporaryDir Dir;
     TScriptedPlatform Platform;
     std::unique_ptr<TfrmMain> Form;
+    // Qt's checks of every item model of the window, run while the test drives it; a complaint
+    // fails the test.
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> ModelTesters;
     TBlowfish Cipher;
 };
 

@@ -107,16 +107,22 @@ TEST_F(MainFormTest, AFailedWriteDuringAPasswordChangeKeepsBothFilesAndTheVault)
     Platform.ExpectPassword("Please enter the old password", "old");
     Platform.ExpectPassword("Please enter the new password", "new");
     Platform.ExpectPassword("Please confirm the new password", "new");
-    Platform.ExpectErrorBox("File access denied.");
+    Platform.ExpectMessageBox(path + " could not be written: File access denied. The password "
+                                     "for the data file was not changed.",
+                              TMessageKind::mkError, TMessageButtons::mbOK, idOK);
     Click("spdChangePassword");
     EXPECT_EQ(FileBytes(path), original);
     EXPECT_EQ(FileBytes(BackupPath(path)), original);
-    EXPECT_TRUE(form.Modified()) << "the re-enciphered vault is not saved anywhere yet";
+    EXPECT_FALSE(form.Modified()) << "the vault is as it was before the change";
 
+    // The file's password still unlocks the vault, and a copy is under it too.
+    Platform.ExpectPassword("Please enter the password to unlock", "old");
+    form.LockClick();
+    EXPECT_FALSE(form.Locked());
     const std::string rescue = Path("rescue.kvf");
     Platform.ExpectFileDialog(TFileDialogKind::fdSave, "Save password file", rescue);
     Click("spdSaveAs");
-    EXPECT_EQ(ReadVault(rescue, "new")[0].Login, "me");
+    EXPECT_EQ(ReadVault(rescue, "old")[0].Login, "me");
 }
 
 TEST_F(MainFormTest, DamagedLinesAreNamedKeptAndWrittenBackUnchanged) {
@@ -149,10 +155,15 @@ TEST_F(MainFormTest, DamagedLinesAreNamedKeptAndWrittenBackUnchanged) {
     EXPECT_EQ(saved[1], lines[1]);
     EXPECT_EQ(saved[2], lines[2]);
 
-    // A password change carries them over unchanged too.
+    // A password change names them first, and then carries them over unchanged too.
     Platform.ExpectPassword("Please enter the old password", "secret");
     Platform.ExpectPassword("Please enter the new password", "new");
     Platform.ExpectPassword("Please confirm the new password", "new");
+    Platform.ExpectMessageBox("2 lines of the data file do not decipher whole under the current "
+                              "password and would stay under it, readable only with the old "
+                              "password: line 3, line 4. Do you want to change the password all "
+                              "the same?",
+                              TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel, idOK);
     Click("spdChangePassword");
     const std::vector<std::string> changed = ReadDataFile(path);
     ASSERT_EQ(changed.size(), 3u);

@@ -1,4 +1,5 @@
 #include "app/ToolIcons.h"
+#include "app/FieldActions.h"
 
 #include <QImage>
 #include <QPixmap>
@@ -8,6 +9,9 @@
 
 #include <array>
 #include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -55,11 +59,18 @@ TEST(ToolIconsTest, EveryToolImageIsAPictureOnATransparentGroundAtBothDensities)
 }
 
 // A screen of twice the density gets the picture drawn at 32 pixels, not the 16-pixel one
-// enlarged, which would show every pixel as a block of four.
+// enlarged, which would show every pixel as a block of four: the tool bar's images and the small
+// ones inside the fields alike.
 TEST(ToolIconsTest, DoubleDensityScreensGetTheLargerDrawing) {
-    for (TToolImage image : AllToolImages) {
-        SCOPED_TRACE(static_cast<int>(image));
-        const QIcon icon = ToolIcon(image);
+    std::vector<std::pair<std::string, QIcon>> icons;
+    for (TToolImage image : AllToolImages)
+        icons.emplace_back("tool " + std::to_string(static_cast<int>(image)), ToolIcon(image));
+    for (TFieldAction action :
+         {TFieldAction::Copy, TFieldAction::Generate, TFieldAction::Show, TFieldAction::Hide})
+        icons.emplace_back("field " + std::to_string(static_cast<int>(action)),
+                           FieldActionIcon(action));
+    for (const auto& [name, icon] : icons) {
+        SCOPED_TRACE(name);
         const QImage sharp = Rendered(icon, 16, QIcon::Normal, 2.0);
         ASSERT_EQ(sharp.size(), QSize(32, 32));
         const QImage enlarged = Rendered(icon, 16).scaled(32, 32);

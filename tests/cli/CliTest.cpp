@@ -3,20 +3,20 @@
 #include "platform/Codepage.h"
 #include "vault/DataFile.h"
 #include "vault/Kvf2File.h"
+#include "vault/PasswordGenerator.h"
+#include "vault/Totp.h"
 #include "vault/Vault.h"
 
+#include "PassphraseWords.h"
+#include <QDir>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
-
-// Found by argument lookup for the record, which lives in the global namespace.
-bool operator==(const TPassRecord& a, const TPassRecord& b) {
-    return a.Account == b.Account && a.Login == b.Login && a.Password == b.Password &&
-           a.Notes == b.Notes;
-}
 
 std::ostream& operator<<(std::ostream& out, const TPassRecord& r) {
     return out << '{' << r.Account << '|' << r.Login << '|' << r.Password << '|' << r.Notes << '}';
@@ -221,7 +221,17 @@ TEST_F(cli, UsageErrorsExitTwoAndHelpExitsZero) {
         {"edit", v, "x"},
         {"export", v},
         {"import", v},
-        {"show", v, "x", "--field", "url"},
+        {"show", v, "x", "--field", "cvv"},
+        {"totp", v},
+        {"generate", v},
+        {"generate", "--length", "49"},
+        {"generate", "--length", "0"},
+        {"generate", "--words", "2"},
+        {"generate", "--words", "21"},
+        {"generate", "--length", "8", "--words", "4"},
+        {"clip", v, "x", "--field", "notes"},
+        {"clip", v, "x", "--timeout", "0"},
+        {"clip", v, "x", "--timeout", "3601"},
         {"merge", v, v, "--prefer", "mine"},
     };
     for (const QStringList& args : cases) {
@@ -230,6 +240,9 @@ TEST_F(cli, UsageErrorsExitTwoAndHelpExitsZero) {
         EXPECT_NE(run.Err.find("--help"), std::string::npos);
     }
     EXPECT_EQ(Run({"--help"}).Status, 0);
+    const TRun generateHelp = Run({"generate", "--help"});
+    EXPECT_EQ(generateHelp.Status, 0);
+    EXPECT_NE(generateHelp.Out.find("generate [options]"), std::string::npos) << generateHelp.Out;
     const TRun help = Run({"import", "--help"});
     EXPECT_EQ(help.Status, 0);
     EXPECT_NE(help.Out.find("--csv <csvfile>"), std::string::npos);
@@ -366,6 +379,166 @@ TEST_F(cli, KeepsDamagedLinesAndSaysSo) {
               std::string::npos);
     ASSERT_EQ(Run("add", vault, {QStringLiteral("b")}).Status, 0);
     EXPECT_NE(Bytes(vault).find("\r\nnot a record!\r\n"), std::string::npos);
+}
+
+// The RFC 6238 seed of SHA-1 in base32, and the accounts that keep a key and an address in
+// their notes, or a malformed key, or neither.
+constexpr const char* OtpSeed = "GEZDGNBVGY3TQOJQGEZDGNBVGY3TQOJQ";
+
+std::vector<TPassRecord> NotesAccounts() {
+    return {{"mail", "ann", "pw1",
+             std::string("user ann;otpauth://totp/Mail:ann?secret=") + OtpSeed +
+                 "&digits=8;https://mail.example/login;"},
+            {"bank", "", "", std::string("url: bank.example;TOTP: ") + OtpSeed + ";"},
+            {"broken", "bob", "", "totp: 1234;"},
+            {"plain", "", "", "nothing here;"}};
+}
+
+TEST_F(cli, TotpAndUrlComeFromTheNotes) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, NotesAccounts());
+    const struct {
+        const char* name;
+        std::size_t digits;
+    } codes[] = {{"mail", 8}, {"bank", 6}};
+    for (const auto& c : codes) {
+        SCOPED_TRACE(c.name);
+        const std::string notes = NotesAccounts()[std::string(c.name) == "mail" ? 0 : 1].Notes;
+        // The code of the second before or after the run: a period may end in between.
+        const TOtpReading before = ReadOtp(notes);
+        const TRun run = Run("totp", vault, {QString::fromLatin1(c.name)});
+        const TOtpReading after = ReadOtp(notes);
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        ASSERT_EQ(run.Out.size(), c.digits + 1) << run.Out;
+        const std::string code = run.Out.substr(0, c.digits);
+        EXPECT_TRUE(code == before.Code || code == after.Code) << code;
+    }
+    EXPECT_EQ(Run("show", vault, {"mail", "--field", "url"}).Out, "https://mail.example/login\n");
+    EXPECT_EQ(Run("show", vault, {"bank", "--field", "url"}).Out, "https://bank.example\n");
+
+    const struct {
+        const char* command;
+        QStringList args;
+        const char* said;
+    } refused[] = {
+        {"totp", {"plain"}, "The notes of plain hold no one-time key"},
+        {"totp", {"broken"}, "The notes of broken: The one-time key's secret is not base32"},
+        {"show", {"plain", "--field", "url"}, "The notes of plain hold no web address"},
+        {"totp", {"none"}, "No account named none"},
+    };
+    for (const auto& r : refused) {
+        const TRun run = Run(r.command, vault, r.args);
+        SCOPED_TRACE(r.said);
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_TRUE(run.Out.empty()) << run.Out;
+        EXPECT_NE(run.Err.find(r.said), std::string::npos) << run.Err;
+    }
+}
+
+TEST_F(cli, GenerateMakesPasswordsAndPassphrasesWithoutAVault) {
+    const TRun standard = Run({"generate"});
+    EXPECT_EQ(standard.Status, 0);
+    EXPECT_EQ(standard.Out.size(), 21u) << standard.Out;
+    EXPECT_EQ(Run({"generate", "--length", "8"}).Out.size(), 9u);
+    EXPECT_NE(Run({"generate"}).Out, standard.Out);
+
+    const TRun phrase = Run({"generate", "--words", "5"});
+    EXPECT_EQ(phrase.Status, 0);
+    ASSERT_FALSE(phrase.Out.empty());
+    EXPECT_EQ(phrase.Out.back(), '\n');
+    EXPECT_TRUE(JoinsWords(phrase.Out.substr(0, phrase.Out.size() - 1), 5)) << phrase.Out;
+    EXPECT_TRUE(QDir(FDir.path()).isEmpty()) << "no file is read or written";
+}
+
+class cliClip : public cli {
+protected:
+    // The command with this environment instead of the test's.
+    static TRun RunWith(const QProcessEnvironment& environment, const QStringList& args) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(KESTOVAR_CLI), args);
+        process.write("pw\n");
+        process.closeWriteChannel();
+        process.waitForFinished(60000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput().toStdString(),
+                process.readAllStandardError().toStdString()};
+    }
+    static QProcessEnvironment Offscreen() {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return environment;
+    }
+};
+
+TEST_F(cliClip, CopiesTheChosenFieldAndClearsItWhenTheTimeIsUp) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, NotesAccounts());
+    const QString v = QString::fromStdString(vault);
+    for (const char* field : {"password", "login", "totp"}) {
+        SCOPED_TRACE(field);
+        const TRun run =
+            RunWith(Offscreen(), {"clip", v, "mail", "--field", field, "--timeout", "1"});
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        const std::string named = std::string(field) == "totp" ? "one-time code" : field;
+        EXPECT_EQ(run.Out, "The " + named +
+                               " of mail is on the clipboard; it is cleared in 1 second (Ctrl+C "
+                               "clears it now).\nThe clipboard is cleared.\n");
+    }
+
+    QProcessEnvironment noDesktop = QProcessEnvironment::systemEnvironment();
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        noDesktop.remove(QString::fromLatin1(variable));
+    const struct {
+        QProcessEnvironment environment;
+        QStringList args;
+        const char* said;
+    } refused[] = {
+        {noDesktop, {"clip", v, "mail"}, "clip needs the desktop's clipboard"},
+        {Offscreen(), {"clip", v, "bank", "--field", "login"}, "The login of bank is empty"},
+        {Offscreen(), {"clip", v, "broken", "--field", "totp"}, "is not base32"},
+        {Offscreen(), {"clip", v, "nobody"}, "No account named nobody"},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.said);
+        const TRun run = RunWith(r.environment, r.args);
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find(r.said), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Out.find("on the clipboard"), std::string::npos);
+    }
+}
+
+// The real thing on an X server: another program reads the password and the secret's mark while
+// the command holds them, and nothing after it.
+TEST_F(cliClip, ServesTheX11ClipboardMarkedAsASecretUntilItClearsIt) {
+    const QString xvfbRun = QStandardPaths::findExecutable(QStringLiteral("xvfb-run"));
+    const QString xclip = QStandardPaths::findExecutable(QStringLiteral("xclip"));
+    if (xvfbRun.isEmpty() || xclip.isEmpty())
+        GTEST_SKIP() << "needs xvfb-run and xclip (tools/dev.sh installs them)";
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, NotesAccounts());
+    const std::string out = File("clip.out");
+    // Waits (at most 60 s) for the copy to be announced, reads the clipboard, waits for the end.
+    const QString script = QStringLiteral(
+        "printf 'pw\\n' | \"$0\" clip \"$1\" mail --timeout 2 > \"$2\" 2>&1 &\n"
+        "i=0; while ! grep -q 'on the clipboard' \"$2\" && [ $i -lt 600 ]; do\n"
+        "  sleep 0.1; i=$((i + 1)); done\n"
+        "echo \"during: $(xclip -o -selection clipboard)\"\n"
+        "xclip -o -selection clipboard -t TARGETS | grep -x x-kde-passwordManagerHint\n"
+        "echo \"hint: $(xclip -o -selection clipboard -t x-kde-passwordManagerHint)\"\n"
+        "wait\n"
+        "echo \"after: $(xclip -o -selection clipboard 2>/dev/null)\"\n");
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // the X server's, not offscreen
+    process.setProcessEnvironment(environment);
+    process.start(xvfbRun, {"-a", "sh", "-c", script, QStringLiteral(KESTOVAR_CLI),
+                            QString::fromStdString(vault), QString::fromStdString(out)});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    const std::string shown = process.readAllStandardOutput().toStdString();
+    EXPECT_EQ(shown, "during: pw1\nx-kde-passwordManagerHint\nhint: secret\nafter: \n")
+        << process.readAllStandardError().toStdString();
+    EXPECT_NE(Bytes(out).find("The clipboard is cleared."), std::string::npos) << Bytes(out);
 }
 
 // info reads no password and shows what anyone holding the file can see.

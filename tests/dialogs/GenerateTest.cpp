@@ -1,14 +1,18 @@
 #include "dialogs/generate.h"
 #include "DialogTestSupport.h"
+#include "PassphraseWords.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 
 #include <algorithm>
 #include <cctype>
+#include <sstream>
 
 namespace {
 
@@ -88,6 +92,73 @@ TEST(GenerateDialog, LookAlikesAreLeftOutWhenAsked) {
     const TModalRun accepted = RunModal(form, [&] { QTest::keyClick(&form, Qt::Key_Return); });
     EXPECT_EQ(accepted.Result, QDialog::Accepted);
     EXPECT_EQ(form.Password().size(), 48u);
+}
+
+// The words of a passphrase, split at a one-character separator that no word holds.
+std::vector<std::string> WordsOf(const std::string& passphrase, char separator) {
+    std::vector<std::string> words;
+    std::stringstream in(passphrase);
+    for (std::string word; std::getline(in, word, separator);)
+        words.push_back(word);
+    return words;
+}
+
+TEST(GenerateDialog, WordsMakeAPassphraseOfTheChosenShapeAndStrength) {
+    TfrmGenerate form;
+    auto* words = Child<QRadioButton>(form, "rdoWords");
+    auto* count = Child<QSpinBox>(form, "spnWords");
+    auto* separator = Child<QComboBox>(form, "cmbSeparator");
+    auto* capital = Child<QCheckBox>(form, "chkCapital");
+    auto* digit = Child<QCheckBox>(form, "chkDigit");
+    auto* strength = Child<QLabel>(form, "lblStrength");
+    ASSERT_TRUE(words && count && separator && capital && digit && strength);
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             words, Child<QRadioButton>(form, "rdoCharacters"), count, separator, capital, digit})
+        EXPECT_FALSE(AccessibleName(control).isEmpty()) << control->objectName().toStdString();
+    EXPECT_FALSE(count->isVisibleTo(&form)); // characters first, as before
+
+    QTest::mouseClick(words, Qt::LeftButton);
+    EXPECT_TRUE(form.WordsChosen());
+    EXPECT_TRUE(count->isVisibleTo(&form));
+    EXPECT_FALSE(Child<QSpinBox>(form, "spnLength")->isVisibleTo(&form));
+    EXPECT_TRUE(JoinsWords(form.Password(), 6)) << form.Password();
+    EXPECT_EQ(strength->text(), "Strength: 78 bits"); // 6 × log2(7776)
+
+    const struct {
+        int words;
+        int separatorRow;
+        char split;
+        bool capital, digit;
+        const char* strength;
+    } cases[] = {{3, 1, ' ', false, false, "Strength: 39 bits"},
+                 {8, 2, '.', true, false, "Strength: 103 bits"},
+                 {5, 3, '_', true, true, "Strength: 70 bits"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words);
+        count->setValue(c.words);
+        separator->setCurrentIndex(c.separatorRow);
+        capital->setChecked(c.capital);
+        digit->setChecked(c.digit);
+        const std::string passphrase = form.Password();
+        const std::vector<std::string> parts = WordsOf(passphrase, c.split);
+        ASSERT_EQ(parts.size(), static_cast<std::size_t>(c.words)) << passphrase;
+        EXPECT_EQ(std::isupper(static_cast<unsigned char>(parts[0][0])) != 0, c.capital);
+        EXPECT_EQ(std::count_if(passphrase.begin(), passphrase.end(),
+                                [](char ch) { return std::isdigit(ch) != 0; }),
+                  c.digit ? 1 : 0)
+            << passphrase;
+        EXPECT_EQ(strength->text(), c.strength);
+    }
+    separator->setCurrentIndex(4); // none: the words run together
+    EXPECT_EQ(form.Password().find_first_of(" -._"), std::string::npos) << form.Password();
+
+    // Back to characters: the length rules again.
+    QTest::mouseClick(Child<QRadioButton>(form, "rdoCharacters"), Qt::LeftButton);
+    EXPECT_EQ(form.Password().size(), 20u);
+    QTest::mouseClick(words, Qt::LeftButton);
+    const TModalRun accepted = RunModal(form, [&] { QTest::keyClick(&form, Qt::Key_Return); });
+    EXPECT_EQ(accepted.Result, QDialog::Accepted);
+    EXPECT_GE(form.Password().size(), 5u * 3);
 }
 
 } // namespace

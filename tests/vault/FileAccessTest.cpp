@@ -6,6 +6,7 @@
 #include "platform/IoErrorCodes.h"
 #include "platform/PlatformErrors.h"
 #include "vault/DataFile.h"
+#include "vault/Vault.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -137,6 +139,90 @@ TEST_F(FileAccess, APipeOrADeviceIsNoDataFile) {
         }
     }
     ::alarm(0);
+}
+
+} // namespace
+
+namespace {
+
+// A password change that fails at any call it makes leaves the vault as it was, in memory and on
+// disk: the file's password still opens it and unlocks it, and nothing is reported as changed.
+TEST_F(FileAccess, APasswordChangeThatFailsAnywhereLeavesTheVaultAsItWas) {
+    WriteDataFile(FCipher, FPath, Master,
+                  {EncodeRecord(FCipher, {"bank", "b", "pw", ""}, Master),
+                   EncodeRecord(FCipher, {"mail", "m", "pw", ""}, Master)});
+    const std::string fileBytes = ReadBytes(FPath);
+    const auto keepAll = [](const std::vector<TStrandedLine>&) { return true; };
+    std::size_t calls = 0;
+    {
+        TVault vault;
+        ASSERT_EQ(vault.Open(FPath, Master), TOpenResult::Opened);
+        TFaultInjector counter(FFolder.Path(), {});
+        ASSERT_EQ(vault.ChangePassword("fresh", keepAll), TPasswordChange::Changed);
+        calls = counter.Calls().size();
+    }
+    ASSERT_GT(calls, 4u);
+    for (std::size_t k = 1; k <= calls; ++k) {
+        SCOPED_TRACE("failure at call " + std::to_string(k));
+        WriteBytes(FPath, fileBytes);
+        TVault vault;
+        ASSERT_EQ(vault.Open(FPath, Master), TOpenResult::Opened);
+        vault.Select(vault.FindAccount("mail"));
+        vault.StoreField(&TPassRecord::Login, "changed");
+        const std::vector<std::string> lines = vault.Records().Lines();
+        std::optional<TPasswordChange> result;
+        {
+            TFaultPlan plan;
+            plan.FailAt = static_cast<int>(k);
+            TFaultInjector injector(FFolder.Path(), plan);
+            try {
+                result = vault.ChangePassword("fresh", keepAll);
+            } catch (const std::exception&) {
+            }
+        }
+        if (result == TPasswordChange::Changed) {
+            // Failed after the file was replaced, where nothing can be told apart any more.
+            EXPECT_TRUE(vault.PasswordOpens(FPath, "fresh"));
+            continue;
+        }
+        EXPECT_EQ(vault.Records().Lines(), lines);
+        EXPECT_TRUE(vault.Modified());
+        EXPECT_EQ(ReadBytes(FPath), fileBytes);
+        ASSERT_TRUE(vault.Lock());
+        EXPECT_TRUE(vault.Unlock(Master)) << "the file's password no longer opens the vault";
+        EXPECT_EQ(vault.Current().Login, "changed");
+    }
+}
+
+// A line whose name reads but whose other fields do not is named before anything changes; a
+// cancel keeps everything, and going on lists it as damaged rather than as an account.
+TEST_F(FileAccess, APasswordChangeNamesTheAccountsItCannotReachFirst) {
+    std::string half = EncodeRecord(FCipher, {"half", "h", "pw", "notes;"}, Master);
+    const std::string other = EncodeRecord(FCipher, {"half", "h", "pw", "notes;"}, "other");
+    half = half.substr(0, half.rfind(';')) + other.substr(other.rfind(';'));
+    WriteDataFile(FCipher, FPath, Master,
+                  {EncodeRecord(FCipher, {"bank", "b", "pw", ""}, Master), half});
+    const std::string fileBytes = ReadBytes(FPath);
+    TVault vault;
+    ASSERT_EQ(vault.Open(FPath, Master), TOpenResult::Opened);
+    ASSERT_EQ(vault.AccountCount(), 2);
+    std::vector<std::string> told;
+    const auto answer = [&told](bool keep) {
+        return [&told, keep](const std::vector<TStrandedLine>& stranded) {
+            told.push_back(StrandedLinesList(stranded));
+            return keep;
+        };
+    };
+    EXPECT_EQ(vault.ChangePassword("fresh", answer(false)), TPasswordChange::Cancelled);
+    EXPECT_EQ(told, std::vector<std::string>{"\"half\""});
+    EXPECT_EQ(ReadBytes(FPath), fileBytes);
+    EXPECT_TRUE(vault.PasswordOpensDataFile(Master));
+    EXPECT_FALSE(vault.Modified());
+
+    EXPECT_EQ(vault.ChangePassword("fresh", answer(true)), TPasswordChange::Changed);
+    EXPECT_EQ(vault.AccountCount(), 1);
+    EXPECT_EQ(vault.DamagedLines(), std::vector<int>{1});
+    EXPECT_EQ(ReadDataFile(FPath)[1], half);
 }
 
 } // namespace

@@ -17,11 +17,6 @@
 // The tests derive at 8 MiB and one pass; one test checks the defaults.
 inline constexpr TKvf2Params SmallParams{1, 8192};
 
-inline bool operator==(const TPassRecord& a, const TPassRecord& b) {
-    return a.Account == b.Account && a.Login == b.Login && a.Password == b.Password &&
-           a.Notes == b.Notes;
-}
-
 inline std::ostream& operator<<(std::ostream& out, const TPassRecord& r) {
     return out << '{' << r.Account << '|' << r.Login << '|' << r.Password << '|' << r.Notes << '}';
 }

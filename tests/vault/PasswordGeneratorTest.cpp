@@ -3,7 +3,11 @@
 
 #include "vault/PasswordGenerator.h"
 
+#include "PassphraseWords.h"
+
 #include <gtest/gtest.h>
+
+#include <cctype>
 
 #include <set>
 #include <stdexcept>
@@ -47,4 +51,87 @@ TEST(PasswordGenerator, EveryChosenClassAppearsInEachPassword) {
              {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmnopqrstuvwxyz", "0123456789"})
             EXPECT_NE(password.find_first_of(group), std::string::npos) << password;
     }
+}
+
+TEST(PassphraseGenerator, TheWordListIsTheWholeEffLongList) {
+    const std::vector<std::string>& words = PassphraseWordList();
+    ASSERT_EQ(words.size(), 7776u);
+    EXPECT_EQ(words.front(), "abacus");
+    EXPECT_EQ(words[2], "abdominal");
+    EXPECT_EQ(words.back(), "zoom");
+    EXPECT_EQ(std::set<std::string>(words.begin(), words.end()).size(), 7776u);
+}
+
+TEST(PassphraseGenerator, TheHyphenatedWordsOfTheListStillMakeTheirCount) {
+    EXPECT_TRUE(KnownWords().count("drop-down"));
+    EXPECT_TRUE(JoinsWords("drop-down-abacus-t-shirt", 3));
+    EXPECT_FALSE(JoinsWords("drop-down-abacus-t-shirt", 5));
+    for (int draw = 0; draw < 200; ++draw) {
+        const std::string passphrase = GeneratePassphrase({6, "-", false, false});
+        EXPECT_TRUE(JoinsWords(passphrase, 6)) << passphrase;
+    }
+}
+
+TEST(PassphraseGenerator, HasTheChosenWordsSeparatorCapitalsAndDigit) {
+    const struct {
+        TPassphraseRules rules;
+        char split; // a character that is in the separator and in no word
+    } cases[] = {
+        // Separators that no word holds, so that the words come apart again ("-" is above).
+        {{6, " ", false, false}, ' '}, {{3, " ", true, false}, ' '},  {{20, ".", false, true}, '.'},
+        {{4, "_+", true, true}, '_'},  {{5, "", false, false}, '\0'},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rules.Words);
+        for (int draw = 0; draw < 50; ++draw) {
+            const std::string passphrase = GeneratePassphrase(c.rules);
+            if (c.split == '\0') {
+                EXPECT_EQ(passphrase.find_first_not_of("abcdefghijklmnopqrstuvwxyz-"),
+                          std::string::npos);
+                continue;
+            }
+            std::vector<std::string> words;
+            std::size_t start = 0;
+            for (std::size_t at = passphrase.find(c.rules.Separator); at != std::string::npos;
+                 at = passphrase.find(c.rules.Separator, start)) {
+                words.push_back(passphrase.substr(start, at - start));
+                start = at + c.rules.Separator.size();
+            }
+            words.push_back(passphrase.substr(start));
+            ASSERT_EQ(words.size(), static_cast<std::size_t>(c.rules.Words)) << passphrase;
+            int digits = 0;
+            for (std::string word : words) {
+                EXPECT_EQ(std::isupper(static_cast<unsigned char>(word[0])) != 0, c.rules.Capital);
+                word[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(word[0])));
+                if (!word.empty() && std::isdigit(static_cast<unsigned char>(word.back()))) {
+                    ++digits;
+                    word.pop_back();
+                }
+                EXPECT_TRUE(KnownWords().count(word)) << word;
+            }
+            EXPECT_EQ(digits, c.rules.Digit ? 1 : 0) << passphrase;
+        }
+    }
+}
+
+TEST(PassphraseGenerator, StrengthIsTheBitsOfTheWordsAndTheDigitsPlace) {
+    // log2(7776) = 12.925 bits a word; a digit after one of n words adds log2(10 n).
+    const struct {
+        TPassphraseRules rules;
+        double bits;
+    } cases[] = {{{6, "-", false, false}, 77.55},
+                 {{6, "-", true, false}, 77.55},
+                 {{6, "-", false, true}, 77.55 + 5.907},
+                 {{3, " ", false, false}, 38.77},
+                 {{20, ".", true, true}, 258.50 + 7.644}};
+    for (const auto& c : cases)
+        EXPECT_NEAR(PassphraseStrengthBits(c.rules), c.bits, 0.01) << c.rules.Words;
+}
+
+TEST(PassphraseGenerator, RefusesWordCountsAndSeparatorsItCannotKeep) {
+    for (const TPassphraseRules& rules :
+         {TPassphraseRules{2}, TPassphraseRules{21}, TPassphraseRules{6, "a"},
+          TPassphraseRules{6, "1"}, TPassphraseRules{6, "-----"}, TPassphraseRules{6, "\n"},
+          TPassphraseRules{6, "\xA0"}})
+        EXPECT_THROW(GeneratePassphrase(rules), std::invalid_argument) << rules.Words;
 }

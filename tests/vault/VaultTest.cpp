@@ -8,6 +8,8 @@
 #include "vault/DataFile.h"
 #include "vault/Vault.h"
 
+#include <functional>
+
 namespace {
 
 struct VaultTest : ::testing::Test {
@@ -275,7 +277,15 @@ TEST_F(VaultTest, LinesOfAnotherPasswordAreKeptAsTheyAre) {
     EXPECT_EQ(vault.DamagedLines(), (std::vector<int>{1, 2}));
     EXPECT_THROW(vault.SaveAs(Folder.File("missing folder/copy.kvf")), std::exception);
     EXPECT_EQ(vault.Path(), Path);
-    ASSERT_TRUE(vault.ChangePassword("fresh"));
+    std::vector<int> toldOf;
+    ASSERT_EQ(vault.ChangePassword("fresh",
+                                   [&toldOf](const std::vector<TStrandedLine>& stranded) {
+                                       for (const TStrandedLine& line : stranded)
+                                           toldOf.push_back(line.LineNumber);
+                                       return true;
+                                   }),
+              TPasswordChange::Changed);
+    EXPECT_EQ(toldOf, (std::vector<int>{3, 4}));
     const std::vector<std::string> lines = ReadDataFile(Path);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), foreign), 1);
@@ -288,3 +298,69 @@ TEST_F(VaultTest, LinesOfAnotherPasswordAreKeptAsTheyAre) {
 }
 
 } // namespace
+
+namespace {
+
+// Writes down every announcement with the rows the vault held when it came.
+class TAnnouncements : public TVaultObserver {
+public:
+    explicit TAnnouncements(TVault& vault) : FVault(vault) { vault.AddObserver(*this); }
+    ~TAnnouncements() override { FVault.RemoveObserver(*this); }
+    std::vector<std::string> Heard;
+
+private:
+    void Note(const std::string& what) {
+        Heard.push_back(what + " " + std::to_string(FVault.AccountCount()));
+    }
+    void RowsAboutToBeInserted(int first, int) override { Note("insert@" + std::to_string(first)); }
+    void RowsInserted(int first, int) override { Note("inserted@" + std::to_string(first)); }
+    void RowsAboutToBeRemoved(int first, int) override { Note("remove@" + std::to_string(first)); }
+    void RowsRemoved(int first, int) override { Note("removed@" + std::to_string(first)); }
+    void AboutToReset() override { Note("reset"); }
+    void ResetDone() override { Note("reset done"); }
+    void CurrentChanged() override { Note("current=" + std::to_string(FVault.CurrentRow())); }
+    void ModifiedChanged(bool modified) override { Note(modified ? "MOD" : "saved"); }
+    void LockedChanged(bool locked) override { Note(locked ? "locked" : "unlocked"); }
+    void FileChanged() override { Note(FVault.Path().empty() ? "no file" : "file"); }
+    void LineCountChanged() override { Note("lines=" + std::to_string(FVault.LineCount())); }
+
+    TVault& FVault;
+};
+
+} // namespace
+
+TEST_F(VaultTest, EveryChangeIsAnnouncedWhileTheRowsStillReadAsBeforeAndAgainAfter) {
+    Write({Line({"b", "", "", ""}), Line({"d", "", "", ""})});
+    TVault vault;
+    TAnnouncements heard(vault);
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        std::vector<std::string> expected;
+    } steps[] = {
+        {"open",
+         [&] { vault.Open(Path, "secret"); },
+         {"reset 0", "reset done 0", "lines=0 0", "no file 0", "reset 0", "reset done 2",
+          "lines=2 2", "current=0 2", "file 2"}},
+        {"add",
+         [&] { vault.Add("c"); },
+         {"insert@1 2", "inserted@1 3", "lines=3 3", "current=1 3", "MOD 3"}},
+        {"delete",
+         [&] { vault.DeleteCurrent(); },
+         {"remove@1 3", "removed@1 2", "lines=2 2", "current=0 2"}},
+        {"save", [&] { vault.Save(); }, {"saved 2"}},
+        {"lock", [&] { vault.Lock(); }, {"reset 2", "reset done 0", "current=-1 0", "locked 0"}},
+        {"unlock",
+         [&] { vault.Unlock("secret"); },
+         {"reset 0", "reset done 2", "lines=2 2", "current=0 2", "current=0 2", "unlocked 2"}},
+        {"close",
+         [&] { vault.Close(); },
+         {"reset 2", "reset done 0", "lines=0 0", "current=-1 0", "no file 0"}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        heard.Heard.clear();
+        step.act();
+        EXPECT_EQ(heard.Heard, step.expected);
+    }
+}

@@ -1,0 +1,78 @@
+// clip: a field of an account on the desktop clipboard, cleared after a while. The command waits
+// for that time, serving the clipboard as a desktop program does; ended early (Ctrl+C), it takes
+// the text away with it, as the clipboard's owner is gone.
+
+#include "base/SecureWipe.h"
+#include "cli/AccountText.h"
+#include "cli/CliErrors.h"
+#include "cli/ClipboardHold.h"
+#include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/NotesFields.h"
+#include "cli/VaultAccess.h"
+#include "platform/Codepage.h"
+
+#include <QGuiApplication>
+
+namespace {
+
+const char* FieldName(TClipField field) {
+    switch (field) {
+    case TClipField::Login:
+        return "login";
+    case TClipField::Totp:
+        return "one-time code";
+    case TClipField::Password:
+        break;
+    }
+    return "password";
+}
+
+std::string FieldValue(const TPassRecord& record, TClipField field) {
+    switch (field) {
+    case TClipField::Login:
+        return record.Login;
+    case TClipField::Totp:
+        return AccountOneTimeCode(record);
+    case TClipField::Password:
+        break;
+    }
+    return record.Password;
+}
+
+} // namespace
+
+void RunClip(const TArguments& args, TPasswordInput& input) {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        throw EUserError("clip needs the desktop's clipboard through an X11 display, and DISPLAY "
+                         "is not set (on Wayland, XWayland sets it)");
+    const std::string name = AccountNameText(args.Name, "The account name");
+    TVault vault;
+    OpenVault(vault, args.File, input);
+    SelectAccount(vault, name);
+    std::string value = FieldValue(vault.Current(), args.ClipField);
+    TWipeGuard wipeValue(value);
+    const std::string what =
+        std::string("The ") + FieldName(args.ClipField) + " of " + AnsiToTerminalShown(name);
+    if (value.empty())
+        throw EUserError(what + " is empty; nothing was copied.");
+    QString text = AnsiToQString(value);
+    TClipboardHold hold(*QGuiApplication::clipboard());
+    const bool copied = hold.Copy(text);
+    WipeQString(text);
+    WipeString(value);
+    // Nothing of the vault is needed while the clipboard is served.
+    vault.Close();
+    if (!copied)
+        throw EUserError("The desktop clipboard did not take the " +
+                         std::string(FieldName(args.ClipField)) + ".");
+    const std::string seconds = args.ClipSeconds == 1
+                                    ? std::string("1 second")
+                                    : std::to_string(args.ClipSeconds) + " seconds";
+    WriteOut(what + " is on the clipboard; it is cleared in " + seconds +
+             " (Ctrl+C clears it now).\n");
+    if (hold.Hold(std::chrono::seconds(args.ClipSeconds)) == TClipboardHold::TEnd::Cleared)
+        WriteOut("The clipboard is cleared.\n");
+    else
+        WriteOut("Something else was copied meanwhile; the clipboard is left as it is.\n");
+}

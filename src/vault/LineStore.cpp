@@ -1,0 +1,183 @@
+#include "vault/LineStore.h"
+
+#include "base/Containers.h"
+
+#include <algorithm>
+#include <numeric>
+#include <utility>
+
+namespace {
+
+// Room for this many more lines is kept in the lists that Add grows, so that the next Adds move
+// no list to a new place (at 100,000 lines that alone costs milliseconds).
+std::size_t AddHeadroom(std::size_t count) {
+    return count / 16 + 16;
+}
+
+// The first of the places 0..count-1 for which before(place) is false; it is true of every place
+// before that one and of none after.
+template <typename TBefore> int PartitionPlace(int count, TBefore before) {
+    int low = 0;
+    int high = count;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (before(middle))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+} // namespace
+
+void TLineStore::Assign(std::vector<std::string> lines) {
+    lines.reserve(lines.size() + AddHeadroom(lines.size()));
+    FLines.Assign(std::move(lines));
+    AdoptOrder({});
+}
+
+void TLineStore::AdoptOrder(TTextOrder order) {
+    FLinesSorted = order.Sorted;
+    FOrderInIndex = false;
+    if (order.Sorted) {
+        // The room is kept for the index of the next Add.
+        FLineOrder.clear();
+        FLinePlace.clear();
+        return;
+    }
+    FLineOrder = std::move(order.Order);
+    FLinePlace.assign(FLineOrder.size(), 0);
+    for (std::size_t place = 0; place < FLineOrder.size(); ++place)
+        FLinePlace[static_cast<std::size_t>(FLineOrder[place])] = static_cast<int>(place);
+}
+
+void TLineStore::Clear() noexcept {
+    FLines.Clear();
+    FLinesSorted = true;
+    FOrderInIndex = false;
+    // Given back: at 100,000 lines the index takes 800 KB.
+    std::vector<int>().swap(FLineOrder);
+    std::vector<int>().swap(FLinePlace);
+}
+
+std::vector<std::string> TLineStore::Take() {
+    InFileOrder([](const auto&) {});
+    std::vector<std::string> lines = FLines.Take();
+    Clear();
+    return lines;
+}
+
+int TLineStore::Add(std::string line) {
+    // The lines stay where they are; the new one goes last, and its place in the order of the
+    // file into the index. From now on the file's order is the index's. Inserting among the lines
+    // instead would move half of them and renumber every account.
+    if (FLinesSorted)
+        IndexLinesInOrder();
+    const int index = FLines.Count();
+    const auto place =
+        static_cast<int>(std::upper_bound(FLineOrder.begin(), FLineOrder.end(), line,
+                                          [this](const std::string& text, int other) {
+                                              return CompareTextLocale(text, FLines[other]) < 0;
+                                          }) -
+                         FLineOrder.begin());
+    ReserveOneMore(FLineOrder);
+    ReserveOneMore(FLinePlace);
+    FLines.Add(std::move(line));
+    FLineOrder.insert(FLineOrder.begin() + place, index);
+    // Every line at or after the place moves one on: one pass in line order, which the compiler
+    // vectorises, rather than a jump to each such line through the order.
+    for (int& other : FLinePlace)
+        other += other >= place ? 1 : 0;
+    FLinePlace.push_back(place);
+    FOrderInIndex = true;
+    return index;
+}
+
+void TLineStore::IndexLinesInOrder() {
+    const std::size_t count = FLines.Lines().size();
+    const std::size_t room = count + AddHeadroom(count);
+    FLineOrder.reserve(room);
+    FLinePlace.reserve(room);
+    FLineOrder.resize(count);
+    std::iota(FLineOrder.begin(), FLineOrder.end(), 0);
+    FLinePlace = FLineOrder;
+    FLinesSorted = false;
+}
+
+void TLineStore::PutLinesInOrder() {
+    if (FLinesSorted)
+        return;
+    // In place, cycle by cycle, with one string aside: new memory would cost a page fault for
+    // every few lines, more than the moves themselves. The order marks the places done.
+    std::vector<std::string> lines = FLines.Take();
+    const auto count = static_cast<int>(FLineOrder.size());
+    for (int start = 0; start < count; ++start) {
+        if (FLineOrder[static_cast<std::size_t>(start)] < 0)
+            continue;
+        std::string aside = std::move(lines[static_cast<std::size_t>(start)]);
+        for (int place = start;;) {
+            const int from = std::exchange(FLineOrder[static_cast<std::size_t>(place)], -1);
+            if (from == start) {
+                lines[static_cast<std::size_t>(place)] = std::move(aside);
+                break;
+            }
+            lines[static_cast<std::size_t>(place)] =
+                std::move(lines[static_cast<std::size_t>(from)]);
+            place = from;
+        }
+    }
+    FLines.Assign(std::move(lines));
+}
+
+std::optional<TLineStore::TRotation> TLineStore::KeepInOrder(int index) {
+    const std::vector<std::string>& lines = FLines.Lines();
+    const auto lineAt = [&](int place) -> const std::string& {
+        return lines[static_cast<std::size_t>(
+            FLinesSorted ? place : FLineOrder[static_cast<std::size_t>(place)])];
+    };
+    const int count = FLines.Count();
+    const int place = FLinesSorted ? index : FLinePlace[static_cast<std::size_t>(index)];
+    const std::string& stored = lines[static_cast<std::size_t>(index)];
+    const bool belowBefore = place > 0 && CompareTextLocale(lineAt(place - 1), stored) > 0;
+    const bool aboveAfter = place + 1 < count && CompareTextLocale(stored, lineAt(place + 1)) > 0;
+    if (!belowBefore && !aboveAfter)
+        return std::nullopt;
+    // The first place in [low, high) whose line sorts after the stored one.
+    const auto firstAfter = [&](int low, int high) {
+        return low + PartitionPlace(high - low, [&](int offset) {
+                   return CompareTextLocale(stored, lineAt(low + offset)) >= 0;
+               });
+    };
+    const int target = belowBefore ? firstAfter(0, place) : firstAfter(place + 1, count) - 1;
+    const auto rotate = [&](auto begin) {
+        if (target < place)
+            std::rotate(begin + target, begin + place, begin + place + 1);
+        else
+            std::rotate(begin + place, begin + place + 1, begin + target + 1);
+    };
+    if (FLinesSorted) {
+        std::vector<std::string> taken = FLines.Take();
+        rotate(taken.begin());
+        FLines.Assign(std::move(taken));
+        return TRotation{place, target};
+    }
+    // Only the order moves; the lines stay where they are stored.
+    rotate(FLineOrder.begin());
+    for (int k = std::min(place, target); k <= std::max(place, target); ++k)
+        FLinePlace[static_cast<std::size_t>(FLineOrder[static_cast<std::size_t>(k)])] = k;
+    return std::nullopt;
+}
+
+void TLineStore::EraseFromOrder(int index) {
+    static_cast<void>(FLines.Get(index)); // a bad index raises before anything changes
+    if (FLinesSorted)
+        return;
+    FLineOrder.erase(FLineOrder.begin() + FLinePlace[static_cast<std::size_t>(index)]);
+    for (int& old : FLineOrder)
+        if (old > index)
+            --old;
+    const bool orderInIndex = FOrderInIndex;
+    AdoptOrder({false, std::move(FLineOrder)});
+    FOrderInIndex = orderInIndex;
+}

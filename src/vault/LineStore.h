@@ -1,0 +1,97 @@
+#pragma once
+
+// The record lines of an open vault and the order of the file they are written to.
+//
+// A file read in CompareTextLocale order stays in it: an edit moves its line back into place. A
+// file read in another order is written back as it was read until the first Add, which puts every
+// line in order. Lines stay where they were stored, and while their order differs from where they
+// stand it is kept in an index, so that neither an Add nor an edit moves half the lines; they move
+// into their order only when they are read whole.
+//
+// Whoever holds line indices (the accounts, the damaged lines) hears of every renumbering through
+// a `renumber` argument, called once with a map from an old index to the new one.
+
+#include "platform/RecordList.h"
+#include "platform/TextCompare.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+class TLineStore {
+public:
+    int Count() const noexcept { return FLines.Count(); }
+    bool Empty() const noexcept { return FLines.Empty(); }
+    // The line stored at an index; a bad index raises the record list's error.
+    const std::string& operator[](int index) const { return FLines[index]; }
+    // The lines as they are stored, by index: the file's order only when InFileOrder says so.
+    const std::vector<std::string>& Stored() const noexcept { return FLines.Lines(); }
+
+    // The lines of a file in its order, with room kept for the Adds to come. Their order under
+    // CompareTextLocale is told by AdoptOrder before the next change.
+    void Assign(std::vector<std::string> lines);
+    // How the lines stored now stand in CompareTextLocale order; they stay where they are.
+    void AdoptOrder(TTextOrder order);
+    // Every line goes, and the room of the index with it.
+    void Clear() noexcept;
+    // Hands the lines over in file order and leaves the store empty; indices held elsewhere are
+    // then meaningless.
+    std::vector<std::string> Take();
+
+    // The lines in the order of the file, moved into it first if needed.
+    template <typename TRenumber> const TRecordList& InFileOrder(TRenumber renumber) {
+        if (FOrderInIndex) {
+            PutLinesInOrder();
+            renumber([this](int old) { return FLinePlace[static_cast<std::size_t>(old)]; });
+            AdoptOrder({});
+        }
+        return FLines;
+    }
+    // A new line in its place of the order; returns its index, the next one. No line moves.
+    int Add(std::string line);
+    // Replaces the line at the index and keeps the order.
+    template <typename TRenumber> void Put(int index, std::string line, TRenumber renumber) {
+        FLines.Put(index, std::move(line));
+        if (const std::optional<TRotation> moved = KeepInOrder(index))
+            renumber([rotation = *moved](int old) { return rotation.Map(old); });
+    }
+    // Removes the line at the index; the later lines move up by one.
+    template <typename TRenumber> void Erase(int index, TRenumber renumber) {
+        EraseFromOrder(index);
+        FLines.Delete(index);
+        renumber([index](int old) { return old > index ? old - 1 : old; });
+    }
+
+private:
+    // Lines whose places from..to were rotated so that the line at `from` went to `to`.
+    struct TRotation {
+        int From = 0;
+        int To = 0;
+        int Map(int old) const noexcept {
+            if (old == From)
+                return To;
+            const int step = To < From ? 1 : -1;
+            const bool between = old >= std::min(From, To) && old <= std::max(From, To);
+            return between ? old + step : old;
+        }
+    };
+
+    // The place in the order of the line just stored at the index, if it left it; the lines
+    // themselves move only where they are stored in order.
+    std::optional<TRotation> KeepInOrder(int index);
+    void EraseFromOrder(int index);
+    // Indexes lines that are in order, so that the next ones can be appended.
+    void IndexLinesInOrder();
+    // Moves the lines into the order of the index; FLinePlace still maps the old indices after.
+    void PutLinesInOrder();
+
+    TRecordList FLines;
+    bool FLinesSorted = true; // FLines is in CompareTextLocale order
+    // While FLinesSorted is false: FLineOrder[place] is the line at that place of the
+    // CompareTextLocale order, FLinePlace[line] the place of the line.
+    std::vector<int> FLineOrder;
+    std::vector<int> FLinePlace;
+    // After an Add: the file's order is FLineOrder, and new lines are appended to FLines.
+    bool FOrderInIndex = false;
+};
