@@ -5,6 +5,7 @@
 #include <sodium.h>
 
 #include <new>
+#include <stdexcept>
 #include <thread>
 #include <utility>
 
@@ -76,6 +77,8 @@ std::future<TKvf2Keys> StartKvf2Derivation(std::string_view password, const TKvf
 }
 
 TKvf2Digest Kvf2CheckOf(const TKvf2Keys& keys, const TKvf2Header& header) {
+    if (keys.Empty())
+        throw std::logic_error("No keys to check the password with");
     const std::string text = Kvf2PasswordText(header);
     TKvf2Digest check{};
     crypto_generichash(check.data(), check.size(),

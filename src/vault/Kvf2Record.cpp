@@ -313,6 +313,8 @@ bool Kvf2ReadBody(std::string_view body, TPassRecord& record) {
 
 TKvf2Digest Kvf2SealOf(const TKvf2Keys& keys, std::string_view sealedText,
                        const std::vector<std::string>& lines) {
+    if (keys.Empty())
+        throw std::logic_error("No keys to seal the file with");
     crypto_generichash_state state;
     crypto_generichash_init(&state, keys.SealKey(), Kvf2KeySize, Kvf2DigestSize);
     const auto add = [&state](std::string_view piece) {

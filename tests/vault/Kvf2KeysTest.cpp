@@ -5,6 +5,7 @@
 #include "vault/Kvf2Keys.h"
 #include "Kvf2TestSupport.h"
 #include "base/Errors.h"
+#include "vault/Kvf2Record.h"
 
 #include <sodium.h>
 
@@ -72,6 +73,10 @@ TEST(Kvf2Keys, MoveAndClearLeaveNoKeysBehind) {
     EXPECT_EQ(KeyBytes(assigned), bytes);
     assigned.Clear();
     EXPECT_TRUE(assigned.Empty());
+    // Nothing is checked or sealed with keys that are gone.
+    EXPECT_THROW(Kvf2CheckOf(assigned, TKvf2Header{}), std::logic_error);
+    EXPECT_THROW(Kvf2SealOf(assigned, "H", {}), std::logic_error);
+    EXPECT_THROW(TKvf2Codec(assigned, TKvf2Id{}), std::logic_error);
 }
 
 TEST(Kvf2Keys, APasswordThatNoFileCanHoldDerivesNothing) {
