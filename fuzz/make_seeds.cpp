@@ -3,6 +3,7 @@
 // codec so that the record lines and data files are genuine.
 
 #include "FuzzPassword.h"
+#include "Kvf2FuzzSession.h"
 #include "cipher/Blowfish.h"
 #include "vault/DataFile.h"
 #include "vault/RecordCodec.h"
@@ -184,6 +185,36 @@ void DataFileSeeds(const fs::path& root) {
     out.Write("wrong-password", DataFile(MakeCheckLine(cipher, "another password"), lines));
 }
 
+// The hardened file under the fixed session of fuzz_kvf2. Every line takes a random R, so these
+// seeds come out different at every run; each still opens under that session.
+void Kvf2Seeds(const fs::path& root) {
+    const TSeedWriter out(root, "fuzz_kvf2");
+    const TKvf2Session session = MakeFuzzKvf2Session();
+    TKvf2Codec codec(session.Keys(), session.Header().Id);
+    std::vector<std::string> lines;
+    for (const auto& record : SampleRecords())
+        lines.push_back(codec.EncodeAccount(record));
+    lines.push_back(codec.EncodeKept(Line(SampleRecords()[0], "an older password")));
+    const auto file = [&session](std::vector<std::string> records) {
+        return DataFile(session.HeaderLine(records), records);
+    };
+
+    out.Write("empty-vault", file({}));
+    out.Write("accounts-and-kept-line", file(lines));
+    std::string damaged = lines[1];
+    damaged[30] = damaged[30] == 'A' ? 'B' : 'A';
+    out.Write("damaged-lines", file({lines[0], damaged, "R;N;B", "~" + lines[2], lines[3]}));
+    std::vector<std::string> swapped = lines;
+    std::swap(swapped[0], swapped[1]);
+    out.Write("broken-seal", DataFile(session.HeaderLine(lines), swapped));
+    std::string header = session.HeaderLine(lines);
+    header.back() = header.back() == 'A' ? 'Q' : 'A';
+    out.Write("wrong-sum", DataFile(header, lines));
+    out.Write("other-version", DataFile("KVF3 argon2id 1 8192", lines));
+    out.Write("other-derivation", DataFile("KVF2 scrypt 1 8192", lines));
+    out.Write("lone-cr", DataFile(session.HeaderLine(lines), lines, "\r"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -197,5 +228,6 @@ int main(int argc, char** argv) {
     DecodeRecordSeeds(root);
     TextFileSeeds(root);
     DataFileSeeds(root);
+    Kvf2Seeds(root);
     return 0;
 }

@@ -11,7 +11,7 @@ build=$root/build-fuzz
 seconds=${1:-10}
 [ $# -gt 0 ] && shift
 all_targets=(fuzz_text_form fuzz_decrypt_string fuzz_decode_record fuzz_text_file fuzz_data_file
-    fuzz_line_store)
+    fuzz_line_store fuzz_kvf2)
 if [ $# -gt 0 ]; then targets=("$@"); else targets=("${all_targets[@]}"); fi
 
 case $seconds in

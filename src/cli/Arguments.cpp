@@ -35,7 +35,7 @@ struct TCommandEntry {
     unsigned Options;
 };
 
-constexpr std::array<TCommandEntry, 14> Commands = {{
+constexpr std::array<TCommandEntry, 15> Commands = {{
     {"ls", "List the account names, in the window's order.", {}, 0},
     {"show",
      "Show an account; the password only when asked for.",
@@ -69,6 +69,7 @@ constexpr std::array<TCommandEntry, 14> Commands = {{
      "Report weak, shared, empty and (with --hibp) breached passwords.",
      {},
      OptShowPassword | OptBreachList},
+    {"info", "Show the file's format, key derivation cost and line count (no password).", {}, 0},
 }};
 
 const char* PositionalHelp(const QString& name) {

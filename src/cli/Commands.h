@@ -23,3 +23,6 @@ void RunAnalyze(const TArguments& args, TPasswordInput& input);
 
 // import --from, which RunImport hands on.
 void RunImportFrom(const TArguments& args, TPasswordInput& input);
+
+// Reads no password.
+void RunInfo(const TArguments& args, TPasswordInput& input);

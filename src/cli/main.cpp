@@ -19,7 +19,7 @@ namespace {
 
 using TRun = void (*)(const TArguments&, TPasswordInput&);
 
-constexpr std::array<std::pair<const char16_t*, TRun>, 14> Runs = {{
+constexpr std::array<std::pair<const char16_t*, TRun>, 15> Runs = {{
     {u"ls", RunList},
     {u"show", RunShow},
     {u"add", RunAdd},
@@ -34,6 +34,7 @@ constexpr std::array<std::pair<const char16_t*, TRun>, 14> Runs = {{
     {u"clip", RunClip},
     {u"generate", RunGenerate},
     {u"analyze", RunAnalyze},
+    {u"info", RunInfo},
 }};
 
 int Fail(const char* message, int status) {

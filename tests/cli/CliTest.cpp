@@ -3,6 +3,7 @@
 #include "platform/Codepage.h"
 #include "vault/BreachList.h"
 #include "vault/DataFile.h"
+#include "vault/Kvf2File.h"
 #include "vault/PasswordGenerator.h"
 #include "vault/Totp.h"
 #include "vault/Vault.h"
@@ -34,6 +35,13 @@ struct TRun {
 
 std::string Latin1(const char* utf8) {
     return QStringToAnsi(QString::fromUtf8(utf8));
+}
+
+std::string ReadFirstLineBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    std::getline(in, line, '\r');
+    return line;
 }
 
 std::string Bytes(const std::string& path) {
@@ -534,6 +542,64 @@ TEST_F(cliClip, ServesTheX11ClipboardMarkedAsASecretUntilItClearsIt) {
     EXPECT_EQ(shown, "during: pw1\nx-kde-passwordManagerHint\nhint: secret\nafter: \n")
         << process.readAllStandardError().toStdString();
     EXPECT_NE(Bytes(out).find("The clipboard is cleared."), std::string::npos) << Bytes(out);
+}
+
+// info reads no password and shows what anyone holding the file can see.
+TEST_F(cli, InfoTellsTheFormatParametersAndLinesWithoutAPassword) {
+    const std::string older = File("older.kvf");
+    WriteVault(older, {{"a", "", "", ""}, {"b", "", "", ""}, {"c", "", "", ""}});
+    TRun run = Run("info", older, {}, "");
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Out.find("Format: 1 "), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("Record lines: 3\n"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("one Blowfish key schedule"), std::string::npos) << run.Out;
+    EXPECT_EQ(run.Out.find(ReadFirstLineBytes(older)), std::string::npos); // no check line
+
+    const std::string hardened = File("hardened.kvf");
+    TKvf2Header header = TKvf2Session::NewHeader({2, 16384});
+    TKvf2Keys keys = DeriveKvf2Keys("pw", header.Params, header.Salt);
+    const TKvf2Session session = TKvf2Session::Made(header, std::move(keys));
+    std::vector<std::string> lines = {session.EncodeAccount({"a", "l", "p", ""}),
+                                      session.EncodeAccount({"b", "", "", ""})};
+    WriteKvf2File(hardened, session, lines);
+    const std::string before = Bytes(hardened);
+    run = Run("info", hardened, {}, "");
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    for (const char* shown : {"Format: 2 ", "Argon2id, 2 passes, 16384 KiB\n", "Record lines: 2\n",
+                              "2 passes over 16 MiB of memory, 32 MiB of memory work",
+                              "Below the defaults (3 passes over 512 MiB)"})
+        EXPECT_NE(run.Out.find(shown), std::string::npos) << shown << "\n" << run.Out;
+    EXPECT_EQ(run.Out.find("changed outside"), std::string::npos) << run.Out;
+    EXPECT_EQ(Bytes(hardened), before);
+
+    // A line added outside the program shows in the counts.
+    std::ofstream(hardened, std::ios::app) << lines[0] << "\r\n";
+    run = Run("info", hardened, {}, "");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_NE(run.Out.find("Record lines: 3 (the first line counts 2"), std::string::npos)
+        << run.Out;
+}
+
+TEST_F(cli, InfoRefusesADamagedFirstLineAndAnotherVersion) {
+    const struct {
+        const char* FirstLine;
+        const char* Said;
+    } cases[] = {
+        {"KVF2 argon2id 0 8192", "first line of the data file is damaged"},
+        {"KVF3 whatever", "\"KVF3\""},
+        {"KVF2 scrypt 1 2 3", "\"KVF2 scrypt\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.FirstLine);
+        const std::string path = File("odd.kvf");
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.FirstLine << "\r\n";
+        const TRun run = Run("info", path, {}, "");
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find(c.Said), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Out, "");
+    }
+    EXPECT_EQ(Run("info", File("none.kvf"), {}, "").Status, 1);
+    EXPECT_EQ(Run({"info"}).Status, 2);
 }
 
 } // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+// Work over the lines of a large vault, shared between this thread and one other.
+
+#include <cstddef>
+#include <future>
+
+// Below this many lines a second thread costs more than it saves.
+inline constexpr std::size_t TwoCoreLines = 4096;
+
+// Runs here(0, split) on this thread and there(split, count) on another one when count is large
+// enough, else both here; returns when both are done, raising the first error of either.
+template <typename THere, typename TThere>
+void OnTwoCores(std::size_t count, std::size_t split, THere here, TThere there) {
+    if (count < TwoCoreLines) {
+        here(std::size_t{0}, split);
+        there(split, count);
+        return;
+    }
+    std::future<void> other = std::async(std::launch::async, [&] { there(split, count); });
+    try {
+        here(std::size_t{0}, split);
+    } catch (...) {
+        other.wait(); // its work refers to what the caller is about to unwind
+        throw;
+    }
+    other.get();
+}
