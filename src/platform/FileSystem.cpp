@@ -65,6 +65,11 @@ bool MoveFileTo(const std::string& oldPath, const std::string& newPath) {
     return QFile::rename(PathToQString(oldPath), PathToQString(newPath));
 }
 
+bool SameFile(const std::string& first, const std::string& second) {
+    const QString one = QFileInfo(PathToQString(first)).canonicalFilePath();
+    return !one.isEmpty() && one == QFileInfo(PathToQString(second)).canonicalFilePath();
+}
+
 bool CopyFileReplacing(const std::string& from, const std::string& to) {
     if (from.empty() || to.empty())
         return false;

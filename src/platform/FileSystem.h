@@ -25,6 +25,8 @@ bool MoveFileTo(const std::string& oldPath, const std::string& newPath);
 // group. An existing target is replaced only once the copy is complete and on the disk; on any
 // failure it stays as it was. A target that exists but is no regular file is never replaced.
 bool CopyFileReplacing(const std::string& from, const std::string& to);
+// Whether two paths name one existing file, through links and other spellings of the path.
+bool SameFile(const std::string& first, const std::string& second);
 
 #ifndef _WIN32
 // A new vault file is for its owner alone, whatever the umask.

@@ -37,7 +37,13 @@ void TLineStore::Assign(std::vector<std::string> lines) {
     AdoptOrder({});
 }
 
+void TLineStore::KeepFileOrder(bool keep) noexcept {
+    FKeepFileOrder = keep;
+}
+
 void TLineStore::AdoptOrder(TTextOrder order) {
+    if (FKeepFileOrder)
+        order = {};
     FLinesSorted = order.Sorted;
     FOrderInIndex = false;
     if (order.Sorted) {
@@ -69,6 +75,10 @@ std::vector<std::string> TLineStore::Take() {
 }
 
 int TLineStore::Add(std::string line) {
+    if (FKeepFileOrder) {
+        FLines.Add(std::move(line));
+        return FLines.Count() - 1;
+    }
     // The lines stay where they are; the new one goes last, and its place in the order of the
     // file into the index. From now on the file's order is the index's. Inserting among the lines
     // instead would move half of them and renumber every account.

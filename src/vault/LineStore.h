@@ -8,6 +8,9 @@
 // stand it is kept in an index, so that neither an Add nor an edit moves half the lines; they move
 // into their order only when they are read whole.
 //
+// A store told to keep the file's order (a hardened file, whose lines are not sorted) keeps no
+// index: an Add appends, an edit stays in place, and the stored order is the file's.
+//
 // Whoever holds line indices (the accounts, the damaged lines) hears of every renumbering through
 // a `renumber` argument, called once with a map from an old index to the new one.
 
@@ -28,8 +31,14 @@ public:
     // The lines as they are stored, by index: the file's order only when InFileOrder says so.
     const std::vector<std::string>& Stored() const noexcept { return FLines.Lines(); }
 
+    // Whether the lines stay in the order they were stored in, whatever they hold; a Clear keeps
+    // this choice.
+    void KeepFileOrder(bool keep) noexcept;
+    bool KeepsFileOrder() const noexcept { return FKeepFileOrder; }
+
     // The lines of a file in its order, with room kept for the Adds to come. Their order under
-    // CompareTextLocale is told by AdoptOrder before the next change.
+    // CompareTextLocale is told by AdoptOrder before the next change, unless the store keeps the
+    // file's order.
     void Assign(std::vector<std::string> lines);
     // How the lines stored now stand in CompareTextLocale order; they stay where they are.
     void AdoptOrder(TTextOrder order);
@@ -53,6 +62,8 @@ public:
     // Replaces the line at the index and keeps the order.
     template <typename TRenumber> void Put(int index, std::string line, TRenumber renumber) {
         FLines.Put(index, std::move(line));
+        if (FKeepFileOrder)
+            return;
         if (const std::optional<TRotation> moved = KeepInOrder(index))
             renumber([rotation = *moved](int old) { return rotation.Map(old); });
     }
@@ -94,4 +105,5 @@ private:
     std::vector<int> FLinePlace;
     // After an Add: the file's order is FLineOrder, and new lines are appended to FLines.
     bool FOrderInIndex = false;
+    bool FKeepFileOrder = false;
 };

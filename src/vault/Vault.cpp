@@ -5,7 +5,9 @@
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 #include "platform/TextCompare.h"
+#include "vault/ClassicFormat.h"
 #include "vault/DataFile.h"
+#include "vault/HardenedFormat.h"
 #include "vault/WipeGuard.h"
 
 #include <QScopeGuard>
@@ -83,21 +85,98 @@ TVault::~TVault() {
         FDisposal.get();
 }
 
+std::string TVaultOpening::Refusal() const {
+    switch (FRead.Kind) {
+    case TFirstLineKind::OtherVersion:
+        return Kvf2OtherVersionMessage(FRead);
+    case TFirstLineKind::DamagedHeader:
+        return Kvf2DamagedHeaderMessage();
+    case TFirstLineKind::Format1:
+    case TFirstLineKind::Format2:
+        break;
+    }
+    return {};
+}
+
+TKvf2Keys DeriveKeysFor(const std::string& password, const TKvf2Header& header) {
+    return DeriveKvf2Keys(password, header.Params, header.Salt);
+}
+
 bool TVault::PasswordOpens(const std::string& path, const std::string& password) {
-    return CanBeKey(password) && CheckPassword(FCipher, path, password);
+    const TVaultOpening opening = ReadForOpening(path);
+    if (opening.Kind() == TFirstLineKind::Format1)
+        return CanBeKey(password) && CheckPassword(FCipher, path, password);
+    if (opening.Kind() != TFirstLineKind::Format2 || !NewMasterPasswordProblem(password).empty())
+        return false;
+    return Kvf2PasswordMatches(DeriveKeysFor(password, opening.KeyHeader()), opening.KeyHeader());
 }
 
 bool TVault::PasswordOpensDataFile(const std::string& password) {
-    if (!password.empty() && password == FMasterPassword && !FCheckLine.empty())
-        return FileHasCheckLine(FPath, FCheckLine);
+    if (HasMasterPassword() && !password.empty()) {
+        if (password == FFormat->MasterPassword())
+            return FFormat->OwnsFile(FPath);
+        // A hardened file's CHECK is the master password's: another password cannot match it,
+        // and no second of key derivation is needed to say so.
+        if (Format() == TDataFormat::Hardened && FFormat->OwnsFile(FPath))
+            return false;
+    }
     return PasswordOpens(FPath, password);
 }
 
 bool TVault::MasterPasswordOpens(const std::string& path) const {
-    return !FCheckLine.empty() && FileHasCheckLine(path, FCheckLine);
+    return FFormat && FFormat->OwnsFile(path);
+}
+
+TVaultOpening TVault::ReadForOpening(const std::string& path) {
+    TVaultOpening opening;
+    opening.FPath = path;
+    // A first line that cannot be read tells nothing: the open of the older format reports it, as
+    // it always has.
+    if (!FilePresent(path))
+        return opening;
+    try {
+        opening.FRead = ReadKvf2FirstLineOf(path);
+    } catch (const std::exception&) {
+        return opening;
+    }
+    if (opening.FRead.Kind != TFirstLineKind::Format2)
+        return opening;
+    // One read: the header that the keys come from is the header of the lines taken.
+    opening.FText = ReadDataFileText(path);
+    opening.FRead = ReadKvf2FirstLine(opening.FText->FirstLine);
+    if (opening.FRead.Kind != TFirstLineKind::Format2)
+        opening.FText.reset();
+    return opening;
 }
 
 TOpenResult TVault::Open(const std::string& path, const std::string& password) {
+    TVaultOpening opening = ReadForOpening(path);
+    TKvf2Keys keys;
+    if (opening.Kind() == TFirstLineKind::Format2) {
+        if (!NewMasterPasswordProblem(password).empty()) {
+            Close();
+            return TOpenResult::WrongPassword;
+        }
+        keys = DeriveKeysFor(password, opening.KeyHeader());
+    }
+    return Open(std::move(opening), password, std::move(keys));
+}
+
+TOpenResult TVault::Open(TVaultOpening opening, const std::string& password, TKvf2Keys keys) {
+    switch (opening.Kind()) {
+    case TFirstLineKind::Format1:
+        return OpenClassic(opening.Path(), password);
+    case TFirstLineKind::Format2:
+        return OpenHardened(opening, password, std::move(keys));
+    case TFirstLineKind::OtherVersion:
+    case TFirstLineKind::DamagedHeader:
+        break;
+    }
+    Close();
+    throw EKvf2Refusal(opening.Refusal());
+}
+
+TOpenResult TVault::OpenClassic(const std::string& path, const std::string& password) {
     Close();
     if (!CanBeKey(password))
         return TOpenResult::WrongPassword;
@@ -121,15 +200,57 @@ TOpenResult TVault::Open(const std::string& path, const std::string& password) {
         closeOnError.dismiss();
         return TOpenResult::WrongPassword;
     }
+    TakeFormat(std::make_unique<TClassicFormat>(password, checkLine));
     FLines.Assign(std::move(lines));
-    FMasterPassword = password;
-    FCheckLine = checkLine;
     BuildAccounts();
     SetPath(path);
     RememberStamp(content);
     SetModified(false);
     closeOnError.dismiss();
     return TOpenResult::Opened;
+}
+
+TOpenResult TVault::OpenHardened(TVaultOpening& opening, const std::string& password,
+                                 TKvf2Keys keys) {
+    Close();
+    if (!opening.FText || keys.Empty())
+        throw std::logic_error("A hardened file opens with its text and its keys");
+    auto closeOnError = qScopeGuard([this] { Close(); });
+    TKvf2Session session;
+    switch (TKvf2Session::Open(opening.FRead, std::move(keys), session)) {
+    case TKvf2OpenResult::Opened:
+        break;
+    case TKvf2OpenResult::WrongPassword:
+        closeOnError.dismiss();
+        return TOpenResult::WrongPassword;
+    case TKvf2OpenResult::DamagedHeader:
+        closeOnError.dismiss();
+        return TOpenResult::DamagedHeader;
+    }
+    TDataFileText& text = *opening.FText;
+    TKvf2SealVerdict verdict;
+    TNameScan scan;
+    {
+        TKvf2Scan found = session.ScanAndVerifySeal(opening.FRead, text.Lines, verdict);
+        scan.Accounts = std::move(found.Accounts);
+        scan.Kept = std::move(found.Kept);
+        scan.Damaged = std::move(found.Damaged);
+    }
+    TakeFormat(std::make_unique<THardenedFormat>(std::move(session), password));
+    FLines.Assign(std::move(text.Lines));
+    BuildAccounts(&scan);
+    SetPath(opening.Path());
+    RememberStamp(text.Content);
+    SetModified(false);
+    SetBrokenSeal(verdict.Intact ? std::nullopt : std::optional(verdict));
+    closeOnError.dismiss();
+    return TOpenResult::Opened;
+}
+
+void TVault::TakeFormat(std::unique_ptr<TVaultFormat> format) {
+    FFormat = std::move(format);
+    FLines.KeepFileOrder(FFormat && FFormat->KeepsFileOrder());
+    Notify([](TVaultObserver& observer) { observer.FormatChanged(); });
 }
 
 void TVault::Create(const std::string& path, const std::string& password) {
@@ -139,10 +260,30 @@ void TVault::Create(const std::string& path, const std::string& password) {
     TWipeGuard wipeCheckLine(checkLine);
     const TContentDigest content = WriteDataFileWithCheckLine(path, checkLine, {});
     Close();
-    FMasterPassword = password;
-    FCheckLine = checkLine;
+    TakeFormat(std::make_unique<TClassicFormat>(password, checkLine));
     SetPath(path);
     RememberStamp(content);
+}
+
+void TVault::Create(const std::string& path, const std::string& password, TNewKeys keys) {
+    if (const std::string problem = NewMasterPasswordProblem(password); !problem.empty())
+        throw EKeyError(problem);
+    auto format = std::make_unique<THardenedFormat>(
+        TKvf2Session::Made(keys.Header, std::move(keys.Keys)), password);
+    const TContentDigest content = WriteKvf2File(path, format->Session(), {});
+    Close();
+    TakeFormat(std::move(format));
+    SetPath(path);
+    RememberStamp(content);
+}
+
+void TVault::CreateHardened(const std::string& path, const std::string& password,
+                            const TKvf2Params& params) {
+    if (const std::string problem = NewMasterPasswordProblem(password); !problem.empty())
+        throw EKeyError(problem);
+    TNewKeys keys{TKvf2Session::NewHeader(params), {}};
+    keys.Keys = DeriveKeysFor(password, keys.Header);
+    Create(path, password, std::move(keys));
 }
 
 bool TVault::ChangedElsewhere(const std::string& path) const {
@@ -175,41 +316,94 @@ void TVault::SaveAs(const std::string& path) {
 }
 
 void TVault::WriteFile() {
-    // The check line, not the master password: a locked vault is saved as it is.
-    if (FCheckLine.empty())
+    // The first line, not the master password: a locked vault is saved as it is.
+    if (!FFormat)
         throw std::logic_error("No vault is open");
-    // The check line is always that of the master password: no key schedule for a save.
-    RememberStamp(WriteDataFileWithCheckLine(FPath, FCheckLine, Records().Lines()));
+    RequireSealAgreed();
+    const std::vector<std::string>& lines = Records().Lines();
+    // Made before the file is opened, so that a vault that cannot be sealed touches no file.
+    std::string firstLine = FFormat->FirstLine(lines);
+    TWipeGuard wipeFirstLine(firstLine);
+    RememberStamp(WriteDataFileWithCheckLine(FPath, firstLine, lines));
     SetModified(false);
+    SetBrokenSeal(std::nullopt);
+}
+
+void TVault::RequireSealAgreed() const {
+    if (FBrokenSeal && !FNewSealAgreed)
+        throw std::logic_error("The data file was changed outside Kestovar; a new seal is written "
+                               "only when the user agrees");
+}
+
+const TKvf2SealVerdict& TVault::SealVerdict() const {
+    if (!FBrokenSeal)
+        throw std::logic_error("The seal of the data file is not broken");
+    return *FBrokenSeal;
+}
+
+void TVault::SetBrokenSeal(std::optional<TKvf2SealVerdict> verdict) {
+    FNewSealAgreed = false;
+    if (!verdict && !FBrokenSeal)
+        return;
+    FBrokenSeal = verdict;
+    Notify([](TVaultObserver& observer) { observer.FormatChanged(); });
+}
+
+const TVaultFormat& TVault::RequireFormat(TDataFormat format) const {
+    RequireUnlocked();
+    if (!FFormat)
+        throw std::logic_error("No vault is open");
+    if (FFormat->Format() != format)
+        throw std::logic_error(format == TDataFormat::Hardened ? "The data file is not hardened"
+                                                               : "The data file is hardened "
+                                                                 "already");
+    return *FFormat;
+}
+
+TKvf2Header TVault::PasswordChangeHeader(const TKvf2Params& floor) const {
+    const auto& hardened =
+        static_cast<const THardenedFormat&>(RequireFormat(TDataFormat::Hardened));
+    const TKvf2Header& header = hardened.Session().Header();
+    return TKvf2Session::NewHeader(PasswordChangeParams(header.Params, {}, floor), header.Id);
 }
 
 TPasswordChange
 TVault::ChangePassword(const std::string& newPassword,
                        const std::function<bool(const std::vector<TStrandedLine>&)>& keepStranded) {
+    RequireSealAgreed();
+    TNewKeys keys;
+    if (Format() == TDataFormat::Hardened && HasMasterPassword()) {
+        if (const std::string problem = NewMasterPasswordProblem(newPassword); !problem.empty())
+            throw EKeyError(problem);
+        keys.Header = PasswordChangeHeader();
+        keys.Keys = DeriveKeysFor(newPassword, keys.Header);
+    }
+    return ChangePassword(newPassword, keepStranded, std::move(keys));
+}
+
+TPasswordChange
+TVault::ChangePassword(const std::string& newPassword,
+                       const std::function<bool(const std::vector<TStrandedLine>&)>& keepStranded,
+                       TNewKeys keys) {
     RequireUnlocked();
-    if (FMasterPassword.empty())
+    if (!HasMasterPassword())
         return TPasswordChange::Changed;
+    RequireSealAgreed();
     // The file stays in place, and a copy of it is the backup, before anything is written.
     if (!MakeBackup(FPath))
         return TPasswordChange::NoBackup;
     // The new lines keep the order of the old ones, and the accounts their line indices.
     SettleLines();
 
-    std::string checkLine = MakeCheckLine(FCipher, newPassword);
-    TWipeGuard wipeCheckLine(checkLine);
-    // Each line is replaced where it stands, one decoded record at a time, so that the old and
-    // the new lines are never all in memory together.
-    TBlowfish newCipher;
-    TRecordCipher oldCodec(FCipher, FMasterPassword);
-    TRecordCipher newCodec(newCipher, newPassword);
+    std::unique_ptr<TVaultFormat> target = FFormat->WithPassword(newPassword, std::move(keys));
     std::vector<std::string> lines = FLines.Take();
     const auto keep = [this](std::vector<std::string>& kept) {
         FLines.Assign(std::move(kept));
-        FLines.AdoptOrder(TextOrder(FLines.Stored()));
+        FLines.AdoptOrder(FLines.KeepsFileOrder() ? TTextOrder{} : TextOrder(FLines.Stored()));
     };
-    std::vector<bool> recoded;
+    TRecoding recoding;
     try {
-        recoded = RecodeLines(lines, oldCodec, newCodec);
+        recoding = FFormat->Recode(lines, *target);
     } catch (...) {
         keep(lines);
         throw;
@@ -217,10 +411,10 @@ TVault::ChangePassword(const std::string& newPassword,
     keep(lines);
     const auto turnBack = [&] {
         std::vector<std::string> taken = FLines.Take();
-        RecodeBack(taken, recoded, newCodec, oldCodec);
+        FFormat->RecodeBack(taken, recoding, *target);
         keep(taken);
     };
-    std::vector<TStrandedLine> stranded = StrandedLines(recoded);
+    std::vector<TStrandedLine> stranded = StrandedLines(recoding.Recoded);
     const auto wipeNames = qScopeGuard([&stranded] {
         for (TStrandedLine& line : stranded)
             WipeString(line.Account);
@@ -232,21 +426,19 @@ TVault::ChangePassword(const std::string& newPassword,
 
     // Until the new file is written the vault in memory differs from every file on disk; a
     // failed write turns everything back, so that the file's password still opens the vault.
-    std::string oldPassword = std::exchange(FMasterPassword, newPassword);
-    std::string oldCheckLine = std::exchange(FCheckLine, checkLine);
-    TWipeGuard wipeOldPassword(oldPassword);
-    TWipeGuard wipeOldCheckLine(oldCheckLine);
+    std::swap(FFormat, target);
     const bool wasModified = FModified;
     try {
         FModified = true;
         WriteFile();
     } catch (...) {
+        std::swap(FFormat, target);
         turnBack();
-        FMasterPassword.swap(oldPassword);
-        FCheckLine.swap(oldCheckLine);
         FModified = wasModified;
         throw;
     }
+    target.reset();
+    Notify([](TVaultObserver& observer) { observer.FormatChanged(); });
     // Accounts whose lines stayed under the old password are noise under the new one: they are
     // read again, and listed as damaged from now on.
     if (std::any_of(stranded.begin(), stranded.end(),
@@ -259,54 +451,6 @@ TVault::ChangePassword(const std::string& newPassword,
         Select(shown);
     }
     return TPasswordChange::Changed;
-}
-
-std::vector<bool> TVault::RecodeLines(std::vector<std::string>& lines, TRecordCipher& from,
-                                      TRecordCipher& to) {
-    // A line that cannot be read stays as it is, and so does one enciphered under another
-    // password: deciphered under this one it is noise, and the noise enciphered anew would lose
-    // the line for good.
-    std::vector<bool> recoded(lines.size());
-    std::size_t done = 0;
-    try {
-        for (; done < lines.size(); ++done) {
-            std::string& line = lines[done];
-            // A blank line is kept blank: enciphered anew it would become an account.
-            if (line.empty() || !RecordLineReadable(line))
-                continue;
-            TPassRecord record = from.Decode(line);
-            TRecordWipeGuard wipeRecord(record);
-            if (!from.LastDecodeWhole())
-                continue;
-            std::string anew = to.Encode(record);
-            line.swap(anew);
-            recoded[done] = true;
-        }
-    } catch (...) {
-        // Only memory can run out midway: the lines done are turned back.
-        recoded.resize(done);
-        RecodeBack(lines, recoded, to, from);
-        throw;
-    }
-    return recoded;
-}
-
-void TVault::RecodeBack(std::vector<std::string>& lines, const std::vector<bool>& recoded,
-                        TRecordCipher& from, TRecordCipher& to) noexcept {
-    try {
-        for (std::size_t index = 0; index < recoded.size(); ++index) {
-            if (!recoded[index])
-                continue;
-            TPassRecord record = from.Decode(lines[index]);
-            TRecordWipeGuard wipeRecord(record);
-            std::string back = to.Encode(record);
-            lines[index].swap(back);
-        }
-    } catch (...) {
-        // Out of memory both ways: the data file is whole and untouched, and a vault of lines
-        // under two passwords must never reach it.
-        std::terminate();
-    }
 }
 
 std::vector<TStrandedLine> TVault::StrandedLines(const std::vector<bool>& recoded) const {
@@ -331,6 +475,67 @@ std::vector<TStrandedLine> TVault::StrandedLines(const std::vector<bool>& recode
     return stranded;
 }
 
+TUpgradeResult TVault::Upgrade(const std::string& password, const TKvf2Params& params) {
+    RequireFormat(TDataFormat::Classic);
+    if (const std::string problem = NewMasterPasswordProblem(password); !problem.empty())
+        throw EKeyError(problem);
+    TNewKeys keys{TKvf2Session::NewHeader(params), {}};
+    keys.Keys = DeriveKeysFor(password, keys.Header);
+    return Upgrade(password, std::move(keys));
+}
+
+TUpgradeResult TVault::Upgrade(const std::string& password, TNewKeys keys) {
+    const std::string& olderPassword = RequireFormat(TDataFormat::Classic).MasterPassword();
+    if (const std::string problem = NewMasterPasswordProblem(password); !problem.empty())
+        throw EKeyError(problem);
+    if (FPath.empty())
+        throw std::logic_error("No vault is open");
+    if (!MakeBackup(FPath))
+        return TUpgradeResult::NoBackup;
+    auto format = std::make_unique<THardenedFormat>(
+        TKvf2Session::Made(keys.Header, std::move(keys.Keys)), password);
+    const TKvf2Session& session = format->Session();
+    // Line i stays line i, so that the way back gives the same file.
+    const std::vector<std::string>& older = Records().Lines();
+    TKvf2Upgrade upgrade = UpgradeLines(older, olderPassword, session);
+    if (!UpgradeMatches(older, olderPassword, session, upgrade.Lines))
+        throw std::runtime_error("The hardened lines do not hold the same accounts; the data file "
+                                 "was not changed");
+    std::string header = session.HeaderLine(upgrade.Lines);
+    const TContentDigest content = WriteDataFileWithCheckLine(FPath, header, upgrade.Lines);
+    // What reached the disk is what was checked, or the older file comes back from its backup.
+    const TDataFileText written = ReadDataFileText(FPath);
+    if (written.FirstLine != header || written.Lines != upgrade.Lines) {
+        CopyFileReplacing(BackupPath(FPath), FPath);
+        throw std::runtime_error("The hardened file did not read back as it was written; the "
+                                 "older file was put back");
+    }
+    const int shownLine = FCurrentRow >= 0 ? Account(FCurrentRow).Line : -1;
+    TakeFormat(std::move(format));
+    FLines.Assign(std::move(upgrade.Lines));
+    BuildAccounts();
+    RememberStamp(content);
+    SetModified(false);
+    int shown = AccountCount() - 1;
+    while (shown > 0 && Account(shown).Line != shownLine)
+        --shown;
+    Select(shown);
+    return TUpgradeResult::Upgraded;
+}
+
+TKvf1Copy TVault::SaveOlderCopy(const std::string& path, bool dropDamaged) {
+    const auto& hardened =
+        static_cast<const THardenedFormat&>(RequireFormat(TDataFormat::Hardened));
+    if (path == FPath || SameFile(path, FPath))
+        throw std::invalid_argument("The copy for older versions goes to another file; the "
+                                    "hardened file was not changed");
+    TKvf1Copy copy = DowngradeLines(hardened.Session(), Records().Lines(),
+                                    hardened.MasterPassword(), dropDamaged);
+    if (!copy.Refused)
+        WriteDataFile(FCipher, path, hardened.MasterPassword(), copy.Lines);
+    return copy;
+}
+
 void TVault::Close() {
     const bool wasLocked = FLocked;
     FLocked = false;
@@ -340,6 +545,8 @@ void TVault::Close() {
     ClearAccounts();
     SetPath({});
     SetModified(false);
+    SetBrokenSeal(std::nullopt);
+    Notify([](TVaultObserver& observer) { observer.FormatChanged(); });
     if (wasLocked)
         Notify([](TVaultObserver& observer) { observer.LockedChanged(false); });
 }
@@ -402,12 +609,12 @@ int TVault::FindAccount(const std::string& name) const {
 }
 
 bool TVault::Lock() {
-    if (FLocked || FMasterPassword.empty())
+    if (FLocked || !HasMasterPassword())
         return false;
     // The order of the lines is learnt again at unlock, from the lines as they stand.
     SettleLines();
     FLockedLine = FCurrentRow >= 0 ? Account(FCurrentRow).Line : -1;
-    WipeString(FMasterPassword);
+    FFormat->Lock(FLines.Stored());
     {
         Notify([](TVaultObserver& observer) { observer.AboutToReset(); });
         const auto announce =
@@ -420,16 +627,29 @@ bool TVault::Lock() {
     return true;
 }
 
+std::optional<TKvf2Header> TVault::UnlockHeader() const {
+    if (!FLocked || Format() != TDataFormat::Hardened)
+        return std::nullopt;
+    return static_cast<const THardenedFormat&>(*FFormat).Session().Header();
+}
+
 bool TVault::Unlock(const std::string& password) {
     if (!FLocked)
         return true;
-    if (!CanBeKey(password))
+    TKvf2Keys keys;
+    if (const std::optional<TKvf2Header> header = UnlockHeader()) {
+        if (!NewMasterPasswordProblem(password).empty())
+            return false;
+        keys = DeriveKeysFor(password, *header);
+    }
+    return Unlock(password, std::move(keys));
+}
+
+bool TVault::Unlock(const std::string& password, TKvf2Keys keys) {
+    if (!FLocked)
+        return true;
+    if (!FFormat->Unlock(password, std::move(keys)))
         return false;
-    std::string checkLine = MakeCheckLine(FCipher, password);
-    TWipeGuard wipeCheckLine(checkLine);
-    if (checkLine != FCheckLine)
-        return false;
-    FMasterPassword = password;
     FLocked = false;
     // The lines are those of the lock, so the names come back in the same order.
     BuildAccounts();
@@ -451,18 +671,32 @@ void TVault::Select(int row) {
     RequireUnlocked();
     ForgetCurrent();
     if (row >= 0) {
-        TRecordCipher codec(FCipher, FMasterPassword);
-        ShowRow(row, codec);
+        const std::unique_ptr<TAccountCodec> codec = FFormat->Codec();
+        ShowRow(row, *codec);
     }
     Notify([](TVaultObserver& observer) { observer.CurrentChanged(); });
 }
 
-void TVault::ShowRow(int row, TRecordCipher& codec) {
+bool TVault::ShowRow(int row, TAccountCodec& codec, bool announced) {
     ForgetCurrent();
     const TAccountEntry& entry = Account(row);
     FCurrent = codec.Decode(FLines[entry.Line]);
     FCurrentWhole = codec.LastDecodeWhole();
-    FCurrentRow = row;
+    if (FCurrentWhole || !FFormat->FailedAccountIsDamaged()) {
+        FCurrentRow = row;
+        return true;
+    }
+    // A hardened line proves itself: one whose body fails was changed, and is damaged from now
+    // on, kept as it is and never shown.
+    ForgetCurrent();
+    const int line = entry.Line;
+    if (announced)
+        Notify([row](TVaultObserver& observer) { observer.RowsAboutToBeRemoved(row, row); });
+    FAccounts.Erase(row);
+    if (announced)
+        Notify([row](TVaultObserver& observer) { observer.RowsRemoved(row, row); });
+    FDamaged.insert(std::upper_bound(FDamaged.begin(), FDamaged.end(), line), line);
+    return false;
 }
 
 std::optional<int> TVault::Add(const std::string& name) {
@@ -476,8 +710,7 @@ std::optional<int> TVault::Add(const TPassRecord& record) {
     const std::string& name = record.Account;
     if (FindAccount(name) >= 0)
         return std::nullopt;
-    TRecordCipher codec(FCipher, FMasterPassword);
-    std::string line = codec.Encode(record);
+    std::string line = FFormat->Codec()->Encode(record);
     ForgetCurrent();
     const int row = RowAfter(name);
     Notify([row](TVaultObserver& observer) { observer.RowsAboutToBeInserted(row, row); });
@@ -511,21 +744,22 @@ void TVault::StoreField(std::string TPassRecord::*field, const std::string& valu
     record.*field = value;
     // The name starts the chain, so the line keeps its name's column and nearly always its place;
     // only neighbours that compare equal on that column can tell otherwise.
-    FLines.Put(Account(FCurrentRow).Line, EncodeRecord(FCipher, record, FMasterPassword),
-               Renumberer());
+    FLines.Put(Account(FCurrentRow).Line, FFormat->Codec()->Encode(record), Renumberer());
     std::swap(FCurrent, record);
     SetModified(true);
 }
 
 TVault::TAccountReader::TAccountReader(const TVault& vault)
-    : FVault(vault), FCodec(FCipher, vault.FMasterPassword) {}
+    : FVault(vault), FCodec(vault.FFormat->Codec()) {}
 
 TPassRecord TVault::TAccountReader::Read(int row) {
-    return FCodec.Decode(FVault.LineOf(row));
+    return FCodec->Decode(FVault.LineOf(row));
 }
 
 TVault::TAccountReader TVault::Reader() const {
     RequireUnlocked();
+    if (!FFormat)
+        throw std::logic_error("No vault is open");
     return TAccountReader(*this);
 }
 
@@ -534,7 +768,7 @@ void TVault::ReplaceAccount(int row, const TPassRecord& record) {
     if (record.Account != Account(row).Name)
         throw std::logic_error("An account keeps its name when its fields are replaced");
     Select(row);
-    if (!FCurrentWhole)
+    if (FCurrentRow < 0 || !FCurrentWhole)
         throw std::runtime_error("This account's line does not decipher whole under the master "
                                  "password; the change was not stored and the line is kept as "
                                  "it is");
@@ -542,7 +776,7 @@ void TVault::ReplaceAccount(int row, const TPassRecord& record) {
         return;
     TPassRecord anew = record;
     TRecordWipeGuard wipeRecord(anew);
-    FLines.Put(Account(row).Line, EncodeRecord(FCipher, anew, FMasterPassword), Renumberer());
+    FLines.Put(Account(row).Line, FFormat->Codec()->Encode(anew), Renumberer());
     std::swap(FCurrent, anew);
     SetModified(true);
     Notify([](TVaultObserver& observer) { observer.CurrentChanged(); });
@@ -563,7 +797,7 @@ void TVault::DeleteCurrent() {
     Select(FAccounts.Empty() ? -1 : 0);
 }
 
-void TVault::BuildAccounts() {
+void TVault::BuildAccounts(TNameScan* scanned) {
     Notify([](TVaultObserver& observer) { observer.AboutToReset(); });
     const auto announce = qScopeGuard([this] {
         Notify([](TVaultObserver& observer) { observer.ResetDone(); });
@@ -580,37 +814,22 @@ void TVault::BuildAccounts() {
     const std::vector<std::string>& lines = FLines.Stored();
     // The order of the lines is learnt beside the names, on the other core, where it needs no
     // collator (nearly always); the lines are only read meanwhile. The future waits for it also
-    // when the names raise.
-    const bool parallel = lines.size() >= ParallelLines;
+    // when the names raise. A format that keeps the file's order needs none.
+    const bool sorted = !FLines.KeepsFileOrder();
+    const bool parallel = sorted && lines.size() >= ParallelLines;
     std::future<std::optional<TTextOrder>> lineOrder =
         std::async(parallel ? std::launch::async : std::launch::deferred, TextOrderWithoutCollator,
                    std::cref(lines));
 
-    // One key schedule for all lines. Each line gives only its name here; the whole record is
+    // One key set-up for all lines. Each line gives only its name here; the whole record is
     // deciphered when its account is shown.
-    TRecordCipher codec(FCipher, FMasterPassword);
-    std::vector<TAccountEntry> entries;
-    entries.reserve(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].empty()) {
-            FBlankLines.push_back(static_cast<int>(i));
-            continue;
-        }
-        if (!RecordLineReadable(lines[i])) {
-            FDamaged.push_back(static_cast<int>(i)); // kept as it is, never shown
-            continue;
-        }
-        std::string name = codec.DecodeAccount(lines[i]);
-        if (!codec.LastDecodeWhole()) {
-            // Enciphered under another password: its fields are noise under this one, and an
-            // edit or a new password would turn the line itself into noise. Kept, never shown.
-            WipeString(name);
-            FDamaged.push_back(static_cast<int>(i));
-            continue;
-        }
-        entries.push_back(TAccountEntry{std::move(name), static_cast<int>(i)});
-        WipeString(name); // a short name moved out leaves its bytes behind
-    }
+    const std::unique_ptr<TAccountCodec> codec = FFormat->Codec();
+    std::optional<TNameScan> own;
+    if (!scanned)
+        scanned = &own.emplace(codec->ScanNames(lines));
+    std::vector<TAccountEntry>& entries = scanned->Accounts;
+    FDamaged = std::move(scanned->Damaged);
+    FBlankLines = std::move(scanned->Blank);
     std::vector<std::string_view> names;
     names.reserve(entries.size());
     for (const TAccountEntry& entry : entries)
@@ -627,12 +846,15 @@ void TVault::BuildAccounts() {
     }
     FAccounts.Assign(std::move(ordered));
 
-    std::optional<TTextOrder> found = lineOrder.get();
-    if (!found)
-        found = TextOrder(lines);
-    FLines.AdoptOrder(std::move(*found));
-    if (!FAccounts.Empty())
-        ShowRow(0, codec);
+    if (sorted) {
+        std::optional<TTextOrder> found = lineOrder.get();
+        if (!found)
+            found = TextOrder(lines);
+        FLines.AdoptOrder(std::move(*found));
+    }
+    // The first account that reads whole is shown; the reset covers any that fails.
+    while (!FAccounts.Empty() && !ShowRow(0, *codec, false)) {
+    }
 }
 
 void TVault::AddObserver(TVaultObserver& observer) {
@@ -661,8 +883,9 @@ void TVault::SetPath(std::string path) {
 }
 
 void TVault::ForgetMasterPassword() noexcept {
-    WipeString(FMasterPassword);
-    WipeString(FCheckLine);
+    // The format wipes the password, the check line and the keys as it goes.
+    FFormat.reset();
+    FLines.KeepFileOrder(false);
 }
 
 void TVault::ForgetCurrent() noexcept {

@@ -1,31 +1,72 @@
 #pragma once
 
-// The open vault, without any window: the path of its data file, the master password and its
-// check line, the enciphered record lines (the only copy of the accounts), the accounts in the
-// selector's order, the shown account and the modified flag, and every operation on them.
+// The open vault, without any window: the path of its data file, its format (VaultFormat.h: the
+// master password and the keys or check line), the enciphered record lines (the only copy of the
+// accounts), the accounts in the selector's order, the shown account and the modified flag, and
+// every operation on them. Both formats of the data file are read and written alike through the
+// format; a file keeps its format until it is hardened (Upgrade) or copied back (SaveOlderCopy).
 //
 // Views follow it through TVaultObserver: every change of its rows, its shown account, its modified
-// flag, its lock and its file is announced before and after it happens.
+// flag, its lock, its format and its file is announced before and after it happens, always on the
+// vault's own thread.
 //
-// It asks the user nothing. Questions (save first? overwrite?) belong to the caller, which asks
-// them and then calls the vault. Failures raise the program's exceptions; refusals that the
-// caller words itself (a wrong password, a name that exists already) are results.
+// It asks the user nothing. Questions (save first? overwrite? a new seal?) belong to the caller,
+// which asks them and then calls the vault. Failures raise the program's exceptions; refusals that
+// the caller words itself (a wrong password, a name that exists already) are results.
+//
+// The hardened format's key derivation takes about a second. Every command that needs it (open,
+// unlock, create, password change, upgrade) therefore comes in two steps as well as in one: the
+// header whose parameters and SALT the keys come from, then the command given the keys. The
+// derivation between them is pure and may run on any thread (StartKvf2Derivation); the vault is
+// neither read nor changed by it. The one-step forms derive on the calling thread.
 
 #include "cipher/Blowfish.h"
 #include "platform/FileStamp.h"
 #include "platform/RecordList.h"
 #include "vault/AccountList.h"
+#include "vault/Kvf2Convert.h"
+#include "vault/Kvf2File.h"
 #include "vault/LineStore.h"
 #include "vault/RecordCodec.h"
+#include "vault/VaultFormat.h"
 #include "vault/VaultObserver.h"
 
 #include <functional>
 #include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-enum class TOpenResult { Opened, WrongPassword };
+// DamagedHeader: a hardened file whose first line was changed (its checksum fails and the password
+// does not match it either), told apart from a wrong password once the keys are derived.
+enum class TOpenResult { Opened, WrongPassword, DamagedHeader };
+
+enum class TUpgradeResult { Upgraded, NoBackup };
+
+// A data file read for opening, before its password is used: what its first line says and, for
+// the hardened format, the whole file, so that the keys are derived from the header of the very
+// lines that are taken.
+class TVaultOpening {
+public:
+    const std::string& Path() const noexcept { return FPath; }
+    TFirstLineKind Kind() const noexcept { return FRead.Kind; }
+    // Another version, or a damaged first line: the sentence that refuses the file, which is
+    // neither opened nor changed, and for which no key is derived. Empty otherwise.
+    std::string Refusal() const;
+    // For a hardened file: the header whose parameters and SALT give the keys.
+    const TKvf2Header& KeyHeader() const noexcept { return FRead.Header; }
+
+private:
+    friend class TVault;
+    std::string FPath;
+    TKvf2HeaderRead FRead;
+    std::optional<TDataFileText> FText; // a hardened file's lines
+};
+
+// The keys of a hardened file on this thread, for the header's parameters and SALT: about a second
+// at the defaults.
+TKvf2Keys DeriveKeysFor(const std::string& password, const TKvf2Header& header);
 
 enum class TPasswordChange { Changed, NoBackup, Cancelled };
 
@@ -55,7 +96,11 @@ public:
     // vault whose file was let go (an Open of a name that does not exist) are still in memory.
     const std::string& Path() const noexcept { return FPath; }
     bool Modified() const noexcept { return FModified; }
-    bool HasMasterPassword() const noexcept { return !FMasterPassword.empty(); }
+    bool HasMasterPassword() const noexcept { return FFormat && !FFormat->Locked(); }
+    // The open file's format; format 1 when nothing is open.
+    TDataFormat Format() const noexcept {
+        return FFormat ? FFormat->Format() : TDataFormat::Classic;
+    }
     // The record lines in the order of the file they would be written to. Reading them whole puts
     // them in that order first, which changes no line.
     const TRecordList& Records();
@@ -67,40 +112,81 @@ public:
     // Views that hear of every change; an observer is removed before it goes.
     void AddObserver(TVaultObserver& observer);
     void RemoveObserver(TVaultObserver& observer) noexcept;
-    // Record lines that could not be read at the last open, by index; they are kept as they are.
+    // Record lines that could not be read at the last open, or whose account failed when it was
+    // shown (format 2), by index; they are kept as they are.
     const std::vector<int>& DamagedLines() const noexcept { return FDamaged; }
 
-    // True exactly when the password is that of the file at path. A password that cannot be a
-    // key (empty, or longer than 56 bytes) opens nothing, and nothing is read for it.
+    // A hardened file whose seal or line count did not match its lines when it was opened: it was
+    // changed outside the program. The accounts whose lines pass their checks are shown. The next
+    // write needs AgreeToNewSeal first, and raises without it; it then clears the mark.
+    bool SealBroken() const noexcept { return FBrokenSeal.has_value(); }
+    const TKvf2SealVerdict& SealVerdict() const;
+    void AgreeToNewSeal() noexcept { FNewSealAgreed = true; }
+
+    // True exactly when the password is that of the file at path, in either format (a hardened
+    // file's keys are derived on this thread for it). A password that cannot be a key opens
+    // nothing, and nothing is read for it.
     bool PasswordOpens(const std::string& path, const std::string& password);
-    // The same for the open vault's own file; the master password in memory costs no key
-    // schedule.
+    // The same for the open vault's own file; the master password in memory costs no key set-up.
     bool PasswordOpensDataFile(const std::string& password);
-    // Whether the vault's master password opens the file at path; costs no key schedule.
+    // Whether the vault's master password opens the file at path; costs no key set-up.
     bool MasterPasswordOpens(const std::string& path) const;
 
     // Reads the file under the password and shows its first account. A wrong password leaves no
-    // vault open and nothing modified; an I/O or cipher error does the same and propagates.
+    // vault open and nothing modified; an I/O or cipher error does the same and propagates. A
+    // hardened file of another version, or with a damaged first line, raises EKvf2Refusal before
+    // any key is derived; so does one asking for too much memory.
     TOpenResult Open(const std::string& path, const std::string& password);
+    // The same in two steps: the file read and its first line told (the vault is not touched),
+    // then, with keys derived from opening.KeyHeader() for a hardened file (none for format 1),
+    // the open itself.
+    static TVaultOpening ReadForOpening(const std::string& path);
+    TOpenResult Open(TVaultOpening opening, const std::string& password, TKvf2Keys keys);
+
     // Writes a new file of no accounts under the password at path, replacing any file there,
     // and only then gives up the open vault for it. The password must pass
     // NewMasterPasswordProblem.
     void Create(const std::string& path, const std::string& password);
+    // The same in the hardened format: with keys derived for a TKvf2Session::NewHeader, or under
+    // these parameters with the keys derived here.
+    void Create(const std::string& path, const std::string& password, TNewKeys keys);
+    void CreateHardened(const std::string& path, const std::string& password,
+                        const TKvf2Params& params = Kvf2DefaultParams);
     // Whether the file at the path to be written differs from what this vault last read or wrote
     // there: the question of an overwrite is then the caller's. Another path was never seen, and
     // a file that cannot be read tells nothing: both give false.
     bool ChangedElsewhere(const std::string& path) const;
-    // Writes the vault to its file, or to another one that becomes its file.
+    // Writes the vault to its file, or to another one that becomes its file, in its format.
     void Save();
     void SaveAs(const std::string& path);
     // Copies the file to its backup name, re-enciphers every line under the new password and
     // writes the file. Lines that would stay under the old password are shown to `keepStranded`
     // first, which may cancel. Nothing changes in memory or on disk when the backup cannot be
-    // made, when it cancels, or when the write fails (which raises).
+    // made, when it cancels, or when the write fails (which raises). A hardened file keeps its ID
+    // and gets a new SALT, its parameters never lowered below its own nor the floor: its keys are
+    // derived from PasswordChangeHeader, here in the one-step form.
     TPasswordChange
     ChangePassword(const std::string& newPassword,
                    const std::function<bool(const std::vector<TStrandedLine>&)>& keepStranded);
-    // No file and no accounts; the master password and check line are wiped.
+    TKvf2Header PasswordChangeHeader(const TKvf2Params& floor = Kvf2DefaultParams) const;
+    TPasswordChange
+    ChangePassword(const std::string& newPassword,
+                   const std::function<bool(const std::vector<TStrandedLine>&)>& keepStranded,
+                   TNewKeys keys);
+    // Format 1 to the hardened format, in place: the file is copied to its backup name first (the
+    // backup keeps format 1 under the old password), every line becomes the same line of the new
+    // file (an unreadable one kept whole for the way back), the result is compared with the
+    // accounts before it is written and read back after, and the vault then holds the new file.
+    // The password is the new file's master password, the old one or a new one; keys come from
+    // a TKvf2Session::NewHeader (a new SALT and ID).
+    TUpgradeResult Upgrade(const std::string& password, TNewKeys keys);
+    TUpgradeResult Upgrade(const std::string& password,
+                           const TKvf2Params& params = Kvf2DefaultParams);
+    // A format-1 copy of a hardened vault at another path, under the same master password; the
+    // vault keeps its own file. Refused (nothing written) while there are damaged lines unless they
+    // may be left out. Raises std::invalid_argument for the vault's own file.
+    TKvf1Copy SaveOlderCopy(const std::string& path, bool dropDamaged);
+    // No file and no accounts; the master password, the keys and the check line are wiped.
     void Close();
     // Empties the accounts and keeps the file and the master password (before an open asks for
     // a password, and after New).
@@ -108,14 +194,18 @@ public:
     // Lets the file go and keeps the accounts in memory.
     void DetachFile();
 
-    // Locking keeps the enciphered lines, the check line, the path and the modified flag, and
-    // wipes every plain copy: the master password, the account names and the shown account.
-    // Nothing is saved or discarded by it; a locked vault can still be saved, as its lines and
-    // check line are whole. False when there is nothing to lock (no master password).
+    // Locking keeps the enciphered lines, the first line a save needs, the path and the modified
+    // flag, and wipes every plain copy and every key: the master password, the account names and
+    // the shown account. Nothing is saved or discarded by it; a locked vault can still be saved,
+    // as its lines and first line are whole. False when there is nothing to lock.
     bool Lock();
     // The right password brings back the names and the account shown when it was locked; a wrong
-    // one (checked against the kept check line) leaves it locked and returns false.
+    // one (checked against the kept check line or header) leaves it locked and returns false. A
+    // hardened file's keys are derived from UnlockHeader(), here in the one-step form.
     bool Unlock(const std::string& password);
+    // While a hardened vault is locked: the header its keys come from; nothing otherwise.
+    std::optional<TKvf2Header> UnlockHeader() const;
+    bool Unlock(const std::string& password, TKvf2Keys keys);
     bool Locked() const noexcept { return FLocked; }
 
     // The accounts in the selector's order (the user's locale, case-insensitive).
@@ -127,31 +217,31 @@ public:
     // The shown account: its row, and its fields as last shown or stored.
     int CurrentRow() const noexcept { return FCurrentRow; }
     const TPassRecord& Current() const noexcept { return FCurrent; }
-    // Deciphers the row's own line and makes it the shown account; -1 shows none.
+    // Deciphers the row's own line and makes it the shown account; -1 shows none. A hardened
+    // line that fails its check then is damaged from then on: its row goes, and none is shown.
     void Select(int row);
     // A new account of this name with empty fields, placed in the order of the lines and of the
     // selector and shown. Nothing when the name is in the vault already (letter case counts).
     std::optional<int> Add(const std::string& name);
-    // The same for a whole account, enciphered under one key schedule.
+    // The same for a whole account, enciphered under one key set-up.
     std::optional<int> Add(const TPassRecord& record);
     // Stores one field of the shown account into its own line; the other fields keep their exact
     // bytes. Raises when no account is shown.
     void StoreField(std::string TPassRecord::*field, const std::string& value);
 
-    // Whole accounts by row, under one key schedule for as long as the reader lives; the vault
-    // must not change meanwhile. A row whose line does not decipher whole under the master
-    // password reads as noise, and LastWhole() says so.
+    // Whole accounts by row, under one key set-up for as long as the reader lives; the vault
+    // must not change meanwhile. A row whose line does not read whole under the master password
+    // reads as noise or nothing, and LastWhole() says so.
     class TAccountReader {
     public:
         TPassRecord Read(int row);
-        bool LastWhole() const noexcept { return FCodec.LastDecodeWhole(); }
+        bool LastWhole() const noexcept { return FCodec->LastDecodeWhole(); }
 
     private:
         friend class TVault;
         explicit TAccountReader(const TVault& vault);
         const TVault& FVault;
-        TBlowfish FCipher;
-        TRecordCipher FCodec;
+        std::unique_ptr<TAccountCodec> FCodec;
     };
     TAccountReader Reader() const;
     // Replaces every field of the account at the row but its name, which the record must keep;
@@ -165,9 +255,17 @@ private:
     void ForgetCurrent() noexcept;
     void ForgetStamp() noexcept;
     void RememberStamp(const TContentDigest& content);
-    // Deciphers every readable name under one key schedule, sorts them and shows the first.
-    void BuildAccounts();
-    void ShowRow(int row, TRecordCipher& codec);
+    // Opening each format once its file and password are known.
+    TOpenResult OpenClassic(const std::string& path, const std::string& password);
+    TOpenResult OpenHardened(TVaultOpening& opening, const std::string& password, TKvf2Keys keys);
+    // The vault now holds this format; its lines keep the order it asks for.
+    void TakeFormat(std::unique_ptr<TVaultFormat> format);
+    // Reads every readable name under one key set-up (or takes those an open read already),
+    // sorts them and shows the first.
+    void BuildAccounts(TNameScan* scanned = nullptr);
+    // Shows the row's account; false when its line failed and is damaged now (format 2). The row
+    // then goes, announced unless a reset covers it.
+    bool ShowRow(int row, TAccountCodec& codec, bool announced = true);
     // The row before which the name goes in the selector's order, after any name equal to it.
     int RowAfter(const std::string& name) const;
     // Renumbers the line indices held beside the lines: accounts and damaged lines.
@@ -191,22 +289,16 @@ private:
     void SetModified(bool modified);
     void SetLocked(bool locked);
     void SetPath(std::string path);
+    void SetBrokenSeal(std::optional<TKvf2SealVerdict> verdict);
+    void RequireSealAgreed() const;
     // Empties the accounts and lines, announced as a reset, without telling of the shown account.
     void DropAccounts();
-    // The lines that deciphered whole under `from`, enciphered under `to` in place; which ones.
-    // Raises with the lines as they were.
-    static std::vector<bool> RecodeLines(std::vector<std::string>& lines, TRecordCipher& from,
-                                         TRecordCipher& to);
-    // Turns back the lines that RecodeLines changed; cannot fail but for memory, which ends the
-    // program rather than let lines under two passwords reach the file.
-    static void RecodeBack(std::vector<std::string>& lines, const std::vector<bool>& recoded,
-                           TRecordCipher& from, TRecordCipher& to) noexcept;
     std::vector<TStrandedLine> StrandedLines(const std::vector<bool>& recoded) const;
     void RequireUnlocked() const;
+    const TVaultFormat& RequireFormat(TDataFormat format) const;
 
     std::string FPath;
-    std::string FMasterPassword;
-    std::string FCheckLine;
+    std::unique_ptr<TVaultFormat> FFormat; // none while no vault is open
     TLineStore FLines;
     bool FModified = false;
     std::vector<int> FDamaged;
@@ -219,7 +311,9 @@ private:
     int FLockedLine = -1;   // the record line of the account shown when the vault was locked
     TFileStamp FStamp;      // the data file as this vault last read or wrote it
     std::string FStampPath; // where FStamp was taken
-    TBlowfish FCipher;
+    std::optional<TKvf2SealVerdict> FBrokenSeal;
+    bool FNewSealAgreed = false;
+    TBlowfish FCipher;           // for the check lines of other files
     std::future<void> FDisposal; // the accounts of a closed vault, being wiped and freed
     std::vector<TVaultObserver*> FObservers;
 };

@@ -25,4 +25,6 @@ public:
     virtual void LockedChanged(bool /*locked*/) {}
     // The vault's data file is another one, or none.
     virtual void FileChanged() {}
+    // The file's format, or the verdict of its seal, changed (after the change).
+    virtual void FormatChanged() {}
 };

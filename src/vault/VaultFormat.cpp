@@ -1,0 +1,23 @@
+#include "vault/VaultFormat.h"
+
+#include "base/SecureWipe.h"
+
+#include <stdexcept>
+
+TNameScan::~TNameScan() {
+    for (TAccountEntry& entry : Accounts)
+        WipeString(entry.Name);
+}
+
+TVaultFormat::~TVaultFormat() {
+    ForgetPassword();
+}
+
+void TVaultFormat::RequireUnlocked() const {
+    if (Locked())
+        throw std::logic_error("The vault is locked; nothing was changed");
+}
+
+void TVaultFormat::ForgetPassword() noexcept {
+    WipeString(FMasterPassword);
+}
