@@ -6,24 +6,21 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 namespace {
 
-// Every read of an account by the report goes through here.
-std::string ReadPassword(TVault& vault, int row) {
-    vault.Select(row);
-    return vault.Current().Password;
-}
-
-// Shows the account shown before once the scope ends; an error then is not worth a second one.
-auto ShowAgainLater(TVault& vault) {
-    return qScopeGuard([&vault, shown = vault.CurrentRow()]() noexcept {
-        try {
-            vault.Select(shown);
-        } catch (...) {
-        }
-    });
+// Every read of an account by the report goes through here. Nothing comes of a line that does not
+// read whole: noise under another password, or a hardened line that failed its check. The reader
+// changes nothing, so that the rows stay where the report found them.
+std::optional<std::string> ReadPassword(TVault::TAccountReader& reader, int row) {
+    TPassRecord record = reader.Read(row);
+    std::optional<std::string> password;
+    if (reader.LastWhole())
+        password = record.Password;
+    WipeRecord(record);
+    return password;
 }
 
 struct THashedEntry {
@@ -57,8 +54,12 @@ std::vector<std::vector<THealthEntry>> SharedGroups(std::vector<THashedEntry>& h
 } // namespace
 
 std::string AccountPassword(TVault& vault, int row) {
-    const auto showAgain = ShowAgainLater(vault);
-    return ReadPassword(vault, row);
+    TVault::TAccountReader reader = vault.Reader();
+    std::optional<std::string> password = ReadPassword(reader, row);
+    std::string result = password ? *password : std::string();
+    if (password)
+        WipeString(*password);
+    return result;
 }
 
 THealthReport CheckVaultHealth(TVault& vault, const THealthOptions& options) {
@@ -77,13 +78,20 @@ THealthReport CheckVaultHealth(TVault& vault, const THealthOptions& options) {
         if (!hashed.empty())
             SecureZero(hashed.data(), hashed.size() * sizeof(THashedEntry));
     });
-    const auto showAgain = ShowAgainLater(vault);
+    TVault::TAccountReader reader = vault.Reader();
 
     for (int row = 0; row < report.Accounts; ++row) {
         THealthEntry entry;
         entry.Row = row;
         entry.Name = vault.Account(row).Name;
-        std::string password = ReadPassword(vault, row);
+        std::optional<std::string> read = ReadPassword(reader, row);
+        if (!read) {
+            if (options.Progress)
+                options.Progress(row + 1, report.Accounts);
+            continue;
+        }
+        std::string password = std::move(*read);
+        WipeString(*read);
         TWipeGuard wipePassword(password);
         if (password.empty()) {
             report.Empty.push_back(entry);

@@ -42,8 +42,8 @@ struct THealthOptions {
     std::function<void(int done, int total)> Progress;
 };
 
-// Reads every account's password in turn. The vault must be unlocked; the account it shows is
-// shown again at the end.
+// Reads every account's password in turn, under one key set-up, and leaves the vault as it was. The
+// vault must be unlocked. An account whose line does not read whole is left out.
 THealthReport CheckVaultHealth(TVault& vault, const THealthOptions& options = {});
 
 // The password of the account in this row, for a report that was asked to show them. The one

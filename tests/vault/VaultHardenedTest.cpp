@@ -5,6 +5,7 @@
 #include "Kvf2TestSupport.h"
 #include "platform/Codepage.h"
 #include "vault/DataFile.h"
+#include "vault/HealthReport.h"
 #include "vault/Vault.h"
 
 #include <QFile>
@@ -401,6 +402,27 @@ TEST_F(VaultHardened, ABodyThatFailsWhenShownIsAnnouncedAsARowThatGoes) {
     EXPECT_EQ(vault.DamagedLines(), (std::vector<int>{1}));
     EXPECT_THROW(vault.StoreField(&TPassRecord::Login, "x"), std::logic_error);
     vault.RemoveObserver(recorder);
+}
+
+TEST_F(VaultHardened, TheHealthReportReadsEveryPassingAccountAndLeavesTheRowsWhereTheyWere) {
+    WriteSample();
+    TLines lines = SplitFile(Bytes());
+    const std::size_t body = lines[1].rfind(';') + 3; // "Bank", whose password is weak
+    lines[1][body] = lines[1][body] == 'A' ? 'B' : 'A';
+    WriteBytes(Path, Joined(lines));
+    TVault vault;
+    ASSERT_EQ(vault.Open(Path, Password), TOpenResult::Opened);
+    const int rows = vault.AccountCount();
+    const THealthReport report = CheckVaultHealth(vault);
+    EXPECT_EQ(report.Accounts, rows);
+    EXPECT_EQ(vault.AccountCount(), rows);
+    std::vector<std::string> empty;
+    for (const THealthEntry& entry : report.Empty)
+        empty.push_back(entry.Name);
+    EXPECT_EQ(empty, (std::vector<std::string>{""})) << "the failing line is not an empty password";
+    for (const THealthEntry& entry : report.Weak)
+        EXPECT_NE(entry.Name, "Bank");
+    EXPECT_EQ(AccountPassword(vault, vault.FindAccount("Mail")), "hunter2");
 }
 
 TEST_F(VaultHardened, APasswordChangeKeepsIdMakesANewSaltAndNeverLowersTheCost) {
