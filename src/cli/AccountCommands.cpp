@@ -139,11 +139,12 @@ void RunAdd(const TArguments& args, TPasswordInput& input) {
     ReadGivenFields(args, changes);
     TVault vault;
     OpenVault(vault, args.File, input);
+    RequireResealAllowed(vault, args.Reseal);
     if (!vault.Add(name))
         throw EUserError("An account named " + AnsiToTerminalShown(name) + " exists already in " +
                          args.File + ". Nothing was written.");
     StoreChanges(vault, args, input, changes, name);
-    SaveVault(vault);
+    SaveVault(vault, args.Reseal);
     WriteOut("Added " + AnsiToTerminalShown(name) + ".\n");
 }
 
@@ -153,9 +154,10 @@ void RunEdit(const TArguments& args, TPasswordInput& input) {
     ReadGivenFields(args, changes);
     TVault vault;
     OpenVault(vault, args.File, input);
+    RequireResealAllowed(vault, args.Reseal);
     SelectAccount(vault, name);
     StoreChanges(vault, args, input, changes, name);
-    SaveVault(vault);
+    SaveVault(vault, args.Reseal);
     WriteOut("Changed " + AnsiToTerminalShown(name) + ".\n");
 }
 
@@ -163,8 +165,9 @@ void RunRemove(const TArguments& args, TPasswordInput& input) {
     const std::string name = AccountNameText(args.Name, "The account name");
     TVault vault;
     OpenVault(vault, args.File, input);
+    RequireResealAllowed(vault, args.Reseal);
     SelectAccount(vault, name);
     vault.DeleteCurrent();
-    SaveVault(vault);
+    SaveVault(vault, args.Reseal);
     WriteOut("Removed " + AnsiToTerminalShown(name) + ".\n");
 }

@@ -26,6 +26,11 @@ enum TOption : unsigned {
     OptBrowserCsv = 512,
     OptImportFrom = 1024, // --from FORMAT SOURCE and --dry-run
     OptBreachList = 2048,
+    OptFormat = 4096,  // --format 1|2
+    OptKdf = 8192,     // --kdf-passes, --kdf-memory
+    OptReseal = 16384, // --reseal
+    OptNewPassword = 32768,
+    OptOutput = 65536, // --output NEW and --drop-damaged
 };
 
 struct TCommandEntry {
@@ -35,27 +40,46 @@ struct TCommandEntry {
     unsigned Options;
 };
 
-constexpr std::array<TCommandEntry, 15> Commands = {{
+constexpr std::array<TCommandEntry, 17> Commands = {{
     {"ls", "List the account names, in the window's order.", {}, 0},
     {"show",
      "Show an account; the password only when asked for.",
      {"name"},
      OptField | OptShowPassword},
-    {"add", "Add an account.", {"name"}, OptEditFields},
-    {"edit", "Change the given fields of an account; the others stay.", {"name"}, OptEditFields},
-    {"rm", "Remove an account.", {"name"}, 0},
-    {"passwd", "Change the master password; the previous file is kept as FILE.bak.", {}, 0},
-    {"create", "Create a new vault of no accounts (FILE must not exist).", {}, 0},
+    {"add", "Add an account.", {"name"}, OptEditFields | OptReseal},
+    {"edit",
+     "Change the given fields of an account; the others stay.",
+     {"name"},
+     OptEditFields | OptReseal},
+    {"rm", "Remove an account.", {"name"}, OptReseal},
+    {"passwd",
+     "Change the master password; the previous file is kept as FILE.bak.",
+     {},
+     OptKdf | OptReseal},
+    {"create",
+     "Create a new vault of no accounts (FILE must not exist), in the older format unless "
+     "--format 2.",
+     {},
+     OptFormat | OptKdf},
+    {"upgrade",
+     "Harden the vault (format 2: Argon2id and authenticated encryption); the previous file is "
+     "kept as FILE.bak.",
+     {},
+     OptKdf | OptNewPassword},
+    {"downgrade",
+     "Write a copy of a hardened vault in the older format, for older versions of Kestovar.",
+     {},
+     OptOutput},
     {"export", "Write every account to standard output as CSV.", {}, OptCsvFlag | OptBrowserCsv},
     {"import",
      "Add every account of a CSV file or another manager's export, or none when a row cannot be "
      "stored.",
      {},
-     OptCsvFile | OptImportFrom},
+     OptCsvFile | OptImportFrom | OptReseal},
     {"merge",
      "Take the accounts of another copy of the vault (one a file-sync tool left).",
      {"other"},
-     OptPreferOther},
+     OptPreferOther | OptReseal},
     {"totp", "Show the account's current one-time code (from a key in its notes).", {"name"}, 0},
     {"clip",
      "Copy a field to the desktop clipboard, which is cleared after a while.",
@@ -84,7 +108,7 @@ QString ToolHelp() {
                                   "typed without echo, or read from standard input one line "
                                   "each.\n\nCommands:\n");
     for (const TCommandEntry& entry : Commands)
-        text += QStringLiteral("  %1%2\n").arg(QLatin1String(entry.Name), -9).arg(entry.Summary);
+        text += QStringLiteral("  %1%2\n").arg(QLatin1String(entry.Name), -11).arg(entry.Summary);
     text += QStringLiteral("\nRun kestovar-cli COMMAND --help for a command's arguments and "
                            "options.\n");
     return text;
@@ -216,7 +240,46 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
         QStringLiteral("prefer"),
         QStringLiteral("\"other\": an account that differs takes the other copy's fields."),
         QStringLiteral("other"));
+    const QCommandLineOption format(
+        QStringLiteral("format"),
+        QStringLiteral("1: the older format, which every version of Kestovar opens (unless "
+                       "given); 2: the hardened format."),
+        QStringLiteral("1|2"));
+    const QCommandLineOption kdfPasses(
+        QStringLiteral("kdf-passes"),
+        QStringLiteral("Argon2id passes of a hardened file's key derivation (1 to 10; 3 unless "
+                       "given)."),
+        QStringLiteral("passes"));
+    const QCommandLineOption kdfMemory(
+        QStringLiteral("kdf-memory"),
+        QStringLiteral("Memory of a hardened file's key derivation in MiB (8 to 1024; 512 unless "
+                       "given)."),
+        QStringLiteral("mib"));
+    const QCommandLineOption reseal(
+        QStringLiteral("reseal"),
+        QStringLiteral("Write a hardened file that was changed outside Kestovar, with a new seal "
+                       "over its lines as they are."));
+    const QCommandLineOption newPassword(
+        QStringLiteral("new-password"),
+        QStringLiteral("Choose a new master password for the hardened file (the backup keeps the "
+                       "old one)."));
+    const QCommandLineOption output(QStringLiteral("output"),
+                                    QStringLiteral("The new file for the copy; it must not exist."),
+                                    QStringLiteral("new"));
+    const QCommandLineOption dropDamaged(
+        QStringLiteral("drop-damaged"),
+        QStringLiteral("Leave out the lines that could not be read, rather than refuse."));
     parser.addOption(help);
+    if (entry.Options & OptFormat)
+        parser.addOption(format);
+    if (entry.Options & OptKdf)
+        parser.addOptions({kdfPasses, kdfMemory});
+    if (entry.Options & OptNewPassword)
+        parser.addOption(newPassword);
+    if (entry.Options & OptOutput)
+        parser.addOptions({output, dropDamaged});
+    if (entry.Options & OptReseal)
+        parser.addOption(reseal);
     if (entry.Options & OptField)
         parser.addOption(field);
     if (entry.Options & OptShowPassword)
@@ -334,6 +397,31 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
     }
     if (entry.Options & OptBreachList && parser.isSet(hibp))
         result.BreachFile = PathFromQString(parser.value(hibp));
+    if (entry.Options & OptFormat && parser.isSet(format)) {
+        if (parser.value(format) != u"1" && parser.value(format) != u"2")
+            Usage(QStringLiteral("--format takes 1 or 2"), command);
+        result.Format = parser.value(format).toInt();
+    }
+    if (entry.Options & OptKdf) {
+        if (parser.isSet(kdfPasses))
+            result.KdfPasses = BoundedValue(parser.value(kdfPasses), 1, 10,
+                                            QStringLiteral("--kdf-passes takes 1 to 10"), command);
+        if (parser.isSet(kdfMemory))
+            result.KdfMemoryMiB =
+                BoundedValue(parser.value(kdfMemory), 8, 1024,
+                             QStringLiteral("--kdf-memory takes 8 to 1024 MiB"), command);
+        if (entry.Options & OptFormat && result.Format != 2 &&
+            (result.KdfPasses || result.KdfMemoryMiB))
+            Usage(QStringLiteral("--kdf-passes and --kdf-memory are for --format 2"), command);
+    }
+    result.NewPassword = entry.Options & OptNewPassword && parser.isSet(newPassword);
+    if (entry.Options & OptOutput) {
+        if (!parser.isSet(output) || parser.value(output).isEmpty())
+            Usage(QStringLiteral("downgrade needs --output NEW"), command);
+        result.Output = PathFromQString(parser.value(output));
+        result.DropDamaged = parser.isSet(dropDamaged);
+    }
+    result.Reseal = entry.Options & OptReseal && parser.isSet(reseal);
     if (entry.Options & OptPreferOther && parser.isSet(prefer)) {
         if (parser.value(prefer) != u"other")
             Usage(QStringLiteral("--prefer takes only \"other\""), command);

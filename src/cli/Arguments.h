@@ -38,6 +38,14 @@ struct TArguments {
     std::optional<int> Words;
     bool ShowPassword = false;
     bool PreferOther = false;
+    // create --format 2, and the key derivation's cost where a hardened file gets new keys.
+    int Format = 1;
+    std::optional<int> KdfPasses;
+    std::optional<int> KdfMemoryMiB;
+    bool NewPassword = false; // upgrade --new-password
+    std::string Output;       // downgrade --output NEW
+    bool DropDamaged = false; // downgrade --drop-damaged
+    bool Reseal = false;      // a writing command may seal anew a file changed outside
 };
 
 // The arguments of the command named first, or nothing when help or the version was shown.

@@ -13,6 +13,8 @@ void RunEdit(const TArguments& args, TPasswordInput& input);
 void RunRemove(const TArguments& args, TPasswordInput& input);
 void RunCreate(const TArguments& args, TPasswordInput& input);
 void RunChangePassword(const TArguments& args, TPasswordInput& input);
+void RunUpgrade(const TArguments& args, TPasswordInput& input);
+void RunDowngrade(const TArguments& args, TPasswordInput& input);
 void RunExport(const TArguments& args, TPasswordInput& input);
 void RunImport(const TArguments& args, TPasswordInput& input);
 void RunMerge(const TArguments& args, TPasswordInput& input);

@@ -1,11 +1,13 @@
-// create and passwd.
+// create, passwd, and the ways between the formats: upgrade and downgrade.
 
 #include "cli/CliErrors.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/VaultAccess.h"
 #include "platform/FileSystem.h"
+#include "platform/PlatformErrors.h"
 #include "vault/DataFile.h"
+#include "vault/Kvf2Convert.h"
 
 #include <QFileInfo>
 
@@ -27,6 +29,28 @@ std::string ReadNewMasterPassword(TPasswordInput& input, const std::string& path
     return accepted;
 }
 
+// The key derivation's cost that the command line asks for; what it leaves out stays as given.
+TKvf2Params AskedParams(const TArguments& args, const TKvf2Params& otherwise) {
+    TKvf2Params params = otherwise;
+    if (args.KdfPasses)
+        params.Passes = static_cast<std::uint32_t>(*args.KdfPasses);
+    if (args.KdfMemoryMiB)
+        params.MemoryKiB = static_cast<std::uint32_t>(*args.KdfMemoryMiB) * 1024;
+    return params;
+}
+
+std::string CostText(const TKvf2Params& params) {
+    return "Argon2id, " + std::to_string(params.Passes) +
+           (params.Passes == 1 ? " pass" : " passes") + " over " +
+           std::to_string(params.MemoryKiB / 1024) + " MiB";
+}
+
+void RequireUnchanged(const TVault& vault, const std::string& path, const char* what) {
+    if (vault.ChangedElsewhere(path))
+        throw EUserError(path + " was changed by another program since this command read it. " +
+                         what);
+}
+
 } // namespace
 
 void RunCreate(const TArguments& args, TPasswordInput& input) {
@@ -36,6 +60,16 @@ void RunCreate(const TArguments& args, TPasswordInput& input) {
     std::string password = ReadNewMasterPassword(input, args.File);
     TWipeGuard wipePassword(password);
     TVault vault;
+    if (args.Format == 2) {
+        const TKvf2Params params = AskedParams(args, Kvf2DefaultParams);
+        try {
+            vault.CreateHardened(args.File, password, params);
+        } catch (const EKvf2Refusal& refusal) {
+            throw EUserError(refusal.Message());
+        }
+        WriteOut("Created " + args.File + " in the hardened format (" + CostText(params) + ").\n");
+        return;
+    }
     vault.Create(args.File, password);
     WriteOut("Created " + args.File + ".\n");
 }
@@ -43,11 +77,25 @@ void RunCreate(const TArguments& args, TPasswordInput& input) {
 void RunChangePassword(const TArguments& args, TPasswordInput& input) {
     TVault vault;
     OpenVault(vault, args.File, input);
+    RequireResealAllowed(vault, args.Reseal);
     std::string password = ReadNewMasterPassword(input, args.File);
     TWipeGuard wipePassword(password);
-    if (vault.ChangedElsewhere(args.File))
-        throw EUserError(args.File + " was changed by another program since this command read "
-                                     "it. The password was not changed.");
+    RequireUnchanged(vault, args.File, "The password was not changed.");
+    if (args.Reseal)
+        vault.AgreeToNewSeal();
+    // A hardened file's new keys: never below its own cost nor the defaults, higher where asked.
+    TNewKeys keys;
+    if (vault.Format() == TDataFormat::Hardened) {
+        keys.Header = vault.PasswordChangeHeader(AskedParams(args, Kvf2DefaultParams));
+        try {
+            keys.Keys = DeriveKeysFor(password, keys.Header);
+        } catch (const EKvf2Refusal& refusal) {
+            throw EUserError(refusal.Message() + " The password was not changed.");
+        }
+    } else if (args.KdfPasses || args.KdfMemoryMiB) {
+        throw EUserError(args.File + " is in the older format, which has no key derivation to set; "
+                                     "upgrade hardens it. The password was not changed.");
+    }
     // A line that stayed under the old password would need that password for good: a command
     // that nobody answers refuses rather than leave one behind.
     const auto refuseStranded = [&args](const std::vector<TStrandedLine>& stranded) {
@@ -61,7 +109,7 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input) {
     };
     TPasswordChange result = TPasswordChange::Cancelled;
     try {
-        result = vault.ChangePassword(password, refuseStranded);
+        result = vault.ChangePassword(password, refuseStranded, std::move(keys));
     } catch (const std::exception& error) {
         throw EUserError(args.File + " could not be written: " + error.what() +
                          " The password was not changed.");
@@ -73,4 +121,67 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input) {
                          " could not be made. The password for the data file was not changed.");
     WriteOut("Changed the master password of " + args.File + "; the previous file is " +
              BackupPath(args.File) + ".\n");
+}
+
+void RunUpgrade(const TArguments& args, TPasswordInput& input) {
+    TVault vault;
+    std::string password;
+    TWipeGuard wipePassword(password);
+    OpenVault(vault, args.File, input, &password);
+    if (vault.Format() == TDataFormat::Hardened)
+        throw EUserError(args.File + " is in the hardened format already. Nothing was written.");
+    if (args.NewPassword) {
+        std::string fresh = ReadNewMasterPassword(input, args.File);
+        password.swap(fresh);
+        WipeString(fresh);
+    }
+    RequireUnchanged(vault, args.File, "Nothing was written.");
+    const TKvf2Params params = AskedParams(args, Kvf2DefaultParams);
+    TNewKeys keys{TKvf2Session::NewHeader(params), {}};
+    TUpgradeResult result = TUpgradeResult::NoBackup;
+    try {
+        keys.Keys = DeriveKeysFor(password, keys.Header);
+        result = vault.Upgrade(password, std::move(keys));
+    } catch (const EKvf2Refusal& refusal) {
+        throw EUserError(refusal.Message() + " Nothing was written.");
+    } catch (const EInOutError& error) {
+        throw EUserError(args.File + " could not be written: " + error.Message() +
+                         " It was not hardened.");
+    }
+    if (result == TUpgradeResult::NoBackup)
+        throw EUserError("The backup file " + BackupPath(args.File) +
+                         " could not be made. The data file was not hardened.");
+    WriteOut("Hardened " + args.File + " (" + CostText(params) + "); the previous file is " +
+             BackupPath(args.File) + ".\n");
+    WriteErr("note: " + BackupPath(args.File) +
+             ", older copies and the sync history still hold the vault in the older format, " +
+             (args.NewPassword ? "under the old password.\n" : "under the same password.\n"));
+    if (!vault.DamagedLines().empty() || vault.LineCount() > vault.AccountCount())
+        WriteErr("note: the lines that could not be read are kept in the hardened file, to come "
+                 "back as they were in a copy for older versions.\n");
+}
+
+void RunDowngrade(const TArguments& args, TPasswordInput& input) {
+    // Never over the hardened file, and never over any other: a command cannot ask.
+    if (QFileInfo::exists(PathToQString(args.Output)))
+        throw EUserError(args.Output + " exists already. Nothing was written.");
+    TVault vault;
+    OpenVault(vault, args.File, input);
+    if (vault.Format() != TDataFormat::Hardened)
+        throw EUserError(args.File +
+                         " is in the older format already; copy the file itself. Nothing was "
+                         "written.");
+    const TKvf1Copy copy = vault.SaveOlderCopy(args.Output, args.DropDamaged);
+    if (copy.Refused)
+        throw EUserError(std::to_string(copy.Damaged.size()) + " line(s) of " + args.File +
+                         " could not be read (lines " + DamagedLineNumbers(copy.Damaged) +
+                         "). Nothing was written; give --drop-damaged to leave them out of the "
+                         "copy.");
+    WriteOut("Wrote " + args.Output + " in the older format, under the same master password.\n");
+    if (!copy.Damaged.empty())
+        WriteErr("warning: " + std::to_string(copy.Damaged.size()) +
+                 " line(s) that could not be read were left out of " + args.Output + ".\n");
+    WriteErr("warning: anyone who gets " + args.Output +
+             " can test master passwords tens of thousands of times faster than with " + args.File +
+             ".\n");
 }

@@ -36,6 +36,8 @@ void RunImportFrom(const TArguments& args, TPasswordInput& input) {
     PlanImport(format, text, args.Source, [](const std::string&) { return false; });
     TVault vault;
     OpenVault(vault, args.File, input);
+    if (!args.DryRun)
+        RequireResealAllowed(vault, args.Reseal);
     const TImportPlan plan =
         PlanImport(format, text, args.Source,
                    [&vault](const std::string& name) { return vault.FindAccount(name) >= 0; });
@@ -52,7 +54,7 @@ void RunImportFrom(const TArguments& args, TPasswordInput& input) {
     } else {
         if (!plan.Accounts.empty()) {
             CarryOutImport(vault, plan);
-            SaveVault(vault);
+            SaveVault(vault, args.Reseal);
         }
         out.Append("Imported " + counts + ".\n");
     }

@@ -34,52 +34,66 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
     std::string password;
     TWipeGuard wipePassword(password);
     OpenVault(vault, args.File, input, &password);
+    RequireResealAllowed(vault, args.Reseal);
     TVault other;
     std::string otherPassword;
     TWipeGuard wipeOtherPassword(otherPassword);
     OpenOther(other, args.Other, password, input, otherPassword);
 
-    TBlowfish mineCipher;
-    TBlowfish theirCipher;
-    TRecordCipher mine(mineCipher, password);
-    TRecordCipher theirs(theirCipher, otherPassword);
+    // Each vault reads under its own keys, in its own format: the copies may differ in both.
     std::vector<int> toAdd;                     // rows of the other vault
     std::vector<std::pair<int, int>> toReplace; // (row here, row there)
     int differ = 0;
     int skipped = 0;
+    int unread = 0;
     TOutputBuffer out;
-    // Rows of this vault are found before anything changes them; the first of a name counts.
-    for (int row = 0; row < other.AccountCount(); ++row) {
-        const std::string& name = other.Account(row).Name;
-        if (other.FindAccount(name) != row) {
-            // A second account of one name cannot be told from the first: said, not merged.
-            ++skipped;
-            out.Append("skipped: " + AnsiToTerminalShown(name) + "\n");
-            continue;
-        }
-        const int here = vault.FindAccount(name);
-        if (here < 0) {
-            toAdd.push_back(row);
-            continue;
-        }
-        TPassRecord there = theirs.Decode(other.LineOf(row));
-        TRecordWipeGuard wipeThere(there);
-        TPassRecord mineRecord = mine.Decode(vault.LineOf(here));
-        TRecordWipeGuard wipeMine(mineRecord);
-        if (SameRecord(mineRecord, there))
-            continue;
-        if (args.PreferOther) {
-            toReplace.emplace_back(here, row);
-            out.Append("replaced: " + AnsiToTerminalShown(name) + "\n");
-        } else {
-            ++differ;
-            out.Append("differs: " + AnsiToTerminalShown(name) + "\n");
+    {
+        TVault::TAccountReader mine = vault.Reader();
+        TVault::TAccountReader theirs = other.Reader();
+        // Rows of this vault are found before anything changes them; the first of a name counts.
+        for (int row = 0; row < other.AccountCount(); ++row) {
+            const std::string& name = other.Account(row).Name;
+            if (other.FindAccount(name) != row) {
+                // A second account of one name cannot be told from the first: said, not merged.
+                ++skipped;
+                out.Append("skipped: " + AnsiToTerminalShown(name) + "\n");
+                continue;
+            }
+            TPassRecord there = theirs.Read(row);
+            TRecordWipeGuard wipeThere(there);
+            if (!theirs.LastWhole()) {
+                ++unread;
+                continue;
+            }
+            const int here = vault.FindAccount(name);
+            if (here < 0) {
+                toAdd.push_back(row);
+                continue;
+            }
+            TPassRecord mineRecord = mine.Read(here);
+            TRecordWipeGuard wipeMine(mineRecord);
+            if (!mine.LastWhole()) {
+                // Its line here does not read whole: an edit would lose it, so it stays.
+                ++differ;
+                out.Append("differs: " + AnsiToTerminalShown(name) + "\n");
+                continue;
+            }
+            if (SameRecord(mineRecord, there))
+                continue;
+            if (args.PreferOther) {
+                toReplace.emplace_back(here, row);
+                out.Append("replaced: " + AnsiToTerminalShown(name) + "\n");
+            } else {
+                ++differ;
+                out.Append("differs: " + AnsiToTerminalShown(name) + "\n");
+            }
         }
     }
 
+    TVault::TAccountReader theirs = other.Reader();
     // Replacements first: an add moves the rows found above.
     for (const auto& [here, there] : toReplace) {
-        TPassRecord record = theirs.Decode(other.LineOf(there));
+        TPassRecord record = theirs.Read(there);
         TRecordWipeGuard wipeRecord(record);
         vault.Select(here);
         for (auto field : {&TPassRecord::Login, &TPassRecord::Password, &TPassRecord::Notes}) {
@@ -88,19 +102,19 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
         }
     }
     for (const int there : toAdd) {
-        TPassRecord record = theirs.Decode(other.LineOf(there));
+        TPassRecord record = theirs.Read(there);
         TRecordWipeGuard wipeRecord(record);
         vault.Add(record);
         out.Append("added: " + AnsiToTerminalShown(record.Account) + "\n");
     }
     if (!toAdd.empty() || !toReplace.empty())
-        SaveVault(vault);
+        SaveVault(vault, args.Reseal);
     out.Append(std::to_string(toAdd.size()) + " added, " + std::to_string(toReplace.size()) +
                " replaced, " + std::to_string(differ) + " differ and were left alone\n");
     if (skipped > 0)
         WriteErr("warning: " + std::to_string(skipped) + " accounts of " + args.Other +
                  " share their name with one before them and were not merged.\n");
-    if (!other.DamagedLines().empty())
+    if (!other.DamagedLines().empty() || unread > 0)
         WriteErr("warning: the lines of " + args.Other +
                  " that could not be read were not merged.\n");
     out.Flush();

@@ -20,10 +20,20 @@ std::string DamagedLinesWarning(const std::string& path, const std::vector<int>&
 } // namespace
 
 bool OpenVaultWith(TVault& vault, const std::string& path, const std::string& password) {
-    if (vault.Open(path, password) == TOpenResult::WrongPassword)
+    TOpenResult result = TOpenResult::WrongPassword;
+    try {
+        result = vault.Open(path, password);
+    } catch (const EKvf2Refusal& refusal) {
+        throw EUserError(path + ": " + refusal.Message());
+    }
+    if (result == TOpenResult::DamagedHeader)
+        throw EUserError(path + ": " + Kvf2DamagedHeaderMessage());
+    if (result == TOpenResult::WrongPassword)
         return false;
     if (!vault.DamagedLines().empty())
         WriteErr(DamagedLinesWarning(path, vault.DamagedLines()));
+    if (vault.SealBroken())
+        WriteErr("warning: " + path + ": " + Kvf2BrokenSealMessage(vault.SealVerdict()) + "\n");
     return true;
 }
 
@@ -40,11 +50,24 @@ void OpenVault(TVault& vault, const std::string& path, TPasswordInput& input,
         *password = typed;
 }
 
-void SaveVault(TVault& vault) {
+void RequireResealAllowed(const TVault& vault, bool reseal) {
+    if (!vault.SealBroken())
+        return;
+    if (!reseal)
+        throw EUserError(vault.Path() +
+                         " was changed outside Kestovar, so its seal does not match its lines. "
+                         "Nothing was written; give --reseal to write it with a new seal over the "
+                         "lines as they are.");
+}
+
+void SaveVault(TVault& vault, bool reseal) {
+    RequireResealAllowed(vault, reseal);
     if (vault.ChangedElsewhere(vault.Path()))
         throw EUserError(vault.Path() +
                          " was changed by another program since this command read it. Nothing "
                          "was written.");
+    if (reseal)
+        vault.AgreeToNewSeal();
     vault.Save();
 }
 
@@ -54,5 +77,10 @@ int SelectAccount(TVault& vault, const std::string& name) {
         throw EUserError("No account named " + AnsiToTerminalShown(name) + " in " + vault.Path() +
                          ".");
     vault.Select(row);
+    if (vault.CurrentRow() != row)
+        throw EUserError("The line of the account " + AnsiToTerminalShown(name) + " in " +
+                         vault.Path() +
+                         " failed its check: it was changed outside Kestovar. It "
+                         "is kept unchanged in the file.");
     return row;
 }

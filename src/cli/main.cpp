@@ -19,7 +19,7 @@ namespace {
 
 using TRun = void (*)(const TArguments&, TPasswordInput&);
 
-constexpr std::array<std::pair<const char16_t*, TRun>, 15> Runs = {{
+constexpr std::array<std::pair<const char16_t*, TRun>, 17> Runs = {{
     {u"ls", RunList},
     {u"show", RunShow},
     {u"add", RunAdd},
@@ -27,6 +27,8 @@ constexpr std::array<std::pair<const char16_t*, TRun>, 15> Runs = {{
     {u"rm", RunRemove},
     {u"passwd", RunChangePassword},
     {u"create", RunCreate},
+    {u"upgrade", RunUpgrade},
+    {u"downgrade", RunDowngrade},
     {u"export", RunExport},
     {u"import", RunImport},
     {u"merge", RunMerge},
