@@ -2,6 +2,7 @@
 
 #include "dialogs/frmAbout.h"
 #include "dialogs/generate.h"
+#include "dialogs/harden.h"
 #include "dialogs/login.h"
 #include "dialogs/newacct.h"
 #include "platform/Codepage.h"
@@ -48,6 +49,12 @@ std::string TDesktopPlatform::AskGeneratedPassword() {
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.Password();
+}
+
+THardenChoice TDesktopPlatform::AskHarden() {
+    TfrmHarden dialog(DialogOwner());
+    dialog.exec();
+    return dialog.Choice();
 }
 
 void TDesktopPlatform::ShowAbout() {

@@ -1,7 +1,7 @@
 #pragma once
 
 // The program's platform services: Qt's message boxes and file dialogs, and the program's own
-// dialogs for the password prompt, a new account and About.
+// dialogs for the password prompt, a new account, About, the generator and hardening.
 
 #include "platform/QtPlatform.h"
 
@@ -12,4 +12,5 @@ public:
     std::string AskNewAccountName() override;
     void ShowAbout() override;
     std::string AskGeneratedPassword() override;
+    THardenChoice AskHarden() override;
 };

@@ -69,8 +69,9 @@ QLabel* CreateFieldLabel(QWidget* parent, const char* name, const QString& text,
 
 TfrmMain::TfrmMain(TPlatformServices& platform, QWidget* parent)
     : QWidget(parent), FPlatform(platform), odlDataFile(platform, TFileDialogKind::fdOpen),
-      sdlDataFile(platform, TFileDialogKind::fdSave) {
-    for (TFileDialog* dialog : {&odlDataFile, &sdlDataFile}) {
+      sdlDataFile(platform, TFileDialogKind::fdSave),
+      sdlOlderCopy(platform, TFileDialogKind::fdSave) {
+    for (TFileDialog* dialog : {&odlDataFile, &sdlDataFile, &sdlOlderCopy}) {
         dialog->DefaultExt = "kvf";
         dialog->FileName = "PassData";
         //: Descriptions and file name patterns, separated by "|": translate the descriptions only.
@@ -78,6 +79,8 @@ TfrmMain::TfrmMain(TPlatformServices& platform, QWidget* parent)
     }
     odlDataFile.Title = QStringToDisplay(tr("Open password file"));
     sdlDataFile.Title = QStringToDisplay(tr("Save password file"));
+    sdlOlderCopy.Title = QStringToDisplay(tr("Save a copy for older versions"));
+    sdlOlderCopy.FileName = "PassData-older";
     CreateControls();
 }
 
@@ -248,6 +251,7 @@ void TfrmMain::CreateControls() {
     }
 
     CreateDailyActions();
+    CreateHardenedActions();
     FVault.AddObserver(*this);
 
     // Until the first enabling rule runs only Exit and the About buttons work.
@@ -255,6 +259,7 @@ void TfrmMain::CreateControls() {
          {spdNew, spdOpen, spdSave, spdSaveAs, spdClose, spdAdd, spdDelete, spdChangePassword})
         button->setEnabled(false);
     UpdateFieldEnabling();
+    UpdateHardenedActions();
 
     if (const QScreen* screen = this->screen()) {
         const QRect area = screen->availableGeometry();
@@ -330,6 +335,11 @@ void TfrmMain::DispatchEdit(void (TfrmMain::*handler)()) {
 void TfrmMain::closeEvent(QCloseEvent* event) {
     if (FExiting) {
         event->accept();
+        return;
+    }
+    // The command waiting for a key derivation ends first.
+    if (FDeriving) {
+        event->ignore();
         return;
     }
     // An error or a cancelled save keeps the window open with nothing discarded.

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,11 @@ public:
     void GenerateClick();
     void LockClick(); // locks, or while locked asks for the password again
     void MaskClick();
+    // The hardened format, on the New button's context menu and on keys: a new hardened file,
+    // hardening the open one, and a copy of a hardened one for older versions.
+    void NewHardenedClick();
+    void HardenClick();
+    void SaveOlderCopyClick();
     // The desktop locked the screen.
     void ScreenLocked();
     bool Locked() const noexcept { return FVault.Locked(); }
@@ -98,6 +104,7 @@ private:
     void ModifiedChanged(bool modified) override;
     void LockedChanged(bool locked) override;
     void FileChanged() override;
+    void FormatChanged() override;
 
     // Display and state.
     void UpdateButtons();
@@ -148,6 +155,27 @@ private:
     bool SaveVault();
     void RememberDataFile();
     bool AskNewMasterPassword(std::string& password);
+    // New's sequence of questions, for a file of either format.
+    void NewFile(TDataFormat format);
+    // The old password of the open file, for a command that changes it; false (said) otherwise.
+    bool OldPasswordOpens(const std::string& old);
+
+    // The hardened format.
+    void CreateHardenedActions();
+    void UpdateHardenedActions();
+    void UpdateTitle();
+    // The keys of a hardened file, derived on a thread of their own while the window shows that
+    // it is busy, keeps painting and ignores input. Nothing when a lock comes first, or when the
+    // file asks for more memory than the computer may give (said). Raises what the derivation
+    // raises.
+    std::optional<TKvf2Keys> DeriveKeys(const std::string& password, const TKvf2Header& header);
+    // Whether the password opens the file at path, a hardened one's keys derived as above.
+    bool PasswordOpensFile(const std::string& path, const std::string& password);
+    // Before a hardened file changed outside Kestovar is written: whether the user agrees to a
+    // new seal over its lines as they are.
+    bool ConfirmNewSeal();
+    void TellBrokenSeal();
+    QString RefusalText(const TVaultOpening& opening) const;
 
     TPlatformServices& FPlatform;
     TVault FVault;
@@ -156,9 +184,13 @@ private:
     int FHandlerDepth = 0;
     bool FLockPending = false;
     bool FLockOnScreenLock = true;
+    bool FDeriving = false; // a key derivation runs, and the window waits for it
+    TDataFormat FNewFileFormat = TDataFormat::Classic;
+    TKvf2Params FKdfParams = Kvf2DefaultParams; // for new keys, and the floor of a new password
 
     TFileDialog odlDataFile;
     TFileDialog sdlDataFile;
+    TFileDialog sdlOlderCopy;
 
     QWidget* pnlControls = nullptr;
     QToolButton* spdNew = nullptr;
@@ -197,4 +229,7 @@ private:
     QAction* FCopyPassword = nullptr;
     QAction* FGenerate = nullptr;
     QAction* FMask = nullptr;
+    QAction* FNewHardened = nullptr;
+    QAction* FHarden = nullptr;
+    QAction* FOlderCopy = nullptr;
 };

@@ -12,6 +12,7 @@
 #include "app/SecretClipboard.h"
 #include "platform/Codepage.h"
 #include "platform/Settings.h"
+#include "vault/DataFile.h"
 #include "vault/WipeGuard.h"
 
 #include <QAccessible>
@@ -145,6 +146,14 @@ void TfrmMain::ApplyPreferences(const TUserPreferences& preferences) {
     FClipboard->SetClearDelay(std::chrono::seconds(preferences.ClipboardClearSeconds));
     FLockOnScreenLock = preferences.LockOnScreenLock;
     ShowMask(preferences.HidePassword);
+    FNewFileFormat = preferences.NewFileFormat == 2 ? TDataFormat::Hardened : TDataFormat::Classic;
+    TKvf2Params params = Kvf2DefaultParams;
+    if (preferences.KdfPasses > 0)
+        params.Passes = static_cast<std::uint32_t>(preferences.KdfPasses);
+    if (preferences.KdfMemoryMiB > 0)
+        params.MemoryKiB = static_cast<std::uint32_t>(preferences.KdfMemoryMiB) * 1024;
+    // Values that break the format's rules leave its defaults.
+    FKdfParams = Kvf2ParamsValid(params) ? params : Kvf2DefaultParams;
     if (preferences.LockAfterIdleMinutes > 0) {
         FIdleTimer->setInterval(std::chrono::minutes(preferences.LockAfterIdleMinutes));
         FIdleTimer->start();
@@ -316,7 +325,16 @@ void TfrmMain::UnlockVault() {
     TWipeGuard wipePassword(password);
     if (password.empty())
         return; // cancelled: it stays locked until asked again (Ctrl+L or a click)
-    if (!FVault.Unlock(password)) {
+    // A hardened vault's keys are derived again from the header it kept.
+    TKvf2Keys keys;
+    if (const std::optional<TKvf2Header> header = FVault.UnlockHeader();
+        header && NewMasterPasswordProblem(password).empty()) {
+        std::optional<TKvf2Keys> derived = DeriveKeys(password, *header);
+        if (!derived)
+            return;
+        keys = std::move(*derived);
+    }
+    if (!FVault.Unlock(password, std::move(keys))) {
         FPlatform.ShowMessageBox(
             QStringToDisplay(tr("The password was not correct. Kestovar stays locked")),
             TMessageKind::mkError, TMessageButtons::mbOK);

@@ -8,6 +8,7 @@
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 #include "platform/Settings.h"
+#include "vault/DataFile.h"
 #include "vault/WipeGuard.h"
 
 #include <QComboBox>
@@ -15,6 +16,8 @@
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -86,9 +89,11 @@ void TfrmMain::FileChanged() {
     SetPanel(2, path.empty() ? tr("No data file") : PathToQString(path));
     ModifiedChanged(FVault.Modified());
     UpdateButtons();
+    UpdateTitle();
 }
 
 void TfrmMain::UpdateButtons() {
+    UpdateHardenedActions();
     if (FVault.Locked()) {
         // Only Exit and About work until the password is given again.
         for (QToolButton* button :
@@ -129,26 +134,62 @@ void TfrmMain::OpenDataFile(std::string path) {
     }
     FClipboard->ClearOwnText();
     FVault.ClearAccounts();
-    std::string password = AskPassword(QT_TR_NOOP("Please enter the password"));
-    TWipeGuard wipePassword(password);
-    TOpenResult result = TOpenResult::WrongPassword;
+    // A hardened file is read whole first, so that its keys come from the header of the lines
+    // taken; one of another version, or with a damaged first line, is refused before any password
+    // is asked for or any key derived.
+    TVaultOpening opening;
     try {
-        const auto busy = BusyCursor(FPlatform);
-        result = FVault.Open(path, password);
+        opening = TVault::ReadForOpening(path);
     } catch (...) {
         ShowNoVault();
         throw;
     }
-    if (result == TOpenResult::WrongPassword) {
+    if (!opening.Refusal().empty()) {
+        ShowNoVault();
+        FPlatform.ShowMessageBox(QStringToDisplay(RefusalText(opening)), TMessageKind::mkError,
+                                 TMessageButtons::mbOK);
+        return;
+    }
+    std::string password = AskPassword(QT_TR_NOOP("Please enter the password"));
+    TWipeGuard wipePassword(password);
+    TOpenResult result = TOpenResult::WrongPassword;
+    try {
+        const bool hardened = opening.Kind() == TFirstLineKind::Format2;
+        TKvf2Keys keys;
+        if (hardened && !NewMasterPasswordProblem(password).empty()) {
+            result = TOpenResult::WrongPassword; // no key is derived for it
+        } else {
+            if (hardened) {
+                std::optional<TKvf2Keys> derived = DeriveKeys(password, opening.KeyHeader());
+                if (!derived) {
+                    ShowNoVault();
+                    return;
+                }
+                keys = std::move(*derived);
+            }
+            const auto busy = BusyCursor(FPlatform);
+            result = FVault.Open(std::move(opening), password, std::move(keys));
+        }
+    } catch (...) {
+        ShowNoVault();
+        throw;
+    }
+    if (result != TOpenResult::Opened) {
         ShowNoVault();
         FPlatform.ShowMessageBox(
-            QStringToDisplay(tr("The password was not correct. The data file was not opened")),
+            QStringToDisplay(
+                result == TOpenResult::DamagedHeader
+                    ? tr("The first line of the data file is damaged. The file was "
+                         "not opened, and nothing in it was changed.")
+                    : tr("The password was not correct. The data file was not opened")),
             TMessageKind::mkError, TMessageButtons::mbOK);
         return;
     }
     if (const std::vector<int>& damaged = FVault.DamagedLines(); !damaged.empty())
         FPlatform.ShowMessageBox(DamagedLinesMessage(damaged), TMessageKind::mkPlain,
                                  TMessageButtons::mbOK);
+    if (FVault.SealBroken())
+        TellBrokenSeal();
 }
 
 void TfrmMain::ShowNoVault() {
@@ -178,7 +219,19 @@ std::string TfrmMain::DamagedLinesMessage(const std::vector<int>& damaged) {
 }
 
 void TfrmMain::cboAccountChange() {
+    const std::vector<int> damaged = FVault.DamagedLines();
     FVault.Select(cboAccount->currentIndex());
+    // A hardened line that fails its check when shown is damaged from now on, and its row goes.
+    for (const int line : FVault.DamagedLines()) {
+        if (std::find(damaged.begin(), damaged.end(), line) != damaged.end())
+            continue;
+        FPlatform.ShowMessageBox(
+            QStringToDisplay(tr("The account's line in the data file failed its check: it was "
+                                "changed outside Kestovar (line %1). It is kept unchanged in the "
+                                "file and is no longer shown.")
+                                 .arg(line + 2)),
+            TMessageKind::mkPlain, TMessageButtons::mbOK);
+    }
 }
 
 void TfrmMain::ShowCurrentAccount() {

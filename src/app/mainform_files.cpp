@@ -35,7 +35,7 @@ bool TfrmMain::ConfirmReplacing(const std::string& path, bool anyFileNeedsItsPas
         return true;
     std::string old = AskPassword(QT_TR_NOOP("Please enter the password of the file to overwrite"));
     TWipeGuard wipeOld(old);
-    if (FVault.PasswordOpens(path, old))
+    if (PasswordOpensFile(path, old))
         return true;
     FPlatform.ShowMessageBox(QStringToDisplay(tr("The password of the file to overwrite was not "
                                                  "entered correctly. The file has not been "
@@ -45,7 +45,7 @@ bool TfrmMain::ConfirmReplacing(const std::string& path, bool anyFileNeedsItsPas
 }
 
 bool TfrmMain::WriteDataFile(const std::string& path) {
-    if (!ConfirmOverwrite(path))
+    if (!ConfirmOverwrite(path) || !ConfirmNewSeal())
         return false;
     SetPanel(2, PathToQString(path));
     if (path == FVault.Path())
@@ -103,21 +103,38 @@ bool TfrmMain::AskNewMasterPassword(std::string& password) {
 }
 
 void TfrmMain::spdNewClick() {
+    NewFile(FNewFileFormat);
+}
+
+void TfrmMain::NewFile(TDataFormat format) {
     if (!QuerySave())
         return;
-    if (odlDataFile.Execute()) {
-        const std::string path = odlDataFile.FileName;
-        const bool proceed = FilePresent(path) ? ConfirmReplacing(path, true) : true;
-        std::string password;
-        TWipeGuard wipePassword(password);
-        if (proceed && AskNewMasterPassword(password)) {
-            FClipboard->ClearOwnText();
-            FVault.Create(path, password);
-            RememberDataFile();
-        }
+    const auto update = qScopeGuard([this] {
+        UpdateButtons();
+        UpdateFieldEnabling();
+    });
+    if (!odlDataFile.Execute())
+        return;
+    const std::string path = odlDataFile.FileName;
+    if (FilePresent(path) && !ConfirmReplacing(path, true))
+        return;
+    std::string password;
+    TWipeGuard wipePassword(password);
+    if (!AskNewMasterPassword(password))
+        return;
+    if (format == TDataFormat::Hardened) {
+        TNewKeys keys{TKvf2Session::NewHeader(FKdfParams), {}};
+        std::optional<TKvf2Keys> derived = DeriveKeys(password, keys.Header);
+        if (!derived)
+            return;
+        keys.Keys = std::move(*derived);
+        FClipboard->ClearOwnText();
+        FVault.Create(path, password, std::move(keys));
+    } else {
+        FClipboard->ClearOwnText();
+        FVault.Create(path, password);
     }
-    UpdateButtons();
-    UpdateFieldEnabling();
+    RememberDataFile();
 }
 
 void TfrmMain::spdOpenClick() {
@@ -159,7 +176,7 @@ void TfrmMain::spdChangePasswordClick() {
     TWipeGuard wipeOld(old);
     if (old.empty())
         return; // cancelled
-    if (!FVault.PasswordOpensDataFile(old)) {
+    if (!OldPasswordOpens(old)) {
         FPlatform.ShowMessageBox(
             QStringToDisplay(tr("The current password was not entered correctly. The password "
                                 "for the data file was not changed.")),
@@ -170,8 +187,17 @@ void TfrmMain::spdChangePasswordClick() {
     TWipeGuard wipePassword(password);
     if (!AskNewMasterPassword(password) || !FVault.HasMasterPassword())
         return;
-    if (!ConfirmOverwrite(FVault.Path()))
+    if (!ConfirmOverwrite(FVault.Path()) || !ConfirmNewSeal())
         return;
+    // A hardened file's new keys: never below its own cost nor the one set for new keys.
+    TNewKeys keys;
+    if (FVault.Format() == TDataFormat::Hardened) {
+        keys.Header = FVault.PasswordChangeHeader(FKdfParams);
+        std::optional<TKvf2Keys> derived = DeriveKeys(password, keys.Header);
+        if (!derived)
+            return;
+        keys.Keys = std::move(*derived);
+    }
     SetPanel(2, PathToQString(FVault.Path()));
     const auto keepStranded = [this](const std::vector<TStrandedLine>& stranded) {
         std::string list = StrandedLinesList(stranded);
@@ -194,7 +220,7 @@ void TfrmMain::spdChangePasswordClick() {
     };
     TPasswordChange result = TPasswordChange::Cancelled;
     try {
-        result = FVault.ChangePassword(password, keepStranded);
+        result = FVault.ChangePassword(password, keepStranded, std::move(keys));
     } catch (const std::exception& error) {
         // The vault is as it was: the file's password still opens it.
         FPlatform.ShowMessageBox(

@@ -11,7 +11,12 @@
 #include <string>
 
 enum class TMessageKind { mkError, mkConfirmation, mkPlain };
-enum class TMessageButtons { mbOK, mbYesNo, mbOKCancel };
+// mbOKCancelDefaultCancel: OK and Cancel with Cancel the default, for a warning that a hasty Enter
+// must not pass.
+enum class TMessageButtons { mbOK, mbYesNo, mbOKCancel, mbOKCancelDefaultCancel };
+
+// The answer of the question before a data file is hardened.
+enum class THardenChoice { Cancel, KeepPassword, NewPassword };
 
 // Answers of a message box.
 inline constexpr int idOK = 1;
@@ -80,6 +85,9 @@ public:
     // The password generator; the accepted password (printable ASCII), or the empty string when
     // cancelled. A platform without the dialog answers as if it were cancelled.
     virtual std::string AskGeneratedPassword() { return {}; }
+    // What hardening a data file does, and whether to choose a new master password with it (the
+    // proposed answer). A platform without the dialog answers as if it were cancelled.
+    virtual THardenChoice AskHarden() { return THardenChoice::Cancel; }
     virtual void SetBusyCursor(bool on) = 0;
     // Cancels the open dialogs as their Cancel would, for a lock that must not wait for the user.
     // A question whose only way out would discard data (save the changes? Yes or No) stays.

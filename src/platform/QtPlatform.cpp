@@ -38,20 +38,23 @@ struct TButtonSpec {
 };
 
 struct TButtonSet {
-    std::vector<TButtonSpec> Buttons; // left to right; the first is the default
+    std::vector<TButtonSpec> Buttons; // left to right
     int EscapeAnswer;
+    int DefaultAnswer;
 };
 
 TButtonSet ButtonsOf(TMessageButtons buttons) {
     switch (buttons) {
     case TMessageButtons::mbYesNo:
-        return {{{"&Yes", idYes}, {"&No", idNo}}, idNo};
+        return {{{"&Yes", idYes}, {"&No", idNo}}, idNo, idYes};
     case TMessageButtons::mbOKCancel:
-        return {{{"OK", idOK}, {"Cancel", idCancel}}, idCancel};
+        return {{{"OK", idOK}, {"Cancel", idCancel}}, idCancel, idOK};
+    case TMessageButtons::mbOKCancelDefaultCancel:
+        return {{{"OK", idOK}, {"Cancel", idCancel}}, idCancel, idCancel};
     case TMessageButtons::mbOK:
         break;
     }
-    return {{{"OK", idOK}}, idOK};
+    return {{{"OK", idOK}}, idOK, idOK};
 }
 
 // Marks a dialog that CancelDialogs leaves open.
@@ -78,8 +81,9 @@ int RunMessageBox(const QString& caption, QMessageBox::Icon icon, const QString&
         answers.emplace_back(button, entry.Answer);
         if (entry.Answer == set.EscapeAnswer)
             box.setEscapeButton(button);
+        if (entry.Answer == set.DefaultAnswer)
+            box.setDefaultButton(button);
     }
-    box.setDefaultButton(answers.front().first);
     if (auto* row = box.findChild<QDialogButtonBox*>())
         row->setCenterButtons(true);
     box.exec();

@@ -161,5 +161,9 @@ TUserPreferences ReadUserPreferences() {
         settings.ReadSettingsBool(SettingsLockOnScreenLockValue, preferences.LockOnScreenLock);
     preferences.HidePassword =
         settings.ReadSettingsBool(SettingsHidePasswordValue, preferences.HidePassword);
+    if (settings.ReadSettingsInteger(SettingsNewFileFormatValue, 1, 2) == 2)
+        preferences.NewFileFormat = 2;
+    preferences.KdfPasses = settings.ReadSettingsInteger(SettingsKdfPassesValue, 0, 10);
+    preferences.KdfMemoryMiB = settings.ReadSettingsInteger(SettingsKdfMemoryValue, 0, 1024);
     return preferences;
 }

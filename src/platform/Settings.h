@@ -20,12 +20,21 @@ struct TUserPreferences {
     int LockAfterIdleMinutes = 0;   // 0: no lock for idleness
     bool LockOnScreenLock = true;
     bool HidePassword = false;
+    // New makes format 1 unless this is 2 (the hardened format).
+    int NewFileFormat = 1;
+    // The hardened format's key derivation for new keys: passes and MiB, 0 for the format's own
+    // defaults. The window checks them against the format's rules.
+    int KdfPasses = 0;
+    int KdfMemoryMiB = 0;
 };
 
 inline constexpr const char* SettingsClipboardClearValue = "ClipboardClearSeconds";
 inline constexpr const char* SettingsLockAfterIdleValue = "LockAfterIdleMinutes";
 inline constexpr const char* SettingsLockOnScreenLockValue = "LockOnScreenLock";
 inline constexpr const char* SettingsHidePasswordValue = "HidePassword";
+inline constexpr const char* SettingsNewFileFormatValue = "NewFileFormat";
+inline constexpr const char* SettingsKdfPassesValue = "KdfPasses";
+inline constexpr const char* SettingsKdfMemoryValue = "KdfMemoryMiB";
 
 class TSettingsStore {
 public:

@@ -56,6 +56,8 @@ public:
     std::string Refusal() const;
     // For a hardened file: the header whose parameters and SALT give the keys.
     const TKvf2Header& KeyHeader() const noexcept { return FRead.Header; }
+    // For another version: what its first line names ("KVF3", or "KVF2 scrypt").
+    const std::string& OtherName() const noexcept { return FRead.OtherName; }
 
 private:
     friend class TVault;

@@ -79,7 +79,7 @@ struct TAnswerCase {
 };
 
 void PrintTo(const TAnswerCase& c, std::ostream* out) {
-    static const char* const sets[] = {"OK", "YesNo", "OKCancel"};
+    static const char* const sets[] = {"OK", "YesNo", "OKCancel", "OKCancelDefaultCancel"};
     static const char* const actions[] = {"Enter", "Escape", "CloseBox", "Reject", "Y", "N"};
     *out << sets[static_cast<int>(c.Buttons)] << " " << actions[static_cast<int>(c.Action)];
 }
@@ -115,7 +115,10 @@ INSTANTIATE_TEST_SUITE_P(
                     TAnswerCase{TMessageButtons::mbOKCancel, TAction::Enter, idOK},
                     TAnswerCase{TMessageButtons::mbOKCancel, TAction::Escape, idCancel},
                     TAnswerCase{TMessageButtons::mbOKCancel, TAction::CloseBox, idCancel},
-                    TAnswerCase{TMessageButtons::mbOKCancel, TAction::Reject, idCancel}));
+                    TAnswerCase{TMessageButtons::mbOKCancel, TAction::Reject, idCancel},
+                    TAnswerCase{TMessageButtons::mbOKCancelDefaultCancel, TAction::Enter, idCancel},
+                    TAnswerCase{TMessageButtons::mbOKCancelDefaultCancel, TAction::Escape,
+                                idCancel}));
 
 TBoxSeen ShowAndSee(TTestPlatform& platform, TMessageKind kind, TMessageButtons buttons) {
     TBoxSeen seen;

@@ -23,6 +23,8 @@ const char* KindName(TScriptedPlatform::TCallKind kind) {
         return "web address";
     case K::Generator:
         return "password generator";
+    case K::Harden:
+        return "question before hardening";
     }
     return "?";
 }
@@ -99,6 +101,13 @@ void TScriptedPlatform::ExpectGeneratedPassword(std::string password) {
     FScript.push_back(std::move(e));
 }
 
+void TScriptedPlatform::ExpectHarden(THardenChoice choice) {
+    TExpectation e;
+    e.Call = {TCallKind::Harden, {}};
+    e.Harden = choice;
+    FScript.push_back(std::move(e));
+}
+
 TScriptedPlatform::TExpectation TScriptedPlatform::Next(const TCall& call) {
     FCalls.push_back(call);
     FCalls.back().Busy = FBusyDepth > 0;
@@ -152,6 +161,11 @@ void TScriptedPlatform::ShowAbout() {
 
 std::string TScriptedPlatform::AskGeneratedPassword() {
     return Next({TCallKind::Generator, {}}).Answer;
+}
+
+THardenChoice TScriptedPlatform::AskHarden() {
+    const TExpectation answer = Next({TCallKind::Harden, {}});
+    return answer.Call.Kind == TCallKind::Harden ? answer.Harden : THardenChoice::Cancel;
 }
 
 void TScriptedPlatform::SetBusyCursor(bool on) {

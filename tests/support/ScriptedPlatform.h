@@ -20,7 +20,8 @@ public:
         NewAccount,
         About,
         WebAddress,
-        Generator
+        Generator,
+        Harden
     };
 
     struct TCall {
@@ -44,6 +45,8 @@ public:
     void ExpectWebAddress(std::string address);
     // The password generator, accepted with this password or cancelled (empty).
     void ExpectGeneratedPassword(std::string password);
+    // The question before a file is hardened, answered so.
+    void ExpectHarden(THardenChoice choice);
 
     // True when every expected call has come; the destructor fails the test otherwise.
     bool Done() const noexcept { return FScript.empty(); }
@@ -57,6 +60,7 @@ public:
     std::string AskNewAccountName() override;
     void ShowAbout() override;
     std::string AskGeneratedPassword() override;
+    THardenChoice AskHarden() override;
     void SetBusyCursor(bool on) override;
     void OpenWebAddress(const std::string& address) override;
 
@@ -70,6 +74,7 @@ private:
         int ButtonAnswer = idCancel;
         TFileDialogKind DialogKind = TFileDialogKind::fdOpen;
         bool Confirmed = true;
+        THardenChoice Harden = THardenChoice::Cancel;
     };
 
     TExpectation Next(const TCall& call);
