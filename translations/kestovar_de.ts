@@ -428,6 +428,33 @@ Jedes Programm können Sie 30 Tage lang kostenlos testen. Besuchen Sie unsere We
     </message>
 </context>
 <context>
+    <name>TfrmHarden</name>
+    <message>
+        <source>Harden this file</source>
+        <translation>Diese Datei härten</translation>
+    </message>
+    <message>
+        <source>The hardened format makes every guess of the master password cost a second of work and half a gigabyte of memory, and detects any line changed, moved or removed outside Kestovar. Versions of Kestovar before it cannot open the file; a copy for them can be saved at any time.
+
+The backup (the file name with .bak), older copies and the history of a sync service keep the vault in the older format, under the password they had.</source>
+        <translation>Das gehärtete Format lässt jeden Versuch, das Hauptkennwort zu erraten, eine Sekunde Arbeit und ein halbes Gigabyte Speicher kosten und erkennt jede Zeile, die außerhalb von Kestovar geändert, verschoben oder entfernt wurde. Ältere Versionen von Kestovar können die Datei nicht öffnen; eine Kopie für sie lässt sich jederzeit speichern.
+
+Die Sicherung (der Dateiname mit .bak), ältere Kopien und der Verlauf eines Synchronisierungsdienstes behalten den Tresor im älteren Format, unter dem Kennwort, das sie hatten.</translation>
+    </message>
+    <message>
+        <source>Choose a new master password at the same time</source>
+        <translation>Zugleich ein neues Hauptkennwort wählen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
     <name>TfrmLogin</name>
     <message>
         <source>Enter password</source>
@@ -663,6 +690,122 @@ Jedes Programm können Sie 30 Tage lang kostenlos testen. Besuchen Sie unsere We
     <message>
         <source>The backup file %1 could not be made. The password for the data file was not changed.</source>
         <translation>Die Sicherungsdatei %1 konnte nicht angelegt werden. Das Kennwort der Datendatei wurde nicht geändert.</translation>
+    </message>
+    <message>
+        <source>Save a copy for older versions</source>
+        <translation>Kopie für ältere Versionen speichern</translation>
+    </message>
+    <message>
+        <source>The first line of the data file is damaged. The file was not opened, and nothing in it was changed.</source>
+        <translation>Die erste Zeile der Datendatei ist beschädigt. Die Datei wurde nicht geöffnet, und nichts darin wurde geändert.</translation>
+    </message>
+    <message>
+        <source>The account&apos;s line in the data file failed its check: it was changed outside Kestovar (line %1). It is kept unchanged in the file and is no longer shown.</source>
+        <translation>Die Zeile des Kontos in der Datendatei hat ihre Prüfung nicht bestanden: Sie wurde außerhalb von Kestovar geändert (Zeile %1). Sie bleibt unverändert in der Datei und wird nicht mehr angezeigt.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n line of the data file does not decipher whole under the current password and would stay under it, readable only with the old password: %1. Do you want to change the password all the same?</source>
+        <translation>
+            <numerusform>%n Zeile der Datendatei lässt sich unter dem aktuellen Kennwort nicht ganz entschlüsseln und bliebe darunter, lesbar nur mit dem alten Kennwort: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
+            <numerusform>%n Zeilen der Datendatei lassen sich unter dem aktuellen Kennwort nicht ganz entschlüsseln und blieben darunter, lesbar nur mit dem alten Kennwort: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n lines of the data file do not decipher whole under the current password and would stay under it, readable only with the old password: %1. Do you want to change the password all the same?</source>
+        <translation>
+            <numerusform>%n Zeile der Datendatei lässt sich unter dem aktuellen Kennwort nicht ganz entschlüsseln und bliebe darunter, lesbar nur mit dem alten Kennwort: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
+            <numerusform>%n Zeilen der Datendatei lassen sich unter dem aktuellen Kennwort nicht ganz entschlüsseln und blieben darunter, lesbar nur mit dem alten Kennwort: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 could not be written: %2 The password for the data file was not changed.</source>
+        <translation>%1 konnte nicht geschrieben werden: %2 Das Kennwort der Datendatei wurde nicht geändert.</translation>
+    </message>
+    <message>
+        <source>New hardened file…</source>
+        <translation>Neue gehärtete Datei …</translation>
+    </message>
+    <message>
+        <source>Harden this file…</source>
+        <translation>Diese Datei härten …</translation>
+    </message>
+    <message>
+        <source>Save a copy for older versions…</source>
+        <translation>Kopie für ältere Versionen speichern …</translation>
+    </message>
+    <message>
+        <source>Kestovar — hardened file, not verified</source>
+        <translation>Kestovar — gehärtete Datei, nicht bestätigt</translation>
+    </message>
+    <message>
+        <source>Kestovar — hardened file</source>
+        <translation>Kestovar — gehärtete Datei</translation>
+    </message>
+    <message>
+        <source>The data file asks for %1 MiB of memory to check the master password, more than half of this computer&apos;s %2 MiB. Nothing was opened or changed.</source>
+        <translation>Die Datendatei verlangt %1 MiB Speicher, um das Hauptkennwort zu prüfen, mehr als die Hälfte der %2 MiB dieses Computers. Nichts wurde geöffnet oder geändert.</translation>
+    </message>
+    <message>
+        <source>Deriving the keys from the master password…</source>
+        <translation>Die Schlüssel werden aus dem Hauptkennwort abgeleitet …</translation>
+    </message>
+    <message>
+        <source>The data file was changed outside Kestovar, and the file as a whole is not verified. Saving writes a new seal over its lines as they are now. Do you want to save it?</source>
+        <translation>Die Datendatei wurde außerhalb von Kestovar geändert, und die Datei als Ganzes ist nicht bestätigt. Beim Speichern wird ein neues Siegel über ihre Zeilen in ihrem jetzigen Zustand geschrieben. Möchten Sie sie speichern?</translation>
+    </message>
+    <message>
+        <source>The data file was changed outside Kestovar: lines were added, removed, reordered, repeated or changed (its first line counts %1 record lines, the file has %2). The accounts whose lines pass their checks are shown, but the file as a whole is not verified.</source>
+        <translation>Die Datendatei wurde außerhalb von Kestovar geändert: Zeilen wurden hinzugefügt, entfernt, umgestellt, wiederholt oder geändert (ihre erste Zeile zählt %1 Datensatzzeilen, die Datei hat %2). Die Konten, deren Zeilen ihre Prüfung bestehen, werden angezeigt, aber die Datei als Ganzes ist nicht bestätigt.</translation>
+    </message>
+    <message>
+        <source>The data file was changed outside Kestovar: lines were added, removed, reordered, repeated or changed (its first line&apos;s count of record lines is damaged, the file has %1). The accounts whose lines pass their checks are shown, but the file as a whole is not verified.</source>
+        <translation>Die Datendatei wurde außerhalb von Kestovar geändert: Zeilen wurden hinzugefügt, entfernt, umgestellt, wiederholt oder geändert (die Zahl der Datensatzzeilen in ihrer ersten Zeile ist beschädigt, die Datei hat %1). Die Konten, deren Zeilen ihre Prüfung bestehen, werden angezeigt, aber die Datei als Ganzes ist nicht bestätigt.</translation>
+    </message>
+    <message>
+        <source>The data file is in a format that this version of Kestovar cannot read (its first line begins &quot;%1&quot;); it may have been written by a newer version. The file was not opened, and nothing in it was changed.</source>
+        <translation>Die Datendatei hat ein Format, das diese Version von Kestovar nicht lesen kann (ihre erste Zeile beginnt mit „%1“); vielleicht hat eine neuere Version sie geschrieben. Die Datei wurde nicht geöffnet, und nichts darin wurde geändert.</translation>
+    </message>
+    <message>
+        <source>The password was not entered correctly. The data file was not hardened.</source>
+        <translation>Das Kennwort wurde nicht richtig eingegeben. Die Datendatei wurde nicht gehärtet.</translation>
+    </message>
+    <message>
+        <source>The backup file %1 could not be made. The data file was not hardened.</source>
+        <translation>Die Sicherungsdatei %1 konnte nicht angelegt werden. Die Datendatei wurde nicht gehärtet.</translation>
+    </message>
+    <message>
+        <source>The data file is hardened, under its new master password. The backup %1, older copies and the history of a sync service still hold the vault in the older format, under the old password.</source>
+        <translation>Die Datendatei ist gehärtet, unter ihrem neuen Hauptkennwort. Die Sicherung %1, ältere Kopien und der Verlauf eines Synchronisierungsdienstes enthalten den Tresor weiterhin im älteren Format, unter dem alten Kennwort.</translation>
+    </message>
+    <message>
+        <source>The data file is hardened. The backup %1, older copies and the history of a sync service still hold the vault in the older format, under the same password.</source>
+        <translation>Die Datendatei ist gehärtet. Die Sicherung %1, ältere Kopien und der Verlauf eines Synchronisierungsdienstes enthalten den Tresor weiterhin im älteren Format, unter demselben Kennwort.</translation>
+    </message>
+    <message>
+        <source>A copy for older versions of Kestovar is in the older format: anyone who gets it can test master passwords tens of thousands of times faster than with this file. It is written to a new file under the same master password, and this file stays as it is. Do you want to write it?</source>
+        <translation>Eine Kopie für ältere Versionen von Kestovar hat das ältere Format: Wer sie bekommt, kann Hauptkennwörter zehntausende Male schneller ausprobieren als mit dieser Datei. Sie wird in eine neue Datei unter demselben Hauptkennwort geschrieben, und diese Datei bleibt, wie sie ist. Möchten Sie sie schreiben?</translation>
+    </message>
+    <message>
+        <source>The copy for older versions goes to another file; %1 stays as it is.</source>
+        <translation>Die Kopie für ältere Versionen kommt in eine andere Datei; %1 bleibt, wie sie ist.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n line of the data file could not be read (line %1), so it cannot go into the copy. Do you want to write the copy without it?</source>
+        <translation>
+            <numerusform>%n Zeile der Datendatei konnte nicht gelesen werden (Zeile %1) und kann deshalb nicht in die Kopie. Möchten Sie die Kopie ohne sie schreiben?</numerusform>
+            <numerusform>%n Zeilen der Datendatei konnten nicht gelesen werden (Zeilen %1) und können deshalb nicht in die Kopie. Möchten Sie die Kopie ohne sie schreiben?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n lines of the data file could not be read (lines %1), so they cannot go into the copy. Do you want to write the copy without them?</source>
+        <translation>
+            <numerusform>%n Zeile der Datendatei konnte nicht gelesen werden (Zeile %1) und kann deshalb nicht in die Kopie. Möchten Sie die Kopie ohne sie schreiben?</numerusform>
+            <numerusform>%n Zeilen der Datendatei konnten nicht gelesen werden (Zeilen %1) und können deshalb nicht in die Kopie. Möchten Sie die Kopie ohne sie schreiben?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The copy for older versions was written.</source>
+        <translation>Die Kopie für ältere Versionen wurde geschrieben.</translation>
     </message>
 </context>
 <context>
