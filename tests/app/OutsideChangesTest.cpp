@@ -107,7 +107,7 @@ TEST_F(MainFormTest, AFailedWriteDuringAPasswordChangeKeepsBothFilesAndTheVault)
     Platform.ExpectPassword("Please enter the old password", "old");
     Platform.ExpectPassword("Please enter the new password", "new");
     Platform.ExpectPassword("Please confirm the new password", "new");
-    Platform.ExpectErrorBox("File access denied.");
+    Platform.ExpectErrorBox(path + ": File access denied.");
     Click("spdChangePassword");
     EXPECT_EQ(FileBytes(path), original);
     EXPECT_EQ(FileBytes(BackupPath(path)), original);
