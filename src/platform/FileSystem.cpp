@@ -108,6 +108,18 @@ bool NamePresent(const std::string& path) {
 #endif
 }
 
+bool FolderPresent(const std::string& path) {
+    if (path.empty())
+        return false;
+#ifndef Q_OS_WIN
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+#else
+    const QFileInfo info(PathToQString(path));
+    return info.isDir() && !info.isSymLink();
+#endif
+}
+
 #ifndef Q_OS_WIN
 bool TakeOverAccess(int handle, mode_t mode, uid_t owner, gid_t group) {
     struct stat now {};
@@ -158,15 +170,8 @@ TContentDigest CopyFileOnto(const std::string& from, const std::string& to) {
         throw EInOutError(PathNotFound, from);
     if (to.empty())
         throw EInOutError(PathNotFound, to);
-#ifndef Q_OS_WIN
-    struct stat existing {};
-    if (::lstat(to.c_str(), &existing) == 0 && !S_ISLNK(existing.st_mode)) {
-        if (const int refusal = RefusalOfType(existing.st_mode))
-            throw EInOutError(refusal, to);
-        if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-            throw EInOutError(AccessDenied, to);
-    }
-#endif
+    if (const int refusal = ReplacementRefusal(to))
+        throw EInOutError(refusal, to);
     TRegularFileReader source(from);
     TReplacingFile target(to, TLinkAtName::Replace);
 #ifndef Q_OS_WIN
@@ -188,6 +193,20 @@ TContentDigest CopyFileOnto(const std::string& from, const std::string& to) {
     }
     target.Commit();
     return copied.Digest();
+}
+
+int ReplacementRefusal(const std::string& to) {
+#ifndef Q_OS_WIN
+    struct stat existing {};
+    if (::lstat(to.c_str(), &existing) != 0 || S_ISLNK(existing.st_mode))
+        return 0;
+    if (const int refusal = RefusalOfType(existing.st_mode))
+        return refusal;
+    return (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ? AccessDenied : 0;
+#else
+    const QFileInfo info(PathToQString(to));
+    return info.exists() && (info.isDir() || !info.isWritable()) ? AccessDenied : 0;
+#endif
 }
 
 bool CopyFileReplacing(const std::string& from, const std::string& to) {

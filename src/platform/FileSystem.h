@@ -30,6 +30,8 @@ QStringList ArgumentsFromCommandLine(int argc, const char* const* argv);
 bool FilePresent(const std::string& path);
 // True when anything has the name, a link whose target is missing included.
 bool NamePresent(const std::string& path);
+// True when a folder itself (not a link to one) has the name.
+bool FolderPresent(const std::string& path);
 bool EraseFile(const std::string& path);
 // Renames a file; fails when newPath exists already.
 bool MoveFileTo(const std::string& oldPath, const std::string& newPath);
@@ -40,6 +42,9 @@ bool MoveFileTo(const std::string& oldPath, const std::string& newPath);
 // or link, or a file without any write permission (read-only), is never replaced. Failures raise
 // EInOutError naming the file.
 TContentDigest CopyFileOnto(const std::string& from, const std::string& to);
+// Why CopyFileOnto would not replace what has the name `to` (AccessDenied for a folder or a
+// read-only file, NotARegularFile for a pipe, device or socket), or 0.
+int ReplacementRefusal(const std::string& to);
 // The same, false on any failure.
 bool CopyFileReplacing(const std::string& from, const std::string& to);
 // The digest of a regular file's bytes; a symbolic link is refused (EInOutError).
