@@ -5,9 +5,10 @@
 #include "cli/Console.h"
 #include "cli/VaultAccess.h"
 #include "platform/FileSystem.h"
+#include "platform/FileWriteLock.h"
+#include "platform/ReplacingFile.h"
 #include "vault/DataFile.h"
-
-#include <QFileInfo>
+#include "vault/LockedWrite.h"
 
 namespace {
 
@@ -31,12 +32,24 @@ std::string ReadNewMasterPassword(TPasswordInput& input, const std::string& path
 
 void RunCreate(const TArguments& args, TPasswordInput& input) {
     // The window asks before it overwrites a file; a command cannot ask, so it never does.
-    if (QFileInfo::exists(PathToQString(args.File)))
-        throw EUserError(args.File + " exists already. Nothing was written.");
+    const auto refuseExisting = [&] {
+        if (NamePresent(args.File))
+            throw EUserError(args.File + " exists already. Nothing was written.");
+    };
+    refuseExisting();
+    if (!FolderPresent(FolderOfPath(FollowedPath(args.File))))
+        throw EUserError("The folder of " + args.File + " does not exist. Nothing was written.");
     std::string password = ReadNewMasterPassword(input, args.File);
     TWipeGuard wipePassword(password);
     TVault vault;
-    vault.Create(args.File, password);
+    try {
+        // Another command may have made the file while the password was typed.
+        const TFileWriteLock lock(args.File);
+        refuseExisting();
+        vault.Create(args.File, password);
+    } catch (const EInOutError& error) {
+        throw EUserError(WriteFailure(error));
+    }
     WriteOut("Created " + args.File + ".\n");
 }
 
@@ -45,12 +58,17 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input) {
     OpenVault(vault, args.File, input);
     std::string password = ReadNewMasterPassword(input, args.File);
     TWipeGuard wipePassword(password);
-    if (vault.ChangedElsewhere(args.File))
+    std::string problem;
+    try {
+        if (!ChangePasswordUnderLock(vault, password, problem))
+            throw EUserError("The backup file could not be made: " + problem +
+                             ". The password for the data file was not changed.");
+    } catch (const EChangedElsewhere&) {
         throw EUserError(args.File + " was changed by another program since this command read "
                                      "it. The password was not changed.");
-    if (!vault.ChangePassword(password))
-        throw EUserError("The backup file " + BackupPath(args.File) +
-                         " could not be made. The password for the data file was not changed.");
+    } catch (const EInOutError& error) {
+        throw EUserError(error.Message() + ". The password for the data file was not changed.");
+    }
     WriteOut("Changed the master password of " + args.File + "; the previous file is " +
              BackupPath(args.File) + ".\n");
 }

@@ -4,6 +4,7 @@
 #include "cli/CliErrors.h"
 #include "cli/Console.h"
 #include "platform/FileSystem.h"
+#include "vault/LockedWrite.h"
 
 namespace {
 
@@ -41,11 +42,21 @@ void OpenVault(TVault& vault, const std::string& path, TPasswordInput& input,
 }
 
 void SaveVault(TVault& vault) {
-    if (vault.ChangedElsewhere(vault.Path()))
+    try {
+        SaveUnderLock(vault, vault.Path());
+    } catch (const EChangedElsewhere&) {
         throw EUserError(vault.Path() +
                          " was changed by another program since this command read it. Nothing "
                          "was written.");
-    vault.Save();
+    } catch (const EInOutError& error) {
+        throw EUserError(WriteFailure(error));
+    }
+}
+
+std::string WriteFailure(const EInOutError& error) {
+    if (error.FileReplaced())
+        return error.Message() + ". The file was written, but may not be on the disk yet.";
+    return error.Message() + ". Nothing was written.";
 }
 
 int SelectAccount(TVault& vault, const std::string& name) {

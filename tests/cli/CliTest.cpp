@@ -4,6 +4,7 @@
 #include "vault/DataFile.h"
 #include "vault/Vault.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -160,6 +161,41 @@ TEST_F(cli, CreateAndPasswdKeepTheWindowsBackup) {
     EXPECT_EQ(Run("passwd", vault, {}, "old\nnext\nnext\n").Status, 0);
     EXPECT_EQ(Bytes(BackupPath(vault)), before);
     EXPECT_EQ(ReadVault(vault, "next"), (std::vector<TPassRecord>{{"a", "l", "p", "n;"}}));
+}
+
+// A link at FILE.bak (to another file of the user's, or to the vault itself) is replaced by the
+// backup and what it points at stays; a read-only backup is not replaced, and the password stays.
+TEST_F(cli, PasswdNeverWritesThroughALinkedBackupAndKeepsAReadOnlyOne) {
+    const std::string vault = File("v.kvf");
+    const std::string backup = BackupPath(vault);
+    const std::string other = File("bashrc");
+    for (const std::string& target : {other, vault}) {
+        SCOPED_TRACE(target);
+        WriteVault(vault, {{"a", "l", "p", "n;"}}, "old");
+        std::ofstream(other, std::ios::binary) << "export PATH\n";
+        QFile::remove(QString::fromStdString(backup));
+        ASSERT_TRUE(QFile::link(QString::fromStdString(target), QString::fromStdString(backup)));
+        const std::string before = Bytes(vault);
+        const TRun run = Run("passwd", vault, {}, "old\nnext\nnext\n");
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_FALSE(QFileInfo(QString::fromStdString(backup)).isSymLink());
+        EXPECT_EQ(Bytes(backup), before);
+        EXPECT_EQ(Bytes(other), "export PATH\n");
+        EXPECT_EQ(ReadVault(vault, "next"), (std::vector<TPassRecord>{{"a", "l", "p", "n;"}}));
+    }
+    WriteVault(vault, {{"a", "", "", ""}}, "old");
+    std::ofstream(backup, std::ios::binary | std::ios::trunc) << "older backup";
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(backup), QFileDevice::ReadOwner));
+    const std::string before = Bytes(vault);
+    const TRun refused = Run("passwd", vault, {}, "old\nnext\nnext\n");
+    EXPECT_EQ(refused.Status, 1);
+    EXPECT_NE(refused.Err.find("The backup file could not be made: " + backup +
+                               " is read-only or may not be written, and is not replaced. The "
+                               "password for the data file was not changed."),
+              std::string::npos)
+        << refused.Err;
+    EXPECT_EQ(Bytes(vault), before);
+    EXPECT_EQ(Bytes(backup), "older backup");
 }
 
 TEST_F(cli, UserErrorsSayWhyExitOneAndWriteNothing) {
@@ -346,6 +382,60 @@ TEST_F(cli, RefusesToOverwriteAChangeMadeWhileItWaited) {
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(process.readAllStandardError().contains("changed by another program"));
     EXPECT_EQ(Bytes(vault), outside);
+}
+
+// Two writers at once: every change a command reports as done is in the file afterwards, and a
+// password change reported as done left the file under the new password. Without the write lock
+// some of these rounds lose an account that was reported as added.
+TEST_F(cli, WritersThatRaceNeverReportAChangeThatIsLost) {
+    const std::string vault = File("v.kvf");
+    const QStringList addArgs = {"add", QString::fromStdString(vault)};
+    // Standard input from files, so that each process has its passwords at once and all run
+    // together (a pipe is only fed while this process waits on that one process).
+    const auto inputFile = [&](const char* name, const char* text) {
+        const std::string path = File(name);
+        std::ofstream(path, std::ios::binary) << text;
+        return QString::fromStdString(path);
+    };
+    const QString addInput = inputFile("add.txt", "pw\n");
+    const QString changeInput = inputFile("passwd.txt", "pw\nnew\nnew\n");
+    const auto start = [](QProcess& process, QStringList args, const QString& input) {
+        process.setStandardInputFile(input);
+        process.start(QStringLiteral(KESTOVAR_CLI), args);
+    };
+    const auto finish = [](QProcess& process) {
+        process.waitForFinished(60000);
+        return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    };
+    constexpr int Rounds = 25;
+    for (int round = 0; round < Rounds; ++round) {
+        SCOPED_TRACE(round);
+        WriteVault(vault, {{"first", "", "", ""}});
+        QProcess a;
+        QProcess b;
+        QProcess change;
+        const QString nameA = QStringLiteral("a%1").arg(round);
+        const QString nameB = QStringLiteral("b%1").arg(round);
+        start(a, addArgs + QStringList{nameA}, addInput);
+        start(b, addArgs + QStringList{nameB}, addInput);
+        start(change, {"passwd", QString::fromStdString(vault)}, changeInput);
+        const bool addedA = finish(a);
+        const bool addedB = finish(b);
+        const bool changed = finish(change);
+        for (QProcess* refused : {&a, &b, &change}) {
+            const QByteArray err = refused->readAllStandardError();
+            if (refused->exitCode() != 0) {
+                EXPECT_TRUE(err.contains("changed by another program")) << err.toStdString();
+            }
+        }
+        TVault reread;
+        ASSERT_EQ(reread.Open(vault, changed ? "new" : "pw"), TOpenResult::Opened)
+            << "a password change reported as done is not in the file";
+        EXPECT_EQ(reread.FindAccount(nameA.toStdString()) >= 0, addedA);
+        EXPECT_EQ(reread.FindAccount(nameB.toStdString()) >= 0, addedB);
+        EXPECT_GE(reread.FindAccount("first"), 0);
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(vault + ".lock")));
 }
 
 TEST_F(cli, KeepsDamagedLinesAndSaysSo) {
