@@ -134,7 +134,8 @@ void RunAdd(const TArguments& args, TPasswordInput& input) {
     OpenVault(vault, args.File, input);
     if (!vault.Add(name))
         throw EUserError("An account named " + AnsiToTerminalShown(name) + " exists already in " +
-                         args.File + ". Nothing was written.");
+                             args.File + ". Nothing was written.",
+                         TOutcome::Said);
     StoreChanges(vault, args, input, changes, name);
     SaveVault(vault);
     WriteOut("Added " + AnsiToTerminalShown(name) + ".\n");

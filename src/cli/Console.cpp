@@ -4,8 +4,7 @@
 #include "cli/CliErrors.h"
 #include "platform/Codepage.h"
 
-#include <QStringEncoder>
-
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -46,24 +45,19 @@ void WipeQString(QString& text) noexcept {
 }
 
 std::string AnsiToTerminal(const std::string& ansi) {
-    QString text = AnsiToQString(ansi);
-    // Into room made once for the longest result: toLocal8Bit would shrink its own room
-    // afterwards and leave the text behind in the memory it gives up.
-    QStringEncoder encoder(QStringEncoder::System);
-    std::string result(static_cast<std::size_t>(encoder.requiredSpace(text.size())), '\0');
-    char* const end = encoder.appendToBuffer(result.data(), text);
-    WipeQString(text);
-    result.resize(static_cast<std::size_t>(end - result.data()));
-    return result;
+    return AnsiToUtf8(ansi);
+}
+
+bool IsShownAsQuestionMark(unsigned char byte) noexcept {
+    // C0 controls, DEL, and the bytes that stand for C1 controls.
+    return byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F ||
+           byte == 0x90 || byte == 0x9D;
 }
 
 std::string AnsiToTerminalShown(const std::string& ansi) {
     std::string shown = ansi;
     for (char& byte : shown) {
-        const auto code = static_cast<unsigned char>(byte);
-        // C0 controls, DEL, and the bytes that stand for C1 controls.
-        if (code < 0x20 || code == 0x7F || code == 0x81 || code == 0x8D || code == 0x8F ||
-            code == 0x90 || code == 0x9D)
+        if (IsShownAsQuestionMark(static_cast<unsigned char>(byte)))
             byte = '?';
     }
     std::string result = AnsiToTerminal(shown);
@@ -72,24 +66,15 @@ std::string AnsiToTerminalShown(const std::string& ansi) {
 }
 
 std::string ToAnsi(const QString& text, const std::string& what) {
+    // A byte of the command line that is not UTF-8 comes as one of these (see PathToQString).
+    if (std::any_of(text.cbegin(), text.cend(),
+                    [](QChar ch) { return ch.unicode() >= 0xDC80 && ch.unicode() <= 0xDCFF; }))
+        throw EUserError(what + " is not UTF-8 text");
     try {
         return QStringToAnsi(text);
     } catch (const EConvertError& error) {
         throw EUserError(what + ": " + error.Message());
     }
-}
-
-std::string TerminalToAnsi(const std::string& bytes, const std::string& what) {
-    QString text = QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    std::string result;
-    try {
-        result = ToAnsi(text, what);
-    } catch (...) {
-        WipeQString(text);
-        throw;
-    }
-    WipeQString(text);
-    return result;
 }
 
 TOutputBuffer::TOutputBuffer() {

@@ -16,12 +16,13 @@ void WriteErr(std::string_view bytes);
 // password the user asked to see.
 std::string AnsiToTerminal(const std::string& ansi);
 // The same for text shown among other output: control characters, which a file written elsewhere
-// may hold in a name and which the terminal would obey, are shown as "?".
+// may hold in a name and which the terminal would obey, are shown as "?", as ls shows them.
 std::string AnsiToTerminalShown(const std::string& ansi);
-// Text from the user (terminal, argument, CSV) for the vault. A character that Windows-1252 cannot
-// hold raises EUserError naming it and what it was part of ("the login").
+// Whether AnsiToTerminalShown shows this byte as "?".
+bool IsShownAsQuestionMark(unsigned char byte) noexcept;
+// Text from the user (argument, CSV) for the vault. Text that is not UTF-8, or a character that
+// Windows-1252 cannot hold, raises EUserError naming it and what it was part of ("the login").
 std::string ToAnsi(const QString& text, const std::string& what);
-std::string TerminalToAnsi(const std::string& bytes, const std::string& what);
 
 // Overwrites the characters of a QString that held a secret.
 void WipeQString(QString& text) noexcept;

@@ -53,7 +53,8 @@ private:
 
     [[noreturn]] void Refuse(int line, const char* problem) const {
         throw EUserError(FSource + " line " + std::to_string(line) + ": " + problem +
-                         ". Nothing was imported.");
+                             ". Nothing was imported.",
+                         TOutcome::Said);
     }
 
     bool Take(char16_t ch) {

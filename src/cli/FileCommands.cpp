@@ -20,10 +20,11 @@ std::string ReadNewMasterPassword(TPasswordInput& input, const std::string& path
     TWipeGuard wipeConfirm(confirm);
     if (fresh != confirm)
         throw EUserError(
-            "The passwords were not the same. The data file was not created or changed.");
+            "The passwords were not the same. The data file was not created or changed.",
+            TOutcome::Said);
     const std::string problem = NewMasterPasswordProblem(fresh);
     if (!problem.empty())
-        throw EUserError(problem);
+        throw EUserError(problem, TOutcome::Said);
     std::string accepted = fresh; // not `return fresh`, which the guard would wipe in place
     return accepted;
 }
@@ -34,11 +35,12 @@ void RunCreate(const TArguments& args, TPasswordInput& input) {
     // The window asks before it overwrites a file; a command cannot ask, so it never does.
     const auto refuseExisting = [&] {
         if (NamePresent(args.File))
-            throw EUserError(args.File + " exists already. Nothing was written.");
+            throw EUserError(args.File + " exists already. Nothing was written.", TOutcome::Said);
     };
     refuseExisting();
     if (!FolderPresent(FolderOfPath(FollowedPath(args.File))))
-        throw EUserError("The folder of " + args.File + " does not exist. Nothing was written.");
+        throw EUserError("The folder of " + args.File + " does not exist. Nothing was written.",
+                         TOutcome::Said);
     std::string password = ReadNewMasterPassword(input, args.File);
     TWipeGuard wipePassword(password);
     TVault vault;
@@ -48,7 +50,7 @@ void RunCreate(const TArguments& args, TPasswordInput& input) {
         refuseExisting();
         vault.Create(args.File, password);
     } catch (const EInOutError& error) {
-        throw EUserError(WriteFailure(error));
+        throw EUserError(WriteFailure(error), TOutcome::Said);
     }
     WriteOut("Created " + args.File + ".\n");
 }
@@ -62,12 +64,15 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input) {
     try {
         if (!ChangePasswordUnderLock(vault, password, problem))
             throw EUserError("The backup file could not be made: " + problem +
-                             ". The password for the data file was not changed.");
+                                 ". The password for the data file was not changed.",
+                             TOutcome::Said);
     } catch (const EChangedElsewhere&) {
         throw EUserError(args.File + " was changed by another program since this command read "
-                                     "it. The password was not changed.");
+                                     "it. The password was not changed.",
+                         TOutcome::Said);
     } catch (const EInOutError& error) {
-        throw EUserError(error.Message() + ". The password for the data file was not changed.");
+        throw EUserError(error.Message() + ". The password for the data file was not changed.",
+                         TOutcome::Said);
     }
     WriteOut("Changed the master password of " + args.File + "; the previous file is " +
              BackupPath(args.File) + ".\n");

@@ -65,8 +65,9 @@ std::vector<TPassRecord> RecordsFromCsv(const std::vector<TCsvRecord>& csv,
                                                        Qt::CaseInsensitive) == 0;
                     }))
         throw EUserError(source +
-                         " line 1: the header must be name,login,password,notes. Nothing was "
-                         "imported.");
+                             " line 1: the header must be name,login,password,notes. Nothing was "
+                             "imported.",
+                         TOutcome::Said);
     std::vector<TPassRecord> records;
     records.reserve(csv.size() - 1);
     // Views of the names in records, which never moves them: its room is reserved.
@@ -94,7 +95,7 @@ std::vector<TPassRecord> RecordsFromCsv(const std::vector<TCsvRecord>& csv,
     } catch (const EUserError& error) {
         for (TPassRecord& record : records)
             WipeRecord(record);
-        throw EUserError(error.Message() + ". Nothing was imported.");
+        throw EUserError(error.Message() + ". Nothing was imported.", TOutcome::Said);
     }
     return records;
 }
@@ -128,7 +129,12 @@ void RunImport(const TArguments& args, TPasswordInput& input) {
     std::vector<TPassRecord> records;
     std::vector<int> lines;
     {
-        QString text = ReadUtf8File(args.CsvFile);
+        QString text;
+        try {
+            text = ReadUtf8File(args.CsvFile);
+        } catch (const EUserError& error) {
+            throw EUserError(error.Message() + ". Nothing was imported.", TOutcome::Said);
+        }
         std::vector<TCsvRecord> csv;
         try {
             csv = ParseCsv(text, args.CsvFile);
@@ -150,8 +156,9 @@ void RunImport(const TArguments& args, TPasswordInput& input) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         if (vault.FindAccount(records[i].Account) >= 0)
             throw EUserError(args.CsvFile + " line " + std::to_string(lines[i]) +
-                             ": an account named " + AnsiToTerminalShown(records[i].Account) +
-                             " is in " + args.File + " already. Nothing was imported.");
+                                 ": an account named " + AnsiToTerminalShown(records[i].Account) +
+                                 " is in " + args.File + " already. Nothing was imported.",
+                             TOutcome::Said);
     }
     for (const TPassRecord& record : records)
         vault.Add(record);

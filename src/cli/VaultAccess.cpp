@@ -36,7 +36,8 @@ void OpenVault(TVault& vault, const std::string& path, TPasswordInput& input,
     std::string typed = input.Read("Master password for " + path + ": ");
     TWipeGuard wipeTyped(typed);
     if (!OpenVaultWith(vault, path, typed))
-        throw EUserError("The password was not correct. " + path + " was not opened.");
+        throw EUserError("The password was not correct. " + path + " was not opened.",
+                         TOutcome::Said);
     if (password)
         *password = typed;
 }
@@ -46,10 +47,11 @@ void SaveVault(TVault& vault) {
         SaveUnderLock(vault, vault.Path());
     } catch (const EChangedElsewhere&) {
         throw EUserError(vault.Path() +
-                         " was changed by another program since this command read it. Nothing "
-                         "was written.");
+                             " was changed by another program since this command read it. Nothing "
+                             "was written.",
+                         TOutcome::Said);
     } catch (const EInOutError& error) {
-        throw EUserError(WriteFailure(error));
+        throw EUserError(WriteFailure(error), TOutcome::Said);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/SecureWipe.h"
+#include "base/Utf8.h"
 
 #include <array>
 #include <cstdio>
@@ -34,15 +35,19 @@ constexpr int ByteForChar(char16_t ch) {
     return -1;
 }
 
+[[noreturn]] void RefuseCode(char32_t code) {
+    char message[80];
+    std::snprintf(message, sizeof message, "Character U+%04X cannot be held in Windows-1252",
+                  static_cast<unsigned>(code));
+    throw EConvertError(message);
+}
+
 [[noreturn]] void RefuseCharacter(const QString& text, qsizetype index) {
     char32_t code = text[index].unicode();
     if (text[index].isHighSurrogate() && index + 1 < text.size() &&
         text[index + 1].isLowSurrogate())
         code = QChar::surrogateToUcs4(text[index], text[index + 1]);
-    char message[80];
-    std::snprintf(message, sizeof message, "Character U+%04X cannot be held in Windows-1252",
-                  static_cast<unsigned>(code));
-    throw EConvertError(message);
+    RefuseCode(code);
 }
 
 } // namespace
@@ -67,6 +72,38 @@ std::string QStringToAnsi(const QString& text) {
         bytes[static_cast<std::size_t>(i)] = static_cast<char>(byte);
     }
     return bytes;
+}
+
+std::string Utf8ToAnsi(std::string_view utf8) {
+    // Never longer than the UTF-8: reserved once, so that no growing leaves a copy behind.
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) {
+        char32_t code = 0;
+        const std::size_t length = DecodeUtf8At(utf8, at, code);
+        const int byte =
+            length == 0 || code > 0xFFFF ? -1 : ByteForChar(static_cast<char16_t>(code));
+        if (byte < 0) {
+            WipeString(bytes);
+            if (length == 0)
+                throw ENotUtf8();
+            RefuseCode(code);
+        }
+        bytes.push_back(static_cast<char>(byte));
+        at += length;
+    }
+    return bytes;
+}
+
+std::string AnsiToUtf8(std::string_view ansi) {
+    std::size_t length = 0;
+    for (const char byte : ansi)
+        length += Utf8Length(CharForByte(static_cast<unsigned char>(byte)));
+    std::string text;
+    text.reserve(length);
+    for (const char byte : ansi)
+        AppendUtf8(text, CharForByte(static_cast<unsigned char>(byte)));
+    return text;
 }
 
 bool IsAnsiChar(QChar ch) {
