@@ -127,7 +127,7 @@ void RunShow(const TArguments& args, TPasswordInput& input) {
 }
 
 void RunAdd(const TArguments& args, TPasswordInput& input) {
-    const std::string name = AccountNameText(args.Name, "The account name");
+    const std::string name = NewAccountNameText(args.Name, "The account name");
     TFieldChanges changes;
     ReadGivenFields(args, changes);
     TVault vault;

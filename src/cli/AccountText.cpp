@@ -32,6 +32,17 @@ std::string AccountNameText(const QString& text, const std::string& what) {
     return OneLineText(text, what);
 }
 
+std::string NewAccountNameText(const QString& text, const std::string& what) {
+    std::string name = AccountNameText(text, what);
+    if (std::any_of(name.begin(), name.end(), [](char byte) {
+            return IsShownAsQuestionMark(static_cast<unsigned char>(byte));
+        })) {
+        WipeString(name);
+        throw EUserError(what + " holds a control character");
+    }
+    return name;
+}
+
 std::string NotesText(const QString& text, const std::string& what) {
     QStringList parts = text.split(u'\n');
     if (!parts.isEmpty() && parts.back().isEmpty())

@@ -1,5 +1,7 @@
-// export and import as CSV: name,login,password,notes, the notes' lines joined by line breaks.
+// export and import as CSV: name,login,password,notes, the notes' lines joined by line breaks
+// (cli/AccountCsv.h).
 
+#include "cli/AccountCsv.h"
 #include "cli/AccountText.h"
 #include "cli/CliErrors.h"
 #include "cli/Commands.h"
@@ -16,39 +18,58 @@
 #include <unordered_map>
 #include <utility>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr std::array<const char*, 4> Columns = {"name", "login", "password", "notes"};
 
-void AppendRecord(TOutputBuffer& out, const TPassRecord& record) {
-    // Both made in room reserved for their longest, so that no copy is left where they grew.
-    std::string notes;
-    TWipeGuard wipeNotes(notes);
-    notes.reserve(record.Notes.size() + 1);
-    std::vector<std::string> lines = NotesLines(record.Notes);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0)
-            notes += '\n';
-        notes += lines[i];
-        WipeString(lines[i]);
+// To a terminal, control characters are shown as ls shows them; to a file or a pipe, the
+// account goes out exactly.
+void AppendRecord(TOutputBuffer& out, const TPassRecord& record, bool terminal) {
+    TPassRecord shown = record;
+    TRecordWipeGuard wipeShown(shown);
+    if (terminal) {
+        for (std::string* field : {&shown.Account, &shown.Login, &shown.Password, &shown.Notes})
+            std::replace_if(
+                field->begin(), field->end(),
+                [](char byte) { return IsShownAsQuestionMark(static_cast<unsigned char>(byte)); },
+                '?');
     }
+    std::array<std::string, 4> fields = AccountToCsvFields(shown);
+    std::size_t length = 16;
+    for (const std::string& field : fields)
+        length += 2 * field.size(); // a doubled quote takes two
+    // Made in room reserved for its longest, so that no copy is left where it grew.
     std::string row;
     TWipeGuard wipeRow(row);
-    // Three bytes of UTF-8 at most for a character (a doubled quote takes two), and the quotes and
-    // commas around the fields.
-    row.reserve(
-        3 * (record.Account.size() + record.Login.size() + record.Password.size() + notes.size()) +
-        16);
-    bool first = true;
-    for (const std::string* field : std::array<const std::string*, 4>{
-             &record.Account, &record.Login, &record.Password, &notes}) {
-        std::string text = AnsiToTerminal(*field);
-        AppendCsvField(row, text, first);
-        WipeString(text);
-        first = false;
+    row.reserve(length);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        AppendCsvField(row, fields[i], i == 0);
+        WipeString(fields[i]);
     }
     row += "\r\n";
     out.Append(row);
+}
+
+// Why the vault cannot be exported so that import gives back every account as it is: the first
+// account that would not come back, named, and why; or the empty string.
+std::string ExportProblem(const TVault& vault, TRecordCipher& codec) {
+    for (int row = 0; row < vault.AccountCount(); ++row) {
+        const std::string& name = vault.Account(row).Name;
+        const std::string named = "The account " + AnsiToTerminalShown(name);
+        if (vault.FindAccount(name) != row)
+            return named + " is there twice; import would take only one of them";
+        TPassRecord record = codec.Decode(vault.LineOf(row));
+        TRecordWipeGuard wipeRecord(record);
+        if (!codec.LastDecodeWhole())
+            return named + " does not decipher whole under the master password, and would be "
+                           "exported as noise";
+        const std::string problem = CsvRoundTripProblem(record);
+        if (!problem.empty())
+            return named + " cannot be exported as CSV and read back as it is: " + problem;
+    }
+    return {};
 }
 
 // Every row converted and checked before the vault is asked for; the first row that cannot be
@@ -78,12 +99,8 @@ std::vector<TPassRecord> RecordsFromCsv(const std::vector<TCsvRecord>& csv,
             if (row.Fields.size() != 4)
                 throw EUserError(where(row) + ": " + std::to_string(row.Fields.size()) +
                                  " columns, where name,login,password,notes are 4");
-            TPassRecord record;
+            TPassRecord record = AccountFromCsvFields(row.Fields, where(row));
             TRecordWipeGuard wipeRecord(record);
-            record.Account = AccountNameText(row.Fields[0], where(row) + ": the name");
-            record.Login = OneLineText(row.Fields[1], where(row) + ": the login");
-            record.Password = OneLineText(row.Fields[2], where(row) + ": the password");
-            record.Notes = NotesText(row.Fields[3], where(row) + ": the notes");
             records.push_back(std::exchange(record, {}));
             lines.push_back(row.Line);
             const std::string& name = records.back().Account;
@@ -107,20 +124,25 @@ void RunExport(const TArguments& args, TPasswordInput& input) {
     std::string password;
     TWipeGuard wipePassword(password);
     OpenVault(vault, args.File, input, &password);
+    // One key schedule for every account, as the window's open has.
+    TBlowfish cipher;
+    TRecordCipher codec(cipher, password);
+    // Every account is checked before the first is written: a refusal leaves no partial CSV.
+    const std::string problem = ExportProblem(vault, codec);
+    if (!problem.empty())
+        throw EUserError(problem + ". Nothing was exported.");
     if (!vault.DamagedLines().empty())
         WriteErr("warning: the lines that could not be read are not in the export.\n");
+    const bool terminal = ::isatty(STDOUT_FILENO) == 1;
     TOutputBuffer out;
     std::string header;
     for (const char* column : Columns)
         AppendCsvField(header, column, header.empty());
     out.Append(header + "\r\n");
-    // One key schedule for every account, as the window's open has.
-    TBlowfish cipher;
-    TRecordCipher codec(cipher, password);
     for (int row = 0; row < vault.AccountCount(); ++row) {
         TPassRecord record = codec.Decode(vault.LineOf(row));
         TRecordWipeGuard wipeRecord(record);
-        AppendRecord(out, record);
+        AppendRecord(out, record, terminal);
     }
     out.Flush();
 }

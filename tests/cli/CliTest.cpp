@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -364,6 +365,7 @@ TEST_F(cli, ExportThenImportGivesTheSameAccounts) {
     const std::vector<TPassRecord> records = {
         {"comma, and \"quotes\"", "l,1", "p\"w", "one;two, three;"},
         {Latin1("Zoë"), "", Latin1("€uro"), ""},
+        {"empty lines", std::string("nul\0", 4), "", ";;middle;;"},
     };
     WriteVault(vault, records);
     const TRun exported = Run("export", vault, {QStringLiteral("--csv")});
@@ -371,7 +373,10 @@ TEST_F(cli, ExportThenImportGivesTheSameAccounts) {
     EXPECT_EQ(exported.Out,
               "name,login,password,notes\r\n"
               "\"comma, and \"\"quotes\"\"\",\"l,1\",\"p\"\"w\",\"one\ntwo, three\"\r\n"
-              "Zoë,,€uro,\r\n");
+              "empty lines,nul" +
+                  std::string(1, '\0') +
+                  ",,\"\n\nmiddle\n\n\"\r\n"
+                  "Zoë,,€uro,\r\n");
     const std::string csv = File("e.csv");
     std::ofstream(csv, std::ios::binary) << exported.Out;
     const std::string copy = File("copy.kvf");
@@ -379,6 +384,71 @@ TEST_F(cli, ExportThenImportGivesTheSameAccounts) {
     EXPECT_EQ(Run("import", copy, {QStringLiteral("--csv"), QString::fromStdString(csv)}).Status,
               0);
     EXPECT_EQ(ReadVault(copy), ReadVault(vault));
+}
+
+// An account that CSV cannot carry as it is is named, and nothing is exported: text after the
+// last line break of the notes, a line break in a password, an account whose notes decipher as
+// noise under the master password.
+TEST_F(cli, ExportNamesTheAccountItCannotWriteExactlyAndWritesNothing) {
+    const std::string vault = File("v.kvf");
+    TBlowfish cipher;
+    // The notes column of a line made under another password, after the name, login and
+    // password of a line made under this one: the notes decipher as noise.
+    const std::string clean = EncodeRecord(cipher, {"noisy", "l", "p", "kept;"}, "pw");
+    const std::string other = EncodeRecord(cipher, {"noisy", "l", "p", "kept;"}, "other");
+    const std::string noisy =
+        clean.substr(0, clean.rfind(';') + 1) + other.substr(other.rfind(';') + 1);
+    {
+        TRecordCipher codec(cipher, "pw");
+        codec.Decode(noisy);
+        ASSERT_FALSE(codec.LastDecodeWhole());
+    }
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{EncodeRecord(cipher, {"ok", "", "", ""}, "pw"),
+          EncodeRecord(cipher, {"tail", "", "", "one;two"}, "pw")},
+         "The account tail cannot be exported as CSV and read back as it is: the notes have text "
+         "after their last line break, which CSV cannot tell from a line. Nothing was exported.\n"},
+        {{EncodeRecord(cipher, {"cr", "", "p\rw", ""}, "pw")},
+         "The account cr cannot be exported as CSV and read back as it is: the password holds a "
+         "line break. Nothing was exported.\n"},
+        {{EncodeRecord(cipher, {"esc\x1B", "", "", ""}, "pw")},
+         "The account esc? cannot be exported as CSV and read back as it is: the name holds a "
+         "control character. Nothing was exported.\n"},
+        {{noisy},
+         "The account noisy does not decipher whole under the master password, and would be "
+         "exported as noise. Nothing was exported.\n"},
+    };
+    for (const auto& [lines, said] : cases) {
+        SCOPED_TRACE(said);
+        WriteDataFile(cipher, vault, "pw", lines);
+        const TRun run = Run("export", vault, {QStringLiteral("--csv")});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Out, "");
+        EXPECT_EQ(run.Err.substr(run.Err.rfind("kestovar-cli: ")), "kestovar-cli: " + said);
+    }
+}
+
+// To a terminal a name's escape sequence is shown as "?", as ls shows it; to a pipe it is exact.
+TEST_F(cli, ExportShowsControlCharactersToATerminalOnly) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"ok", "\x1B]0;pwned\x07", "", "line;"}});
+    const TRun piped = Run("export", vault, {QStringLiteral("--csv")});
+    EXPECT_NE(piped.Out.find(",\x1B]0;pwned\x07,"), std::string::npos) << piped.Out;
+    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+        GTEST_SKIP() << "no script(1) to give the command a terminal";
+    std::ofstream(File("pw.txt")) << "pw\n";
+    QProcess process;
+    process.start(QStringLiteral("script"),
+                  {"-qec",
+                   QStringLiteral("'%1' export '%2' --csv < '%3'")
+                       .arg(QStringLiteral(KESTOVAR_CLI), QString::fromStdString(vault),
+                            QString::fromStdString(File("pw.txt"))),
+                   "/dev/null"});
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    const QByteArray shown = process.readAllStandardOutput();
+    EXPECT_TRUE(shown.contains(",?]0;pwned?,")) << shown.toStdString();
+    EXPECT_FALSE(shown.contains('\x1B'));
 }
 
 TEST_F(cli, ImportRefusesTheWholeFileForOneBadRow) {
@@ -398,6 +468,8 @@ TEST_F(cli, ImportRefusesTheWholeFileForOneBadRow) {
         {header + "ok,,,a;b\n", "line 2: the notes line 1 holds \";\""},
         {header + "ok,\u2603,,\n", "line 2: the login: Character U+2603"},
         {header + "ok,,\"two\nlines\",\n", "line 2: the password holds a line break"},
+        {header + std::string("nul\0,,,\n", 8), "line 2: the name holds a control character"},
+        {header + "\"esc\x1B[2J\",,,\n", "line 2: the name holds a control character"},
     };
     for (const auto& [text, said] : cases) {
         const std::string csv = File("in.csv");
@@ -425,6 +497,38 @@ TEST_F(cli, MergeNamesTheAccountsItCannotTake) {
     EXPECT_EQ(run.Status, 0);
     EXPECT_EQ(run.Out, "skipped: Mail\n0 added, 0 replaced, 0 differ and were left alone\n");
     EXPECT_NE(run.Err.find("1 accounts of"), std::string::npos) << run.Err;
+}
+
+// An account of the other copy whose notes decipher as noise is not taken as clean notes; and
+// what a merge reports as added is only said once it is written.
+TEST_F(cli, MergeTakesOnlyWholeAccountsAndReportsOnlyWhatItWrote) {
+    const std::string vault = File("v.kvf");
+    const std::string other = File("v (conflict).kvf");
+    WriteVault(vault, {{"local", "", "", ""}});
+    TBlowfish cipher;
+    const std::string clean = EncodeRecord(cipher, {"noisy", "l", "p", "kept;"}, "pw");
+    const std::string foreign = EncodeRecord(cipher, {"noisy", "l", "p", "kept;"}, "other");
+    WriteDataFile(cipher, other, "pw",
+                  {EncodeRecord(cipher, {"fresh", "f", "", ""}, "pw"),
+                   clean.substr(0, clean.rfind(';') + 1) + foreign.substr(foreign.rfind(';') + 1)});
+    const std::string before = Bytes(vault);
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(vault), QFileDevice::ReadOwner));
+    TRun run = Run("merge", vault, {QString::fromStdString(other)}, "pw\n");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_NE(run.Err.find("File access denied. Nothing was written."), std::string::npos)
+        << run.Err;
+    EXPECT_EQ(Bytes(vault), before);
+
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(vault),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    run = Run("merge", vault, {QString::fromStdString(other)}, "pw\n");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Out, "not whole, skipped: noisy\nadded: fresh\n1 added, 0 replaced, 0 differ and "
+                       "were left alone\n");
+    EXPECT_NE(run.Err.find("1 accounts do not decipher whole"), std::string::npos) << run.Err;
+    EXPECT_EQ(ReadVault(vault),
+              (std::vector<TPassRecord>{{"fresh", "f", "", ""}, {"local", "", "", ""}}));
 }
 
 TEST_F(cli, MergeAddsNewAccountsAndReplacesOnlyWhenAsked) {
