@@ -28,7 +28,7 @@ struct TCommandEntry {
     unsigned Options;
 };
 
-constexpr std::array<TCommandEntry, 10> Commands = {{
+constexpr std::array<TCommandEntry, 11> Commands = {{
     {"ls", "List the account names, in the window's order.", {}, 0},
     {"show",
      "Show an account; the password only when asked for.",
@@ -48,6 +48,11 @@ constexpr std::array<TCommandEntry, 10> Commands = {{
      "Take the accounts of another copy of the vault (one a file-sync tool left).",
      {"other"},
      OptPreferOther},
+    {"repair",
+     "Give a data file that another program converted (LF line ends, a byte-order mark) its "
+     "own form back.",
+     {},
+     0},
 }};
 
 const char* PositionalHelp(const QString& name) {

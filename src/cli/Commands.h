@@ -16,3 +16,4 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input);
 void RunExport(const TArguments& args, TPasswordInput& input);
 void RunImport(const TArguments& args, TPasswordInput& input);
 void RunMerge(const TArguments& args, TPasswordInput& input);
+void RunRepair(const TArguments& args, TPasswordInput& input);

@@ -4,6 +4,7 @@
 #include "cli/CliErrors.h"
 #include "cli/Console.h"
 #include "platform/FileSystem.h"
+#include "vault/ConvertedFile.h"
 #include "vault/LockedWrite.h"
 
 namespace {
@@ -23,6 +24,8 @@ std::string DamagedLinesWarning(const std::string& path, const std::vector<int>&
 bool OpenVaultWith(TVault& vault, const std::string& path, const std::string& password) {
     if (vault.Open(path, password) == TOpenResult::WrongPassword)
         return false;
+    // Open shows the first account; no command needs it deciphered before it selects one.
+    vault.Select(-1);
     if (!vault.DamagedLines().empty())
         WriteErr(DamagedLinesWarning(path, vault.DamagedLines()));
     return true;
@@ -30,9 +33,14 @@ bool OpenVaultWith(TVault& vault, const std::string& path, const std::string& pa
 
 void OpenVault(TVault& vault, const std::string& path, TPasswordInput& input,
                std::string* password) {
-    // TVault::Open cannot tell a missing file from a wrong password; the user can.
+    // TVault::Open cannot tell a missing file, or one that another program converted, from a
+    // wrong password; the user can.
     if (!FilePresent(path))
         throw EUserError(path + ": no such file");
+    const std::string converted = ConversionProblem(path, DetectFileConversion(path));
+    if (!converted.empty())
+        throw EUserError(converted + ". kestovar-cli repair " + path +
+                         " gives it its own form back");
     std::string typed = input.Read("Master password for " + path + ": ");
     TWipeGuard wipeTyped(typed);
     if (!OpenVaultWith(vault, path, typed))

@@ -23,7 +23,7 @@ struct TRunEntry {
     bool Writes; // a refusal says that nothing was written
 };
 
-constexpr std::array<TRunEntry, 10> Runs = {{
+constexpr std::array<TRunEntry, 11> Runs = {{
     {u"ls", RunList, false},
     {u"show", RunShow, false},
     {u"add", RunAdd, true},
@@ -34,6 +34,7 @@ constexpr std::array<TRunEntry, 10> Runs = {{
     {u"export", RunExport, false},
     {u"import", RunImport, true},
     {u"merge", RunMerge, true},
+    {u"repair", RunRepair, true},
 }};
 
 // The refusal's line: for a command that writes, what became of the file follows.

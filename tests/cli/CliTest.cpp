@@ -641,6 +641,37 @@ TEST_F(cli, WritersThatRaceNeverReportAChangeThatIsLost) {
     EXPECT_FALSE(QFile::exists(QString::fromStdString(vault + ".lock")));
 }
 
+// A vault that another program converted is named as such, not refused as a wrong password, and
+// repair gives it its own form back.
+TEST_F(cli, AConvertedFileIsNamedAndRepairGivesItsFormBack) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"a", "l", "p", "n;"}});
+    const std::string original = Bytes(vault);
+    std::string converted = original;
+    for (std::size_t at = 0; (at = converted.find("\r\n", at)) != std::string::npos;)
+        converted.erase(at, 1);
+    std::ofstream(vault, std::ios::binary | std::ios::trunc) << converted;
+    TRun run = Run("ls", vault, {}, "");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, "kestovar-cli: " + vault +
+                           " has LF line ends: it was converted by another program. kestovar-cli "
+                           "repair " +
+                           vault + " gives it its own form back\n");
+    run = Run("repair", vault, {}, "wrong\n");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("The password was not correct. " + vault + " was not changed.\n"),
+              std::string::npos);
+    EXPECT_EQ(Bytes(vault), converted);
+    run = Run("repair", vault);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Repaired " + vault + ": its lines end in CR LF again.\n");
+    EXPECT_EQ(Bytes(vault), original);
+    EXPECT_EQ(Run("ls", vault).Out, "a\n");
+    run = Run("repair", vault, {}, "");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_NE(run.Out.find("needs no repair"), std::string::npos);
+}
+
 TEST_F(cli, KeepsDamagedLinesAndSaysSo) {
     const std::string vault = File("v.kvf");
     WriteVault(vault, {{"a", "", "", ""}});
