@@ -62,15 +62,29 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input) {
     TWipeGuard wipePassword(password);
     std::string problem;
     try {
-        if (!ChangePasswordUnderLock(vault, password, problem))
+        const bool changed = WriteUnderLock(vault, args.File, std::nullopt, [&] {
+            // Said by name before anything changes; a failure of the copy itself comes after.
+            problem = BackupNameProblem(args.File);
+            return problem.empty() && vault.ChangePassword(password);
+        });
+        if (!changed) {
+            if (problem.empty())
+                problem =
+                    "the copy " + BackupPath(args.File) + " could not be written or read back";
             throw EUserError("The backup file could not be made: " + problem +
                                  ". The password for the data file was not changed.",
                              TOutcome::Said);
+        }
     } catch (const EChangedElsewhere&) {
         throw EUserError(args.File + " was changed by another program since this command read "
                                      "it. The password was not changed.",
                          TOutcome::Said);
     } catch (const EInOutError& error) {
+        if (error.FileReplaced())
+            throw EUserError(error.Message() + ". " + args.File +
+                                 " was written under the new password, but may not be on the "
+                                 "disk yet.",
+                             TOutcome::Said);
         throw EUserError(error.Message() + ". The password for the data file was not changed.",
                          TOutcome::Said);
     }

@@ -1,10 +1,5 @@
 #include "vault/LockedWrite.h"
 
-#include "platform/FileWriteLock.h"
-#include "vault/DataFile.h"
-
-namespace {
-
 void RequireUnchanged(const TVault& vault, const std::string& path,
                       const std::optional<TOverwriteConsent>& consent) {
     if (consent && consent->Path == path) {
@@ -16,8 +11,6 @@ void RequireUnchanged(const TVault& vault, const std::string& path,
     if (vault.ChangedElsewhere(path))
         throw EChangedElsewhere(path);
 }
-
-} // namespace
 
 EChangedElsewhere::EChangedElsewhere(const std::string& path)
     : Exception(path + " was changed by another program since it was read. Nothing was written."),
@@ -32,24 +25,10 @@ std::optional<TOverwriteConsent> ConsentToOverwrite(const std::string& path) {
 
 void SaveUnderLock(TVault& vault, const std::string& path,
                    const std::optional<TOverwriteConsent>& consent) {
-    const TFileWriteLock lock(path);
-    RequireUnchanged(vault, path, consent);
-    if (path == vault.Path())
-        vault.Save();
-    else
-        vault.SaveAs(path);
-}
-
-bool ChangePasswordUnderLock(TVault& vault, const std::string& newPassword, std::string& problem,
-                             const std::optional<TOverwriteConsent>& consent) {
-    const std::string path = vault.Path();
-    const TFileWriteLock lock(path);
-    RequireUnchanged(vault, path, consent);
-    problem = BackupNameProblem(path);
-    if (!problem.empty())
-        return false;
-    if (vault.ChangePassword(newPassword))
-        return true;
-    problem = "the copy " + BackupPath(path) + " could not be written or read back";
-    return false;
+    WriteUnderLock(vault, path, consent, [&] {
+        if (path == vault.Path())
+            vault.Save();
+        else
+            vault.SaveAs(path);
+    });
 }

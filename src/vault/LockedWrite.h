@@ -11,6 +11,7 @@
 
 #include "base/Errors.h"
 #include "platform/FileStamp.h"
+#include "platform/FileWriteLock.h"
 #include "vault/Vault.h"
 
 #include <optional>
@@ -37,14 +38,23 @@ struct TOverwriteConsent {
 // Nothing when the file cannot be read, which tells a write nothing either.
 std::optional<TOverwriteConsent> ConsentToOverwrite(const std::string& path);
 
-// Writes the vault to path: its own file (TVault::Save) or another one that becomes its file
-// (TVault::SaveAs). Under the lock, the file at path must be as the vault last read or wrote it,
-// or, with a consent for path, exactly as it was when the user agreed; otherwise
-// EChangedElsewhere. EFileBusy when another program holds the lock for too long.
+// Under the lock: raises EChangedElsewhere unless the file at path is as the vault last read or
+// wrote it, or, with a consent for path, exactly as it was when the user agreed.
+void RequireUnchanged(const TVault& vault, const std::string& path,
+                      const std::optional<TOverwriteConsent>& consent);
+
+// Runs `write` (a save, a password change) while holding the write lock of the file at path,
+// after RequireUnchanged; returns what it returns. EFileBusy when another program holds the lock
+// for too long.
+template <typename TWrite>
+decltype(auto) WriteUnderLock(const TVault& vault, const std::string& path,
+                              const std::optional<TOverwriteConsent>& consent, TWrite&& write) {
+    const TFileWriteLock lock(path);
+    RequireUnchanged(vault, path, consent);
+    return write();
+}
+
+// Writes the vault to path under the lock: its own file (TVault::Save) or another one that
+// becomes its file (TVault::SaveAs).
 void SaveUnderLock(TVault& vault, const std::string& path,
                    const std::optional<TOverwriteConsent>& consent = std::nullopt);
-
-// TVault::ChangePassword under the lock of the vault's file, after the same check. False, with
-// nothing changed, when the backup cannot be made; `problem` then says why, naming the backup.
-bool ChangePasswordUnderLock(TVault& vault, const std::string& newPassword, std::string& problem,
-                             const std::optional<TOverwriteConsent>& consent = std::nullopt);

@@ -98,15 +98,20 @@ TEST_F(LockedWriteTest, APasswordChangeStopsAtABackupNameThatMayNotBeReplaced) {
     TVault vault;
     ASSERT_EQ(vault.Open(Path, "secret"), TOpenResult::Opened);
     const std::string before = ReadBytes(Path);
-    std::string problem;
-    EXPECT_FALSE(ChangePasswordUnderLock(vault, "new", problem));
-    EXPECT_EQ(problem, backup + " is read-only or may not be written, and is not replaced");
+    const auto change = [&] {
+        return WriteUnderLock(vault, Path, std::nullopt, [&] {
+            return BackupNameProblem(Path).empty() && vault.ChangePassword("new");
+        });
+    };
+    EXPECT_EQ(BackupNameProblem(Path),
+              backup + " is read-only or may not be written, and is not replaced");
+    EXPECT_FALSE(change());
     EXPECT_EQ(ReadBytes(Path), before);
     EXPECT_EQ(ReadBytes(backup), "older backup");
     EXPECT_FALSE(vault.Modified());
 
     ASSERT_EQ(::chmod(backup.c_str(), 0600), 0);
-    EXPECT_TRUE(ChangePasswordUnderLock(vault, "new", problem)) << problem;
+    EXPECT_TRUE(change());
     EXPECT_EQ(ReadBytes(backup), before);
     EXPECT_TRUE(Holds("Bank", "new"));
 }
@@ -116,8 +121,9 @@ TEST_F(LockedWriteTest, APasswordChangeOverAChangeElsewhereMakesNoBackup) {
     ASSERT_EQ(vault.Open(Path, "secret"), TOpenResult::Opened);
     ChangeElsewhere("theirs");
     const std::string before = ReadBytes(Path);
-    std::string problem;
-    EXPECT_THROW(ChangePasswordUnderLock(vault, "new", problem), EChangedElsewhere);
+    EXPECT_THROW(
+        WriteUnderLock(vault, Path, std::nullopt, [&] { return vault.ChangePassword("new"); }),
+        EChangedElsewhere);
     EXPECT_EQ(ReadBytes(Path), before);
     EXPECT_FALSE(NamePresent(BackupPath(Path)));
 }
