@@ -191,6 +191,38 @@
         <source>The one-time key&apos;s period is not 1 to 86400 seconds</source>
         <translation>Die Gültigkeitsdauer des Einmalschlüssels liegt nicht zwischen 1 und 86400 Sekunden</translation>
     </message>
+    <message>
+        <source>%1 is being written by another program. Nothing was written</source>
+        <translation>%1 wird gerade von einem anderen Programm geschrieben. Es wurde nichts geschrieben</translation>
+    </message>
+    <message>
+        <source>%1 was changed by another program since it was read. Nothing was written</source>
+        <translation>%1 wurde seit dem Lesen von einem anderen Programm geändert. Es wurde nichts geschrieben</translation>
+    </message>
+    <message>
+        <source>%1 has LF line ends: it was converted by another program</source>
+        <translation>%1 hat LF-Zeilenenden: Die Datei wurde von einem anderen Programm umgewandelt</translation>
+    </message>
+    <message>
+        <source>%1 starts with a UTF-8 byte-order mark: it was converted by another program</source>
+        <translation>%1 beginnt mit einer UTF-8-Bytereihenfolgemarke: Die Datei wurde von einem anderen Programm umgewandelt</translation>
+    </message>
+    <message>
+        <source>%1 has LF line ends and starts with a UTF-8 byte-order mark: it was converted by another program</source>
+        <translation>%1 hat LF-Zeilenenden und beginnt mit einer UTF-8-Bytereihenfolgemarke: Die Datei wurde von einem anderen Programm umgewandelt</translation>
+    </message>
+    <message>
+        <source>%1 is read-only or may not be written, and is not replaced</source>
+        <translation>%1 ist schreibgeschützt oder darf nicht geschrieben werden und wird nicht ersetzt</translation>
+    </message>
+    <message>
+        <source>%1 is a folder, and is not replaced</source>
+        <translation>%1 ist ein Ordner und wird nicht ersetzt</translation>
+    </message>
+    <message>
+        <source>%1 is not a file but a device, pipe or socket, and is not replaced</source>
+        <translation>%1 ist keine Datei, sondern ein Gerät, eine Pipe oder ein Socket, und wird nicht ersetzt</translation>
+    </message>
 </context>
 <context>
     <name>StrengthText</name>

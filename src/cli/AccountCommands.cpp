@@ -134,14 +134,15 @@ void RunShow(const TArguments& args, TPasswordInput& input) {
 }
 
 void RunAdd(const TArguments& args, TPasswordInput& input) {
-    const std::string name = AccountNameText(args.Name, "The account name");
+    const std::string name = NewAccountNameText(args.Name, "The account name");
     TFieldChanges changes;
     ReadGivenFields(args, changes);
     TVault vault;
     OpenVault(vault, args.File, input);
     if (!vault.Add(name))
         throw EUserError("An account named " + AnsiToTerminalShown(name) + " exists already in " +
-                         args.File + ". Nothing was written.");
+                             args.File + ". Nothing was written.",
+                         TOutcome::Said);
     StoreChanges(vault, args, input, changes, name);
     SaveVault(vault);
     WriteOut("Added " + AnsiToTerminalShown(name) + ".\n");

@@ -5,9 +5,10 @@
 #include "cli/Console.h"
 #include "cli/VaultAccess.h"
 #include "platform/FileSystem.h"
+#include "platform/FileWriteLock.h"
+#include "platform/ReplacingFile.h"
 #include "vault/DataFile.h"
-
-#include <QFileInfo>
+#include "vault/LockedWrite.h"
 
 namespace {
 
@@ -19,10 +20,11 @@ std::string ReadNewMasterPassword(TPasswordInput& input, const std::string& path
     TWipeGuard wipeConfirm(confirm);
     if (fresh != confirm)
         throw EUserError(
-            "The passwords were not the same. The data file was not created or changed.");
+            "The passwords were not the same. The data file was not created or changed.",
+            TOutcome::Said);
     const std::string problem = NewMasterPasswordProblem(fresh);
     if (!problem.empty())
-        throw EUserError(problem);
+        throw EUserError(problem, TOutcome::Said);
     std::string accepted = fresh; // not `return fresh`, which the guard would wipe in place
     return accepted;
 }
@@ -31,12 +33,25 @@ std::string ReadNewMasterPassword(TPasswordInput& input, const std::string& path
 
 void RunCreate(const TArguments& args, TPasswordInput& input) {
     // The window asks before it overwrites a file; a command cannot ask, so it never does.
-    if (QFileInfo::exists(PathToQString(args.File)))
-        throw EUserError(args.File + " exists already. Nothing was written.");
+    const auto refuseExisting = [&] {
+        if (NamePresent(args.File))
+            throw EUserError(args.File + " exists already. Nothing was written.", TOutcome::Said);
+    };
+    refuseExisting();
+    if (!FolderPresent(FolderOfPath(FollowedPath(args.File))))
+        throw EUserError("The folder of " + args.File + " does not exist. Nothing was written.",
+                         TOutcome::Said);
     std::string password = ReadNewMasterPassword(input, args.File);
     TWipeGuard wipePassword(password);
     TVault vault;
-    vault.Create(args.File, password);
+    try {
+        // Another command may have made the file while the password was typed.
+        const TFileWriteLock lock(args.File);
+        refuseExisting();
+        vault.Create(args.File, password);
+    } catch (const EInOutError& error) {
+        throw EUserError(WriteFailure(error), TOutcome::Said);
+    }
     WriteOut("Created " + args.File + ".\n");
 }
 
@@ -45,9 +60,6 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input) {
     OpenVault(vault, args.File, input);
     std::string password = ReadNewMasterPassword(input, args.File);
     TWipeGuard wipePassword(password);
-    if (vault.ChangedElsewhere(args.File))
-        throw EUserError(args.File + " was changed by another program since this command read "
-                                     "it. The password was not changed.");
     // A line that stayed under the old password would need that password for good: a command
     // that nobody answers refuses rather than leave one behind.
     const auto refuseStranded = [&args](const std::vector<TStrandedLine>& stranded) {
@@ -59,18 +71,37 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input) {
                  AnsiToTerminalShown(list) + ".\n");
         return false;
     };
+    std::string problem;
     TPasswordChange result = TPasswordChange::Cancelled;
     try {
-        result = vault.ChangePassword(password, refuseStranded);
-    } catch (const std::exception& error) {
-        throw EUserError(args.File + " could not be written: " + error.what() +
-                         " The password was not changed.");
+        result = WriteUnderLock(vault, args.File, std::nullopt, [&] {
+            // Said by name before anything changes; a failure of the copy itself comes after.
+            problem = BackupNameProblem(args.File);
+            return problem.empty() ? vault.ChangePassword(password, refuseStranded)
+                                   : TPasswordChange::NoBackup;
+        });
+    } catch (const EChangedElsewhere&) {
+        throw EUserError(args.File + " was changed by another program since this command read "
+                                     "it. The password was not changed.",
+                         TOutcome::Said);
+    } catch (const EInOutError& error) {
+        if (error.FileReplaced())
+            throw EUserError(error.Message() + ". " + args.File +
+                                 " was written under the new password, but may not be on the "
+                                 "disk yet.",
+                             TOutcome::Said);
+        throw EUserError(error.Message() + ". The password for the data file was not changed.",
+                         TOutcome::Said);
     }
     if (result == TPasswordChange::Cancelled)
-        throw EUserError("The password of " + args.File + " was not changed.");
-    if (result == TPasswordChange::NoBackup)
-        throw EUserError("The backup file " + BackupPath(args.File) +
-                         " could not be made. The password for the data file was not changed.");
+        throw EUserError("The password of " + args.File + " was not changed.", TOutcome::Said);
+    if (result == TPasswordChange::NoBackup) {
+        if (problem.empty())
+            problem = "the copy " + BackupPath(args.File) + " could not be written or read back";
+        throw EUserError("The backup file could not be made: " + problem +
+                             ". The password for the data file was not changed.",
+                         TOutcome::Said);
+    }
     WriteOut("Changed the master password of " + args.File + "; the previous file is " +
              BackupPath(args.File) + ".\n");
 }

@@ -47,14 +47,24 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
     std::vector<std::pair<int, int>> toReplace; // (row here, row there)
     int differ = 0;
     int skipped = 0;
-    TOutputBuffer out;
+    int notWhole = 0;
+    // Said only once the file is written: a failed write adds and replaces nothing.
+    std::vector<std::string> report;
     // Rows of this vault are found before anything changes them; the first of a name counts.
     for (int row = 0; row < other.AccountCount(); ++row) {
         const std::string& name = other.Account(row).Name;
         if (other.FindAccount(name) != row) {
             // A second account of one name cannot be told from the first: said, not merged.
             ++skipped;
-            out.Append("skipped: " + AnsiToTerminalShown(name) + "\n");
+            report.push_back("skipped: " + AnsiToTerminalShown(name) + "\n");
+            continue;
+        }
+        // An account whose fields do not all decipher whole would be taken as noise.
+        TPassRecord there = theirs.Decode(other.LineOf(row));
+        TRecordWipeGuard wipeThere(there);
+        if (!theirs.LastDecodeWhole()) {
+            ++notWhole;
+            report.push_back("not whole, skipped: " + AnsiToTerminalShown(name) + "\n");
             continue;
         }
         const int here = vault.FindAccount(name);
@@ -62,18 +72,21 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
             toAdd.push_back(row);
             continue;
         }
-        TPassRecord there = theirs.Decode(other.LineOf(row));
-        TRecordWipeGuard wipeThere(there);
         TPassRecord mineRecord = mine.Decode(vault.LineOf(here));
         TRecordWipeGuard wipeMine(mineRecord);
+        if (!mine.LastDecodeWhole()) {
+            ++notWhole;
+            report.push_back("not whole here, skipped: " + AnsiToTerminalShown(name) + "\n");
+            continue;
+        }
         if (SameRecord(mineRecord, there))
             continue;
         if (args.PreferOther) {
             toReplace.emplace_back(here, row);
-            out.Append("replaced: " + AnsiToTerminalShown(name) + "\n");
+            report.push_back("replaced: " + AnsiToTerminalShown(name) + "\n");
         } else {
             ++differ;
-            out.Append("differs: " + AnsiToTerminalShown(name) + "\n");
+            report.push_back("differs: " + AnsiToTerminalShown(name) + "\n");
         }
     }
 
@@ -91,15 +104,22 @@ void RunMerge(const TArguments& args, TPasswordInput& input) {
         TPassRecord record = theirs.Decode(other.LineOf(there));
         TRecordWipeGuard wipeRecord(record);
         vault.Add(record);
-        out.Append("added: " + AnsiToTerminalShown(record.Account) + "\n");
+        report.push_back("added: " + AnsiToTerminalShown(record.Account) + "\n");
     }
     if (!toAdd.empty() || !toReplace.empty())
         SaveVault(vault);
+    TOutputBuffer out;
+    for (const std::string& line : report)
+        out.Append(line);
     out.Append(std::to_string(toAdd.size()) + " added, " + std::to_string(toReplace.size()) +
                " replaced, " + std::to_string(differ) + " differ and were left alone\n");
     if (skipped > 0)
         WriteErr("warning: " + std::to_string(skipped) + " accounts of " + args.Other +
                  " share their name with one before them and were not merged.\n");
+    if (notWhole > 0)
+        WriteErr("warning: " + std::to_string(notWhole) +
+                 " accounts do not decipher whole under their file's master password and were "
+                 "not merged.\n");
     if (!other.DamagedLines().empty())
         WriteErr("warning: the lines of " + args.Other +
                  " that could not be read were not merged.\n");

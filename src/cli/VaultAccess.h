@@ -5,6 +5,7 @@
 // another program changed since the command read it.
 
 #include "cli/PasswordInput.h"
+#include "platform/PlatformErrors.h"
 #include "vault/Vault.h"
 
 #include <string>
@@ -16,7 +17,10 @@ void OpenVault(TVault& vault, const std::string& path, TPasswordInput& input,
                std::string* password = nullptr);
 // Opens with a password already known; false when it is not that file's password.
 bool OpenVaultWith(TVault& vault, const std::string& path, const std::string& password);
-// Writes the vault to its file unless the file changed since it was read.
+// Writes the vault to its file, holding the file's write lock, unless the file changed since it
+// was read. Every refusal says that nothing was written.
 void SaveVault(TVault& vault);
+// The line for a failed write: what failed, and whether the file was written.
+std::string WriteFailure(const EInOutError& error);
 // The account of exactly this name, shown; EUserError when the vault has none.
 int SelectAccount(TVault& vault, const std::string& name);
