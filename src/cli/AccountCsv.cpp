@@ -1,9 +1,10 @@
 #include "cli/AccountCsv.h"
 
 #include "base/SecureWipe.h"
-#include "vault/FieldText.h"
 #include "cli/CliErrors.h"
 #include "cli/Console.h"
+#include "vault/FieldText.h"
+#include "vault/ImportError.h"
 #include "vault/WipeGuard.h"
 
 #include <algorithm>
@@ -76,7 +77,7 @@ std::string CsvRoundTripProblem(const TPassRecord& record) {
         if (!SameRecord(back, record))
             problem = "it would not read back as it is";
         WipeRecord(back);
-    } catch (const EUserError& error) {
+    } catch (const EImportError& error) {
         problem = error.Message();
     }
     for (QString& text : texts)

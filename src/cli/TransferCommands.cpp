@@ -192,7 +192,7 @@ void RunImport(const TArguments& args, TPasswordInput& input) {
         QString text;
         try {
             text = ReadUtf8File(args.CsvFile);
-        } catch (const EUserError& error) {
+        } catch (const EImportError& error) {
             throw EUserError(error.Message() + ". Nothing was imported.", TOutcome::Said);
         }
         std::vector<TCsvRecord> csv;
@@ -200,7 +200,7 @@ void RunImport(const TArguments& args, TPasswordInput& input) {
             try {
                 csv = ParseCsv(text, args.CsvFile);
             } catch (const EImportError& error) {
-                throw EUserError(error.Message() + ". Nothing was imported.");
+                throw EUserError(error.Message() + ". Nothing was imported.", TOutcome::Said);
             }
             records = RecordsFromCsv(csv, args.CsvFile, lines);
         } catch (...) {

@@ -45,9 +45,8 @@ std::string AccountNameText(const QString& text, const std::string& what) {
 
 std::string NewAccountNameText(const QString& text, const std::string& what) {
     std::string name = AccountNameText(text, what);
-    if (std::any_of(name.begin(), name.end(), [](char byte) {
-            return IsControlByte(static_cast<unsigned char>(byte));
-        })) {
+    if (std::any_of(name.begin(), name.end(),
+                    [](char byte) { return IsControlByte(static_cast<unsigned char>(byte)); })) {
         WipeString(name);
         throw EImportError(what + " holds a control character");
     }

@@ -4,6 +4,7 @@
 #include "base/SecureWipe.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
+#include "platform/PlatformErrors.h"
 #include "platform/TextCompare.h"
 #include "vault/DataFile.h"
 #include "vault/WipeGuard.h"
@@ -240,6 +241,16 @@ TVault::ChangePassword(const std::string& newPassword,
     try {
         FModified = true;
         WriteFile();
+    } catch (const EInOutError& error) {
+        // A failure after the new file took the old one's place (its folder not synced): the
+        // file is under the new password, and so stays the vault, to be saved again.
+        if (error.FileReplaced())
+            throw;
+        turnBack();
+        FMasterPassword.swap(oldPassword);
+        FCheckLine.swap(oldCheckLine);
+        FModified = wasModified;
+        throw;
     } catch (...) {
         turnBack();
         FMasterPassword.swap(oldPassword);

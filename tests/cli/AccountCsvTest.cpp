@@ -4,7 +4,8 @@
 
 #include "cli/AccountCsv.h"
 #include "cli/CliErrors.h"
-#include "cli/Csv.h"
+#include "vault/Csv.h"
+#include "vault/ImportError.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ std::optional<TPassRecord> ThroughCsv(const TPassRecord& record) {
         return std::nullopt;
     try {
         return AccountFromCsvFields(csv[1].Fields, "generated line 2");
-    } catch (const EUserError&) {
+    } catch (const EImportError&) {
         return std::nullopt;
     }
 }
