@@ -187,6 +187,7 @@ void TfrmMain::ShowCurrentAccount() {
         ShowRecord(FVault.Current());
     }
     UpdateFieldEnabling();
+    ShowOneTimeCode();
 }
 
 void TfrmMain::ShowRecord(const TPassRecord& record) {
