@@ -223,6 +223,10 @@
         <source>%1 is not a file but a device, pipe or socket, and is not replaced</source>
         <translation>%1 ist keine Datei, sondern ein Gerät, eine Pipe oder ein Socket, und wird nicht ersetzt</translation>
     </message>
+    <message>
+        <source>The undo history no longer matches the vault; it was cleared</source>
+        <translation>Der Rückgängig-Verlauf passt nicht mehr zum Tresor; er wurde geleert</translation>
+    </message>
 </context>
 <context>
     <name>StrengthText</name>
@@ -256,6 +260,27 @@
     <message>
         <source>Accounts found</source>
         <translation>Gefundene Konten</translation>
+    </message>
+    <message>
+        <source>login</source>
+        <extracomment>Where the find box found an account: &quot;mail — login&quot;.</extracomment>
+        <translation>Kennung</translation>
+    </message>
+    <message>
+        <source>web address</source>
+        <translation>Webadresse</translation>
+    </message>
+    <message>
+        <source>notes</source>
+        <translation>Notizen</translation>
+    </message>
+    <message>
+        <source>In every field (%1)</source>
+        <translation>In allen Feldern (%1)</translation>
+    </message>
+    <message>
+        <source>Find in the logins, web addresses and notes too</source>
+        <translation>Auch in den Kennungen, Webadressen und Notizen suchen</translation>
     </message>
 </context>
 <context>
@@ -695,6 +720,97 @@ Jedes Programm können Sie 30 Tage lang kostenlos testen. Besuchen Sie unsere We
     <message>
         <source>The backup file %1 could not be made. The password for the data file was not changed.</source>
         <translation>Die Sicherungsdatei %1 konnte nicht angelegt werden. Das Kennwort der Datendatei wurde nicht geändert.</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>Wiederholen</translation>
+    </message>
+    <message>
+        <source>Nothing to redo.</source>
+        <translation>Nichts zu wiederholen.</translation>
+    </message>
+    <message>
+        <source>Nothing to undo.</source>
+        <translation>Nichts rückgängig zu machen.</translation>
+    </message>
+    <message>
+        <source>Add done again.</source>
+        <translation>Hinzufügen wiederholt.</translation>
+    </message>
+    <message>
+        <source>Add undone.</source>
+        <translation>Hinzufügen rückgängig gemacht.</translation>
+    </message>
+    <message>
+        <source>Delete done again.</source>
+        <translation>Löschen wiederholt.</translation>
+    </message>
+    <message>
+        <source>Delete undone.</source>
+        <translation>Löschen rückgängig gemacht.</translation>
+    </message>
+    <message>
+        <source>Edit done again.</source>
+        <translation>Änderung wiederholt.</translation>
+    </message>
+    <message>
+        <source>Edit undone.</source>
+        <translation>Änderung rückgängig gemacht.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n line of the data file does not decipher whole under the current password and would stay under it, readable only with the old password: %1. Do you want to change the password all the same?</source>
+        <translation>
+            <numerusform>%n Zeile der Datendatei lässt sich unter dem aktuellen Kennwort nicht vollständig entschlüsseln und bliebe darunter, nur mit dem alten Kennwort lesbar: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
+            <numerusform>%n Zeilen der Datendatei lassen sich unter dem aktuellen Kennwort nicht vollständig entschlüsseln und blieben darunter, nur mit dem alten Kennwort lesbar: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n lines of the data file do not decipher whole under the current password and would stay under it, readable only with the old password: %1. Do you want to change the password all the same?</source>
+        <translation>
+            <numerusform>%n Zeile der Datendatei lässt sich unter dem aktuellen Kennwort nicht vollständig entschlüsseln und bliebe darunter, nur mit dem alten Kennwort lesbar: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
+            <numerusform>%n Zeilen der Datendatei lassen sich unter dem aktuellen Kennwort nicht vollständig entschlüsseln und blieben darunter, nur mit dem alten Kennwort lesbar: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 could not be written: %2 The password for the data file was not changed.</source>
+        <translation>%1 konnte nicht geschrieben werden: %2 Das Kennwort der Datendatei wurde nicht geändert.</translation>
+    </message>
+    <message>
+        <source>One-time code</source>
+        <translation>Einmalcode</translation>
+    </message>
+    <message>
+        <source>No code: the key is not valid</source>
+        <extracomment>Beside the notes, when their one-time key is malformed; the tool tip says why.</extracomment>
+        <translation>Kein Code: der Schlüssel ist ungültig</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n s left</source>
+        <extracomment>Seconds until the one-time code changes.</extracomment>
+        <translation>
+            <numerusform>noch %n s</numerusform>
+            <numerusform>noch %n s</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>One-time code; %1 copies it</source>
+        <translation>Einmalcode; %1 kopiert ihn</translation>
+    </message>
+    <message>
+        <source>The notes hold no one-time key.</source>
+        <translation>Die Notizen enthalten keinen Einmalschlüssel.</translation>
+    </message>
+    <message>
+        <source>The notes hold no web address.</source>
+        <translation>Die Notizen enthalten keine Webadresse.</translation>
+    </message>
+    <message>
+        <source>Web address</source>
+        <translation>Webadresse</translation>
     </message>
 </context>
 <context>

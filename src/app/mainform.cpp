@@ -248,6 +248,8 @@ void TfrmMain::CreateControls() {
     }
 
     CreateDailyActions();
+    CreateNotesControls();
+    CreateUndoCommands();
     FVault.AddObserver(*this);
 
     // Until the first enabling rule runs only Exit and the About buttons work.

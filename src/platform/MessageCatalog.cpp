@@ -36,6 +36,7 @@ constexpr std::array FixedMessages = {
     QT_TRANSLATE_NOOP("Messages", "The vault is locked; nothing was changed"),
     QT_TRANSLATE_NOOP("Messages", "No account is shown; the change was not stored"),
     QT_TRANSLATE_NOOP("Messages", "No account is shown; nothing was deleted"),
+    QT_TRANSLATE_NOOP("Messages", "The undo history no longer matches the vault; it was cleared"),
     QT_TRANSLATE_NOOP("Messages", "The password must have 1 to 48 characters. The data file was "
                                   "not created or changed"),
     QT_TRANSLATE_NOOP("Messages", "Choose at least one kind of character"),

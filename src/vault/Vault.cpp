@@ -181,6 +181,7 @@ void TVault::WriteFile() {
         throw std::logic_error("No vault is open");
     // The check line is always that of the master password: no key schedule for a save.
     RememberStamp(WriteDataFileWithCheckLine(FPath, FCheckLine, Records().Lines()));
+    FUndo.Clear();
     SetModified(false);
 }
 
@@ -371,6 +372,7 @@ void TVault::DropAccounts() {
     FDamaged.clear();
     FBlankLines.clear();
     ForgetCurrent();
+    FUndo.Clear();
     // Nothing to hand over: the vault given away last may still be in the other core's hands.
     if (FLines.Empty() && FAccounts.Empty()) {
         FLines.Clear();
@@ -417,6 +419,7 @@ bool TVault::Lock() {
         return false;
     // The order of the lines is learnt again at unlock, from the lines as they stand.
     SettleLines();
+    FUndo.Clear();
     FLockedLine = FCurrentRow >= 0 ? Account(FCurrentRow).Line : -1;
     WipeString(FMasterPassword);
     {
@@ -489,12 +492,9 @@ std::optional<int> TVault::Add(const TPassRecord& record) {
         return std::nullopt;
     TRecordCipher codec(FCipher, FMasterPassword);
     std::string line = codec.Encode(record);
-    ForgetCurrent();
-    const int row = RowAfter(name);
-    Notify([row](TVaultObserver& observer) { observer.RowsAboutToBeInserted(row, row); });
-    FAccounts.Insert(row, TAccountEntry{name, FLines.Add(std::move(line))});
-    Notify([row](TVaultObserver& observer) { observer.RowsInserted(row, row); });
-    Notify([](TVaultObserver& observer) { observer.LineCountChanged(); });
+    const TLineOrder order = FLines.Order();
+    const int row = InsertRow(name, FLines.Add(std::move(line)));
+    FUndo.Added(LineOf(row), order);
     // The new account's fields are known: nothing to decipher.
     FCurrent = record;
     FCurrentRow = row;
@@ -506,6 +506,16 @@ std::optional<int> TVault::Add(const TPassRecord& record) {
 int TVault::RowAfter(const std::string& name) const {
     return PartitionRow(AccountCount(),
                         [&](int row) { return CompareTextLocale(name, Account(row).Name) >= 0; });
+}
+
+int TVault::InsertRow(const std::string& name, int line) {
+    ForgetCurrent();
+    const int row = RowAfter(name);
+    Notify([row](TVaultObserver& observer) { observer.RowsAboutToBeInserted(row, row); });
+    FAccounts.Insert(row, TAccountEntry{name, line});
+    Notify([row](TVaultObserver& observer) { observer.RowsInserted(row, row); });
+    Notify([](TVaultObserver& observer) { observer.LineCountChanged(); });
+    return row;
 }
 
 void TVault::StoreField(std::string TPassRecord::*field, const std::string& value) {
@@ -520,11 +530,13 @@ void TVault::StoreField(std::string TPassRecord::*field, const std::string& valu
     TRecordWipeGuard wipeRecord(record);
     WipeString(record.*field);
     record.*field = value;
+    std::string before = LineOf(FCurrentRow);
     // The name starts the chain, so the line keeps its name's column and nearly always its place;
     // only neighbours that compare equal on that column can tell otherwise.
     FLines.Put(Account(FCurrentRow).Line, EncodeRecord(FCipher, record, FMasterPassword),
                Renumberer());
     std::swap(FCurrent, record);
+    FUndo.Edited(field, std::move(before), LineOf(FCurrentRow));
     SetModified(true);
 }
 
@@ -553,8 +565,10 @@ void TVault::ReplaceAccount(int row, const TPassRecord& record) {
         return;
     TPassRecord anew = record;
     TRecordWipeGuard wipeRecord(anew);
+    std::string before = LineOf(row);
     FLines.Put(Account(row).Line, EncodeRecord(FCipher, anew, FMasterPassword), Renumberer());
     std::swap(FCurrent, anew);
+    FUndo.Edited(nullptr, std::move(before), LineOf(row));
     SetModified(true);
     Notify([](TVaultObserver& observer) { observer.CurrentChanged(); });
 }
@@ -562,16 +576,23 @@ void TVault::ReplaceAccount(int row, const TPassRecord& record) {
 void TVault::DeleteCurrent() {
     if (FCurrentRow < 0)
         throw std::logic_error("No account is shown; nothing was deleted");
-    const int row = FCurrentRow;
+    std::string line = LineOf(FCurrentRow);
+    const TLineSpot spot = RemoveRow(FCurrentRow);
+    FUndo.Deleted(std::move(line), spot);
+    SetModified(true);
+    Select(FAccounts.Empty() ? -1 : 0);
+}
+
+TLineSpot TVault::RemoveRow(int row) {
     const int line = Account(row).Line;
+    const TLineSpot spot = FLines.SpotOf(line);
     Notify([row](TVaultObserver& observer) { observer.RowsAboutToBeRemoved(row, row); });
     ForgetCurrent();
     FAccounts.Erase(row);
     Notify([row](TVaultObserver& observer) { observer.RowsRemoved(row, row); });
     FLines.Erase(line, Renumberer());
     Notify([](TVaultObserver& observer) { observer.LineCountChanged(); });
-    SetModified(true);
-    Select(FAccounts.Empty() ? -1 : 0);
+    return spot;
 }
 
 void TVault::BuildAccounts() {
@@ -655,6 +676,8 @@ void TVault::RemoveObserver(TVaultObserver& observer) noexcept {
 }
 
 void TVault::SetModified(bool modified) {
+    if (!modified)
+        FUndo.MarkSaved();
     if (FModified == modified)
         return;
     FModified = modified;
