@@ -776,10 +776,6 @@ Jedes Programm können Sie 30 Tage lang kostenlos testen. Besuchen Sie unsere We
         </translation>
     </message>
     <message>
-        <source>%1 could not be written: %2 The password for the data file was not changed.</source>
-        <translation>%1 konnte nicht geschrieben werden: %2 Das Kennwort der Datendatei wurde nicht geändert.</translation>
-    </message>
-    <message>
         <source>One-time code</source>
         <translation>Einmalcode</translation>
     </message>
@@ -811,6 +807,10 @@ Jedes Programm können Sie 30 Tage lang kostenlos testen. Besuchen Sie unsere We
     <message>
         <source>Web address</source>
         <translation>Webadresse</translation>
+    </message>
+    <message>
+        <source>%1 The password for the data file was not changed.</source>
+        <translation>%1 Das Kennwort der Datendatei wurde nicht geändert.</translation>
     </message>
 </context>
 <context>

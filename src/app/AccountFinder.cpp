@@ -427,6 +427,12 @@ void TAccountFinder::Choose() {
 }
 
 bool TAccountFinder::eventFilter(QObject* watched, QEvent* event) {
+    // Ctrl+F in the box is the box's own, not the window's key that opened it.
+    if (watched == edtFind && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->keyCombination() == EveryFieldKey[0]) {
+        event->accept();
+        return true;
+    }
     if (watched == edtFind && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->keyCombination() == EveryFieldKey[0]) {
