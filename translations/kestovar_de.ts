@@ -191,6 +191,42 @@
         <source>The one-time key&apos;s period is not 1 to 86400 seconds</source>
         <translation>Die Gültigkeitsdauer des Einmalschlüssels liegt nicht zwischen 1 und 86400 Sekunden</translation>
     </message>
+    <message>
+        <source>%1 is being written by another program. Nothing was written</source>
+        <translation>%1 wird gerade von einem anderen Programm geschrieben. Es wurde nichts geschrieben</translation>
+    </message>
+    <message>
+        <source>%1 was changed by another program since it was read. Nothing was written</source>
+        <translation>%1 wurde seit dem Lesen von einem anderen Programm geändert. Es wurde nichts geschrieben</translation>
+    </message>
+    <message>
+        <source>%1 has LF line ends: it was converted by another program</source>
+        <translation>%1 hat LF-Zeilenenden: Die Datei wurde von einem anderen Programm umgewandelt</translation>
+    </message>
+    <message>
+        <source>%1 starts with a UTF-8 byte-order mark: it was converted by another program</source>
+        <translation>%1 beginnt mit einer UTF-8-Bytereihenfolgemarke: Die Datei wurde von einem anderen Programm umgewandelt</translation>
+    </message>
+    <message>
+        <source>%1 has LF line ends and starts with a UTF-8 byte-order mark: it was converted by another program</source>
+        <translation>%1 hat LF-Zeilenenden und beginnt mit einer UTF-8-Bytereihenfolgemarke: Die Datei wurde von einem anderen Programm umgewandelt</translation>
+    </message>
+    <message>
+        <source>%1 is read-only or may not be written, and is not replaced</source>
+        <translation>%1 ist schreibgeschützt oder darf nicht geschrieben werden und wird nicht ersetzt</translation>
+    </message>
+    <message>
+        <source>%1 is a folder, and is not replaced</source>
+        <translation>%1 ist ein Ordner und wird nicht ersetzt</translation>
+    </message>
+    <message>
+        <source>%1 is not a file but a device, pipe or socket, and is not replaced</source>
+        <translation>%1 ist keine Datei, sondern ein Gerät, eine Pipe oder ein Socket, und wird nicht ersetzt</translation>
+    </message>
+    <message>
+        <source>The undo history no longer matches the vault; it was cleared</source>
+        <translation>Der Rückgängig-Verlauf passt nicht mehr zum Tresor; er wurde geleert</translation>
+    </message>
 </context>
 <context>
     <name>StrengthText</name>
@@ -224,6 +260,27 @@
     <message>
         <source>Accounts found</source>
         <translation>Gefundene Konten</translation>
+    </message>
+    <message>
+        <source>login</source>
+        <extracomment>Where the find box found an account: &quot;mail — login&quot;.</extracomment>
+        <translation>Kennung</translation>
+    </message>
+    <message>
+        <source>web address</source>
+        <translation>Webadresse</translation>
+    </message>
+    <message>
+        <source>notes</source>
+        <translation>Notizen</translation>
+    </message>
+    <message>
+        <source>In every field (%1)</source>
+        <translation>In allen Feldern (%1)</translation>
+    </message>
+    <message>
+        <source>Find in the logins, web addresses and notes too</source>
+        <translation>Auch in den Kennungen, Webadressen und Notizen suchen</translation>
     </message>
 </context>
 <context>
@@ -692,6 +749,97 @@ Die Sicherung (der Dateiname mit .bak), ältere Kopien und der Verlauf eines Syn
         <translation>Die Sicherungsdatei %1 konnte nicht angelegt werden. Das Kennwort der Datendatei wurde nicht geändert.</translation>
     </message>
     <message>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>Wiederholen</translation>
+    </message>
+    <message>
+        <source>Nothing to redo.</source>
+        <translation>Nichts zu wiederholen.</translation>
+    </message>
+    <message>
+        <source>Nothing to undo.</source>
+        <translation>Nichts rückgängig zu machen.</translation>
+    </message>
+    <message>
+        <source>Add done again.</source>
+        <translation>Hinzufügen wiederholt.</translation>
+    </message>
+    <message>
+        <source>Add undone.</source>
+        <translation>Hinzufügen rückgängig gemacht.</translation>
+    </message>
+    <message>
+        <source>Delete done again.</source>
+        <translation>Löschen wiederholt.</translation>
+    </message>
+    <message>
+        <source>Delete undone.</source>
+        <translation>Löschen rückgängig gemacht.</translation>
+    </message>
+    <message>
+        <source>Edit done again.</source>
+        <translation>Änderung wiederholt.</translation>
+    </message>
+    <message>
+        <source>Edit undone.</source>
+        <translation>Änderung rückgängig gemacht.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n line of the data file does not decipher whole under the current password and would stay under it, readable only with the old password: %1. Do you want to change the password all the same?</source>
+        <translation>
+            <numerusform>%n Zeile der Datendatei lässt sich unter dem aktuellen Kennwort nicht vollständig entschlüsseln und bliebe darunter, nur mit dem alten Kennwort lesbar: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
+            <numerusform>%n Zeilen der Datendatei lassen sich unter dem aktuellen Kennwort nicht vollständig entschlüsseln und blieben darunter, nur mit dem alten Kennwort lesbar: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n lines of the data file do not decipher whole under the current password and would stay under it, readable only with the old password: %1. Do you want to change the password all the same?</source>
+        <translation>
+            <numerusform>%n Zeile der Datendatei lässt sich unter dem aktuellen Kennwort nicht vollständig entschlüsseln und bliebe darunter, nur mit dem alten Kennwort lesbar: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
+            <numerusform>%n Zeilen der Datendatei lassen sich unter dem aktuellen Kennwort nicht vollständig entschlüsseln und blieben darunter, nur mit dem alten Kennwort lesbar: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>One-time code</source>
+        <translation>Einmalcode</translation>
+    </message>
+    <message>
+        <source>No code: the key is not valid</source>
+        <extracomment>Beside the notes, when their one-time key is malformed; the tool tip says why.</extracomment>
+        <translation>Kein Code: der Schlüssel ist ungültig</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n s left</source>
+        <extracomment>Seconds until the one-time code changes.</extracomment>
+        <translation>
+            <numerusform>noch %n s</numerusform>
+            <numerusform>noch %n s</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>One-time code; %1 copies it</source>
+        <translation>Einmalcode; %1 kopiert ihn</translation>
+    </message>
+    <message>
+        <source>The notes hold no one-time key.</source>
+        <translation>Die Notizen enthalten keinen Einmalschlüssel.</translation>
+    </message>
+    <message>
+        <source>The notes hold no web address.</source>
+        <translation>Die Notizen enthalten keine Webadresse.</translation>
+    </message>
+    <message>
+        <source>Web address</source>
+        <translation>Webadresse</translation>
+    </message>
+    <message>
+        <source>%1 The password for the data file was not changed.</source>
+        <translation>%1 Das Kennwort der Datendatei wurde nicht geändert.</translation>
+    </message>
+    <message>
         <source>Save a copy for older versions</source>
         <translation>Kopie für ältere Versionen speichern</translation>
     </message>
@@ -702,24 +850,6 @@ Die Sicherung (der Dateiname mit .bak), ältere Kopien und der Verlauf eines Syn
     <message>
         <source>The account&apos;s line in the data file failed its check: it was changed outside Kestovar (line %1). It is kept unchanged in the file and is no longer shown.</source>
         <translation>Die Zeile des Kontos in der Datendatei hat ihre Prüfung nicht bestanden: Sie wurde außerhalb von Kestovar geändert (Zeile %1). Sie bleibt unverändert in der Datei und wird nicht mehr angezeigt.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n line of the data file does not decipher whole under the current password and would stay under it, readable only with the old password: %1. Do you want to change the password all the same?</source>
-        <translation>
-            <numerusform>%n Zeile der Datendatei lässt sich unter dem aktuellen Kennwort nicht ganz entschlüsseln und bliebe darunter, lesbar nur mit dem alten Kennwort: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
-            <numerusform>%n Zeilen der Datendatei lassen sich unter dem aktuellen Kennwort nicht ganz entschlüsseln und blieben darunter, lesbar nur mit dem alten Kennwort: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n lines of the data file do not decipher whole under the current password and would stay under it, readable only with the old password: %1. Do you want to change the password all the same?</source>
-        <translation>
-            <numerusform>%n Zeile der Datendatei lässt sich unter dem aktuellen Kennwort nicht ganz entschlüsseln und bliebe darunter, lesbar nur mit dem alten Kennwort: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
-            <numerusform>%n Zeilen der Datendatei lassen sich unter dem aktuellen Kennwort nicht ganz entschlüsseln und blieben darunter, lesbar nur mit dem alten Kennwort: %1. Möchten Sie das Kennwort trotzdem ändern?</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>%1 could not be written: %2 The password for the data file was not changed.</source>
-        <translation>%1 konnte nicht geschrieben werden: %2 Das Kennwort der Datendatei wurde nicht geändert.</translation>
     </message>
     <message>
         <source>New hardened file…</source>

@@ -2,16 +2,20 @@
 
 #include "base/SecureWipe.h"
 #include "platform/Codepage.h"
+#include "platform/PlatformServices.h"
+#include "vault/NotesAddress.h"
 #include "vault/Vault.h"
+#include "vault/WipeGuard.h"
 
 #include <QAbstractListModel>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QScopeGuard>
 #include <QSignalBlocker>
-#include <QStringMatcher>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -20,6 +24,98 @@ namespace {
 
 // Never part of a folded name: account names are Windows-1252 text.
 constexpr QChar Separator(u'\0');
+// The fields of each row in FFields.
+constexpr std::size_t FieldsPerRow = 3;
+
+const QKeySequence EveryFieldKey(Qt::CTRL | Qt::Key_F);
+
+// Which characters a folded text holds, one bit each for the lower-case letters and the digits and
+// the rest shared among the other bits: a text whose bits lack one of the filter's cannot hold it,
+// so that a search looks into few texts, and a filter of one letter or digit into none.
+std::uint64_t CharacterBit(QChar ch) {
+    const char16_t code = ch.unicode();
+    if (code >= u'a' && code <= u'z')
+        return std::uint64_t{1} << (code - u'a');
+    if (code >= u'0' && code <= u'9')
+        return std::uint64_t{1} << (26 + code - u'0');
+    return std::uint64_t{1} << (36 + code % 28);
+}
+
+bool HasBitOfItsOwn(QChar ch) {
+    const char16_t code = ch.unicode();
+    return (code >= u'a' && code <= u'z') || (code >= u'0' && code <= u'9');
+}
+
+std::uint64_t CharacterBits(QStringView text) {
+    std::uint64_t bits = 0;
+    for (const QChar ch : text)
+        bits |= CharacterBit(ch);
+    return bits;
+}
+
+void WipeText(QString& text) noexcept {
+    // The whole room, not only the text: a shorter content may have followed a longer one.
+    if (text.capacity() > 0) {
+        text.resize(text.capacity());
+        SecureZero(text.data(), static_cast<std::size_t>(text.size()) * sizeof(QChar));
+    }
+    text.clear();
+}
+
+// Room for more characters at the end of the text; a move to a larger room wipes the old one.
+void MakeRoom(QString& text, qsizetype more) {
+    if (text.size() + more <= text.capacity())
+        return;
+    QString larger;
+    larger.reserve(std::max(text.capacity() * 2, text.size() + more));
+    larger.append(text);
+    WipeText(text);
+    text.swap(larger);
+}
+
+// Appends a field in the form names are compared in; with `lines`, each ";" that ends a notes line
+// becomes a separator, so that nothing is found across two lines.
+void AppendFolded(QString& text, const std::string& field, bool lines) {
+    const auto ends = [lines](QChar ch) {
+        return lines && ch == QLatin1Char(';') ? Separator : ch;
+    };
+    const bool ascii = std::all_of(field.begin(), field.end(), [](char ch) {
+        return static_cast<unsigned char>(ch) < 0x80 && ch != '\0';
+    });
+    if (ascii) {
+        // Most fields: lower case by hand, with no copy to wipe.
+        const auto length = static_cast<qsizetype>(field.size());
+        MakeRoom(text, length);
+        const qsizetype at = text.size();
+        text.resize(at + length);
+        QChar* out = text.data() + at;
+        for (const char ch : field)
+            *out++ = ends(QChar(QLatin1Char(ch)).toLower());
+        return;
+    }
+    QString wide = AnsiToQString(field);
+    QString folded = FoldForFind(wide);
+    WipeText(wide);
+    MakeRoom(text, folded.size());
+    for (const QChar ch : std::as_const(folded))
+        text.append(ends(ch));
+    WipeText(folded);
+}
+
+QString FieldName(TFoundIn where) {
+    switch (where) {
+    case TFoundIn::Login:
+        //: Where the find box found an account: "mail — login".
+        return TAccountFinder::tr("login");
+    case TFoundIn::WebAddress:
+        return TAccountFinder::tr("web address");
+    case TFoundIn::Notes:
+        return TAccountFinder::tr("notes");
+    case TFoundIn::Name:
+        break;
+    }
+    return {};
+}
 
 } // namespace
 
@@ -50,25 +146,35 @@ public:
         return parent.isValid() ? 0 : static_cast<int>(FRows.size());
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= rowCount() ||
+        if (!checkIndex(index,
+                        CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) ||
             (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
             return {};
-        return AnsiToQString(FVault.Account(FRows[static_cast<std::size_t>(index.row())]).Name);
+        const auto at = static_cast<std::size_t>(index.row());
+        const QString name = AnsiToQString(FVault.Account(FRows[at]).Name);
+        if (FWhere[at] == TFoundIn::Name)
+            return name;
+        return QStringLiteral("%1 \u2014 %2").arg(name, FieldName(FWhere[at]));
     }
     const std::vector<int>& Rows() const noexcept { return FRows; }
-    void SetRows(std::vector<int> rows) {
+    const std::vector<TFoundIn>& Where() const noexcept { return FWhere; }
+    void SetRows(std::vector<int> rows, std::vector<TFoundIn> where) {
+        where.resize(rows.size(), TFoundIn::Name);
         beginResetModel();
         FRows = std::move(rows);
+        FWhere = std::move(where);
         endResetModel();
     }
 
 private:
     const TVault& FVault;
-    std::vector<int> FRows; // rows of the vault's accounts
+    std::vector<int> FRows;       // rows of the vault's accounts
+    std::vector<TFoundIn> FWhere; // beside them
 };
 
-TAccountFinder::TAccountFinder(const TVault& vault, QAbstractItemModel& accounts, QWidget* parent)
-    : QFrame(parent), FVault(vault) {
+TAccountFinder::TAccountFinder(const TVault& vault, QAbstractItemModel& accounts,
+                               TPlatformServices& platform, QWidget* parent)
+    : QFrame(parent), FVault(vault), FPlatform(platform) {
     // A box inside the window rather than a popup window of its own, so that screen readers find
     // it in the window's tree like every other control. It closes as a popup would, when the
     // focus goes elsewhere.
@@ -86,10 +192,21 @@ TAccountFinder::TAccountFinder(const TVault& vault, QAbstractItemModel& accounts
     edtFind->setAccessibleName(tr("Find account"));
     edtFind->setPlaceholderText(tr("Find account"));
     edtFind->installEventFilter(this);
+    chkEveryField = new QCheckBox(
+        tr("In every field (%1)").arg(EveryFieldKey.toString(QKeySequence::NativeText)), this);
+    chkEveryField->setObjectName(QStringLiteral("chkEveryField"));
+    chkEveryField->setToolTip(tr("Find in the logins, web addresses and notes too"));
+    // The edit keeps the focus; the key toggles it from there.
+    chkEveryField->setFocusPolicy(Qt::NoFocus);
+    connect(chkEveryField, &QCheckBox::toggled, this, [this] { Filter(edtFind->text()); });
     FFound = new TFoundAccountsModel(vault, this);
     lstFound = new QListView(this);
     lstFound->setObjectName(QStringLiteral("lstFind"));
     lstFound->setUniformItemSizes(true);
+    // A hundred thousand rows are laid out a batch at a time between events, so that the next
+    // keystroke never waits for rows nobody has scrolled to yet.
+    lstFound->setLayoutMode(QListView::Batched);
+    lstFound->setBatchSize(2000);
     lstFound->setFocusPolicy(Qt::NoFocus);
     lstFound->setModel(FFound);
     lstFound->setAccessibleName(tr("Accounts found"));
@@ -97,6 +214,7 @@ TAccountFinder::TAccountFinder(const TVault& vault, QAbstractItemModel& accounts
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
     layout->addWidget(edtFind);
+    layout->addWidget(chkEveryField);
     layout->addWidget(lstFound);
     connect(edtFind, &QLineEdit::textChanged, this, &TAccountFinder::Filter);
     connect(lstFound, &QListView::activated, this, [this] { Choose(); });
@@ -112,6 +230,14 @@ const std::vector<int>& TAccountFinder::Matches() const noexcept {
     return FFound->Rows();
 }
 
+const std::vector<TFoundIn>& TAccountFinder::FoundIn() const noexcept {
+    return FFound->Where();
+}
+
+bool TAccountFinder::EveryField() const {
+    return chkEveryField->isChecked();
+}
+
 TAccountFinder::~TAccountFinder() {
     Forget();
 }
@@ -121,7 +247,11 @@ void TAccountFinder::Popup(QWidget* anchor) {
         Rebuild();
     FAnchor = anchor;
     setGeometry(QRect(anchor->mapTo(parentWidget(), QPoint(0, anchor->height())),
-                      QSize(anchor->width(), 160)));
+                      QSize(anchor->width(), 184)));
+    {
+        const QSignalBlocker quiet(chkEveryField);
+        chkEveryField->setChecked(false);
+    }
     edtFind->clear();
     Filter(QString());
     show();
@@ -139,29 +269,78 @@ void TAccountFinder::Rebuild() {
     for (int row = 0; row < count; ++row)
         length += static_cast<qsizetype>(FVault.Account(row).Name.size());
     FFolded.reserve(length);
+    FNameBits.reserve(static_cast<std::size_t>(count));
     for (int row = 0; row < count; ++row) {
-        FStarts.push_back(static_cast<int>(FFolded.size()));
+        const auto start = FFolded.size();
+        FStarts.push_back(static_cast<int>(start));
         FFolded += FoldForFind(AnsiToQString(FVault.Account(row).Name));
+        FNameBits.push_back(CharacterBits(QStringView(FFolded).sliced(start)));
         FFolded += Separator;
     }
     FStarts.push_back(static_cast<int>(FFolded.size()));
     FStale = false;
 }
 
+void TAccountFinder::BuildFields() {
+    ForgetFields();
+    FPlatform.SetBusyCursor(true);
+    const auto idle = qScopeGuard([this] { FPlatform.SetBusyCursor(false); });
+    const int count = FVault.AccountCount();
+    FFieldStarts.reserve(static_cast<std::size_t>(count) * FieldsPerRow + 1);
+    FFieldBits.reserve(static_cast<std::size_t>(count) * FieldsPerRow);
+    // Room for what the lines' length suggests: they hold every field enciphered, a third longer
+    // in their text form. More room, when needed, wipes the room it leaves.
+    qsizetype room = count * static_cast<qsizetype>(FieldsPerRow);
+    for (int row = 0; row < count; ++row)
+        room += static_cast<qsizetype>(FVault.LineOf(row).size()) / 2;
+    FFields.reserve(room);
+    // Half of the fields would be searched as if they were all.
+    auto forgetHalf = qScopeGuard([this] { ForgetFields(); });
+    TVault::TAccountReader reader = FVault.Reader();
+    for (int row = 0; row < count; ++row) {
+        TPassRecord record = reader.Read(row);
+        TRecordWipeGuard wipeRecord(record);
+        // A line that is noise under the master password has nothing to find.
+        const bool whole = reader.LastWhole();
+        std::string address = whole ? NotesWebAddress(record.Notes) : std::string();
+        TWipeGuard wipeAddress(address);
+        for (const std::string* field : {&record.Login, &address, &record.Notes}) {
+            const auto start = FFields.size();
+            FFieldStarts.push_back(static_cast<int>(start));
+            if (whole)
+                AppendFolded(FFields, *field, field == &record.Notes);
+            FFieldBits.push_back(CharacterBits(QStringView(FFields).sliced(start)));
+            MakeRoom(FFields, 1);
+            FFields.append(Separator);
+        }
+    }
+    FFieldStarts.push_back(static_cast<int>(FFields.size()));
+    forgetHalf.dismiss();
+}
+
 void TAccountFinder::Forget() noexcept {
     // The folded names are account names too.
-    if (!FFolded.isEmpty())
-        SecureZero(FFolded.data(), static_cast<std::size_t>(FFolded.size()) * sizeof(QChar));
-    FFolded.clear();
+    WipeText(FFolded);
     FStarts.clear();
+    FNameBits.clear();
     FNeedle.clear();
     FStale = true;
+    ForgetFields();
+}
+
+void TAccountFinder::ForgetFields() noexcept {
+    WipeText(FFields);
+    FFieldStarts.clear();
+    // Which characters the fields hold tells something of them too.
+    if (!FFieldBits.empty())
+        SecureZero(FFieldBits.data(), FFieldBits.size() * sizeof(FFieldBits.front()));
+    FFieldBits.clear();
 }
 
 void TAccountFinder::Invalidate() {
     hide();
     Forget();
-    FFound->SetRows({});
+    FFound->SetRows({}, {});
 }
 
 void TAccountFinder::MarkStale() {
@@ -172,41 +351,70 @@ void TAccountFinder::MarkStale() {
 }
 
 void TAccountFinder::Filter(const QString& typed) {
-    const QString needle = FoldForFind(typed);
+    const TNeedle needle{FoldForFind(typed)};
+    const bool everyField = EveryField() && !needle.Text.isEmpty();
     const auto rows = static_cast<int>(FStarts.empty() ? 0 : FStarts.size() - 1);
-    const std::vector<int>& listed = FFound->Rows();
+    if (everyField && FFieldStarts.empty() && rows > 0)
+        BuildFields();
     std::vector<int> found;
-    found.reserve(listed.size());
-    if (needle.isEmpty()) {
+    std::vector<TFoundIn> where;
+    const auto take = [&](int row) {
+        TFoundIn in = TFoundIn::Name;
+        if (!Holds(row, needle, everyField, in))
+            return;
+        found.push_back(row);
+        where.push_back(in);
+    };
+    if (needle.Text.isEmpty()) {
         found.resize(static_cast<std::size_t>(rows));
         for (int row = 0; row < rows; ++row)
             found[static_cast<std::size_t>(row)] = row;
-    } else if (!FNeedle.isEmpty() && needle.contains(FNeedle)) {
+    } else if (!FNeedle.isEmpty() && needle.Text.contains(FNeedle) &&
+               everyField == FNeedleEveryField) {
         // A longer filter keeps only some of what the shorter one let through.
-        for (const int row : listed) {
-            const auto at = static_cast<std::size_t>(row);
-            if (QStringView(FFolded)
-                    .sliced(FStarts[at], FStarts[at + 1] - FStarts[at] - 1)
-                    .contains(needle))
-                found.push_back(row);
-        }
+        found.reserve(FFound->Rows().size());
+        where.reserve(FFound->Rows().size());
+        for (const int row : FFound->Rows())
+            take(row);
     } else {
-        // One pass through all names; the separator keeps a match inside one name, and the
-        // row of a match is found by walking on, as matches come in order.
-        const QStringMatcher matcher(needle);
-        std::size_t row = 0;
-        for (qsizetype at = matcher.indexIn(FFolded); at >= 0;) {
-            while (FStarts[row + 1] <= at)
-                ++row;
-            found.push_back(static_cast<int>(row));
-            ++row;
-            at = row + 1 < FStarts.size() ? matcher.indexIn(FFolded, FStarts[row]) : -1;
-        }
+        for (int row = 0; row < rows; ++row)
+            take(row);
     }
-    FNeedle = needle;
-    FFound->SetRows(std::move(found));
+    FNeedle = needle.Text;
+    FNeedleEveryField = everyField;
+    FFound->SetRows(std::move(found), std::move(where));
     if (!FFound->Rows().empty())
         lstFound->setCurrentIndex(FFound->index(0));
+}
+
+TAccountFinder::TNeedle::TNeedle(QString text)
+    : Text(std::move(text)), Bits(CharacterBits(Text)),
+      BitsTell(Text.size() == 1 && HasBitOfItsOwn(Text.front())) {}
+
+bool TAccountFinder::Holds(int row, const TNeedle& needle, bool everyField, TFoundIn& where) const {
+    // The separator after each piece keeps a match inside it.
+    const auto holds = [&needle](const QString& text, const std::vector<int>& starts,
+                                 const std::vector<std::uint64_t>& bits, std::size_t piece) {
+        if ((bits[piece] & needle.Bits) != needle.Bits)
+            return false;
+        return needle.BitsTell || QStringView(text)
+                                      .sliced(starts[piece], starts[piece + 1] - starts[piece] - 1)
+                                      .contains(needle.Text);
+    };
+    const auto at = static_cast<std::size_t>(row);
+    if (holds(FFolded, FStarts, FNameBits, at)) {
+        where = TFoundIn::Name;
+        return true;
+    }
+    if (!everyField)
+        return false;
+    for (std::size_t field = 0; field < FieldsPerRow; ++field) {
+        if (holds(FFields, FFieldStarts, FFieldBits, at * FieldsPerRow + field)) {
+            where = static_cast<TFoundIn>(1 + field);
+            return true;
+        }
+    }
+    return false;
 }
 
 void TAccountFinder::Choose() {
@@ -219,8 +427,18 @@ void TAccountFinder::Choose() {
 }
 
 bool TAccountFinder::eventFilter(QObject* watched, QEvent* event) {
+    // Ctrl+F in the box is the box's own, not the window's key that opened it.
+    if (watched == edtFind && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->keyCombination() == EveryFieldKey[0]) {
+        event->accept();
+        return true;
+    }
     if (watched == edtFind && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->keyCombination() == EveryFieldKey[0]) {
+            chkEveryField->toggle();
+            return true;
+        }
         switch (key->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -250,7 +468,9 @@ void TAccountFinder::hideEvent(QHideEvent* event) {
         edtFind->clear();
     }
     FNeedle.clear();
-    FFound->SetRows({});
+    FFound->SetRows({}, {});
+    // The deciphered fields never outlive the box.
+    ForgetFields();
     if (FAnchor && isAncestorOf(QApplication::focusWidget()))
         FAnchor->setFocus(Qt::PopupFocusReason);
     QFrame::hideEvent(event);

@@ -31,10 +31,10 @@ std::string FileOf(const QCommandLineParser& parser) {
 
 } // namespace
 
-std::string ProcessCommandLine(const QCoreApplication& application) {
+std::string ProcessCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     Describe(parser);
-    parser.process(application);
+    parser.process(arguments);
     if (parser.positionalArguments().size() > 1) {
         std::fputs(qPrintable(QCoreApplication::translate("CommandLine",
                                                           "Only one data file can be opened.\n")),

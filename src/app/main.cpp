@@ -6,6 +6,7 @@
 #include "app/ProcessHardening.h"
 #include "app/Translations.h"
 #include "app/mainform.h"
+#include "platform/FileSystem.h"
 
 #include <QLocale>
 
@@ -17,7 +18,9 @@ int main(int argc, char** argv) {
     TKestovarApplication application(argc, argv);
     TTranslations translations;
     translations.Install(QLocale(), TTranslations::Folders());
-    const std::string dataFile = ProcessCommandLine(application);
+    // From argv itself, which the application has cleared of Qt's own options: Qt's list has lost
+    // the bytes of a file name that is not UTF-8.
+    const std::string dataFile = ProcessCommandLine(ArgumentsFromCommandLine(argc, argv));
     TDesktopPlatform platform;
     application.SetErrorDisplay(&platform);
 

@@ -251,6 +251,8 @@ void TfrmMain::CreateControls() {
     }
 
     CreateDailyActions();
+    CreateNotesControls();
+    CreateUndoCommands();
     CreateHardenedActions();
     FVault.AddObserver(*this);
 

@@ -7,6 +7,8 @@
 #include "vault/Vault.h"
 #include "vault/VaultObserver.h"
 
+#include <QKeySequence>
+#include <QList>
 #include <QWidget>
 
 #include <functional>
@@ -19,6 +21,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QStatusBar;
 class QToolButton;
 class QTimer;
@@ -72,6 +75,15 @@ public:
     void ScreenLocked();
     bool Locked() const noexcept { return FVault.Locked(); }
 
+    // The shown account's notes: its one-time code and its web address.
+    void CopyOneTimeCodeClick();
+    void OpenWebAddressClick();
+    void CopyWebAddressClick();
+    // Takes back the last Add, Delete or edit since the vault was opened or saved, or does again
+    // the last one taken back.
+    void UndoClick();
+    void RedoClick();
+
     // What tests and the benchmark observe.
     const TVault& Vault() const noexcept { return FVault; }
     const std::string& DataFile() const noexcept { return FVault.Path(); }
@@ -83,6 +95,7 @@ protected:
     void closeEvent(QCloseEvent* event) override; // FormCloseQuery
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override; // Undo and Redo
 
 private:
     void CreateControls();
@@ -140,6 +153,20 @@ private:
     void ShowMask(bool masked);
     // For Ctrl+C in a field: whether it copies the password rather than the field's selection.
     bool CopiesPasswordInstead(QObject* watched) const;
+    // Puts text on the clipboard as a secret and says so.
+    void CopyText(const QString& text, const QString& what);
+
+    // The notes of the shown account.
+    void CreateNotesControls();
+    // Shows the code of the shown account's one-time key and its seconds left, or the key's
+    // problem, and keeps them fresh each second while its notes hold a key line.
+    void ShowOneTimeCode();
+    // The web address in the shown account's notes; empty, after a message saying so, when none.
+    std::string ShownWebAddress();
+
+    // Undo and Redo.
+    void CreateUndoCommands();
+    void StepHistory(bool redo);
 
     // Editing.
     void FieldChanged(std::string TPassRecord::*field, const std::string& value);
@@ -229,6 +256,12 @@ private:
     QAction* FCopyPassword = nullptr;
     QAction* FGenerate = nullptr;
     QAction* FMask = nullptr;
+    QList<QKeySequence> FKeysOverFields; // the window's keys even where a field has its own use
+    QLabel* lblOneTimeCode = nullptr;    // over the blank beside the notes
+    QTimer* FOneTimeCodeTimer = nullptr;
+    QMenu* FWindowMenu = nullptr;
+    QAction* FUndoCommand = nullptr;
+    QAction* FRedoCommand = nullptr;
     QAction* FNewHardened = nullptr;
     QAction* FHarden = nullptr;
     QAction* FOlderCopy = nullptr;

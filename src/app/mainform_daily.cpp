@@ -103,7 +103,7 @@ void TfrmMain::CreateDailyActions() {
     for (QWidget* field : std::initializer_list<QWidget*>{edtLogin, edtPassword, mmoNotes})
         field->installEventFilter(this);
 
-    FFinder = new TAccountFinder(FVault, *FAccounts, this);
+    FFinder = new TAccountFinder(FVault, *FAccounts, FPlatform, this);
     connect(FFinder, &TAccountFinder::Chosen, this, [this](int row) {
         cboAccount->setCurrentIndex(row);
         Dispatch(&TfrmMain::cboAccountChange);
@@ -184,11 +184,17 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (IsUserInput(event->type()) && FIdleTimer->interval() > 0 && !FVault.Locked())
         FIdleTimer->start();
     if (event->type() == QEvent::ShortcutOverride &&
-        (watched == edtLogin || watched == edtPassword || watched == mmoNotes) &&
-        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
-        // Taken by the field, which copies its selection, or left to the window's Ctrl+C.
-        event->setAccepted(!CopiesPasswordInstead(watched));
-        return true;
+        (watched == edtLogin || watched == edtPassword || watched == mmoNotes)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Copy)) {
+            // Taken by the field, which copies its selection, or left to the window's Ctrl+C.
+            event->setAccepted(!CopiesPasswordInstead(watched));
+            return true;
+        }
+        if (FKeysOverFields.contains(QKeySequence(key->keyCombination()))) {
+            event->ignore();
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -215,7 +221,11 @@ void TfrmMain::CopyField(const std::string TPassRecord::*field, const QString& w
     if (FVault.Locked() || FVault.CurrentRow() < 0)
         return;
     // The stored value, whole, whatever the field shows of it.
-    FClipboard->CopySecret(AnsiToQString(FVault.Current().*field));
+    CopyText(AnsiToQString(FVault.Current().*field), what);
+}
+
+void TfrmMain::CopyText(const QString& text, const QString& what) {
+    FClipboard->CopySecret(text);
     const auto delay = FClipboard->ClearDelay();
     if (delay.count() > 0) {
         const auto seconds = (delay.count() + 999) / 1000;

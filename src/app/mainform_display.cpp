@@ -241,6 +241,7 @@ void TfrmMain::ShowCurrentAccount() {
         ShowRecord(FVault.Current());
     }
     UpdateFieldEnabling();
+    ShowOneTimeCode();
 }
 
 void TfrmMain::ShowRecord(const TPassRecord& record) {

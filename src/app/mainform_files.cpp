@@ -225,10 +225,8 @@ void TfrmMain::spdChangePasswordClick() {
         // The vault is as it was: the file's password still opens it.
         FPlatform.ShowMessageBox(
             QStringToDisplay(
-                tr("%1 could not be written: %2 The password for the data file was "
-                   "not changed.")
-                    .arg(PathToQString(FVault.Path()),
-                         TranslatedMessage(TPlatformServices::ErrorDisplayText(error.what())))),
+                tr("%1 The password for the data file was not changed.")
+                    .arg(TranslatedMessage(TPlatformServices::ErrorDisplayText(error.what())))),
             TMessageKind::mkError, TMessageButtons::mbOK);
         return;
     }

@@ -134,7 +134,7 @@ void RunShow(const TArguments& args, TPasswordInput& input) {
 }
 
 void RunAdd(const TArguments& args, TPasswordInput& input) {
-    const std::string name = AccountNameText(args.Name, "The account name");
+    const std::string name = NewAccountNameText(args.Name, "The account name");
     TFieldChanges changes;
     ReadGivenFields(args, changes);
     TVault vault;
@@ -142,7 +142,8 @@ void RunAdd(const TArguments& args, TPasswordInput& input) {
     RequireResealAllowed(vault, args.Reseal);
     if (!vault.Add(name))
         throw EUserError("An account named " + AnsiToTerminalShown(name) + " exists already in " +
-                         args.File + ". Nothing was written.");
+                             args.File + ". Nothing was written.",
+                         TOutcome::Said);
     StoreChanges(vault, args, input, changes, name);
     SaveVault(vault, args.Reseal);
     WriteOut("Added " + AnsiToTerminalShown(name) + ".\n");

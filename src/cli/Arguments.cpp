@@ -40,7 +40,7 @@ struct TCommandEntry {
     unsigned Options;
 };
 
-constexpr std::array<TCommandEntry, 17> Commands = {{
+constexpr std::array<TCommandEntry, 18> Commands = {{
     {"ls", "List the account names, in the window's order.", {}, 0},
     {"show",
      "Show an account; the password only when asked for.",
@@ -80,6 +80,11 @@ constexpr std::array<TCommandEntry, 17> Commands = {{
      "Take the accounts of another copy of the vault (one a file-sync tool left).",
      {"other"},
      OptPreferOther | OptReseal},
+    {"repair",
+     "Give a data file that another program converted (LF line ends, a byte-order mark) its "
+     "own form back.",
+     {},
+     0},
     {"totp", "Show the account's current one-time code (from a key in its notes).", {"name"}, 0},
     {"clip",
      "Copy a field to the desktop clipboard, which is cleared after a while.",

@@ -28,3 +28,4 @@ void RunImportFrom(const TArguments& args, TPasswordInput& input);
 
 // Reads no password.
 void RunInfo(const TArguments& args, TPasswordInput& input);
+void RunRepair(const TArguments& args, TPasswordInput& input);

@@ -5,8 +5,7 @@
 #include "platform/Codepage.h"
 #include "vault/FieldText.h"
 
-#include <QStringEncoder>
-
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -40,24 +39,17 @@ void WriteErr(std::string_view bytes) {
 }
 
 std::string AnsiToTerminal(const std::string& ansi) {
-    QString text = AnsiToQString(ansi);
-    // Into room made once for the longest result: toLocal8Bit would shrink its own room
-    // afterwards and leave the text behind in the memory it gives up.
-    QStringEncoder encoder(QStringEncoder::System);
-    std::string result(static_cast<std::size_t>(encoder.requiredSpace(text.size())), '\0');
-    char* const end = encoder.appendToBuffer(result.data(), text);
-    WipeQString(text);
-    result.resize(static_cast<std::size_t>(end - result.data()));
-    return result;
+    return AnsiToUtf8(ansi);
+}
+
+bool IsShownAsQuestionMark(unsigned char byte) noexcept {
+    return IsControlByte(byte);
 }
 
 std::string AnsiToTerminalShown(const std::string& ansi) {
     std::string shown = ansi;
     for (char& byte : shown) {
-        const auto code = static_cast<unsigned char>(byte);
-        // C0 controls, DEL, and the bytes that stand for C1 controls.
-        if (code < 0x20 || code == 0x7F || code == 0x81 || code == 0x8D || code == 0x8F ||
-            code == 0x90 || code == 0x9D)
+        if (IsShownAsQuestionMark(static_cast<unsigned char>(byte)))
             byte = '?';
     }
     std::string result = AnsiToTerminal(shown);
@@ -65,17 +57,16 @@ std::string AnsiToTerminalShown(const std::string& ansi) {
     return result;
 }
 
-std::string TerminalToAnsi(const std::string& bytes, const std::string& what) {
-    QString text = QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    std::string result;
+std::string ToAnsi(const QString& text, const std::string& what) {
+    // A byte of the command line that is not UTF-8 comes as one of these (see PathToQString).
+    if (std::any_of(text.cbegin(), text.cend(),
+                    [](QChar ch) { return ch.unicode() >= 0xDC80 && ch.unicode() <= 0xDCFF; }))
+        throw EUserError(what + " is not UTF-8 text");
     try {
-        result = AnsiText(text, what);
-    } catch (...) {
-        WipeQString(text);
-        throw;
+        return QStringToAnsi(text);
+    } catch (const EConvertError& error) {
+        throw EUserError(what + ": " + error.Message());
     }
-    WipeQString(text);
-    return result;
 }
 
 TOutputBuffer::TOutputBuffer() {

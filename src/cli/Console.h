@@ -18,11 +18,13 @@ void WriteErr(std::string_view bytes);
 // password the user asked to see.
 std::string AnsiToTerminal(const std::string& ansi);
 // The same for text shown among other output: control characters, which a file written elsewhere
-// may hold in a name and which the terminal would obey, are shown as "?".
+// may hold in a name and which the terminal would obey, are shown as "?", as ls shows them.
 std::string AnsiToTerminalShown(const std::string& ansi);
-// Text typed at the terminal for the vault. A character that Windows-1252 cannot hold is refused,
-// naming it and what it was part of ("the login").
-std::string TerminalToAnsi(const std::string& bytes, const std::string& what);
+// Whether AnsiToTerminalShown shows this byte as "?".
+bool IsShownAsQuestionMark(unsigned char byte) noexcept;
+// Text from the user (argument, CSV) for the vault. Text that is not UTF-8, or a character that
+// Windows-1252 cannot hold, raises EUserError naming it and what it was part of ("the login").
+std::string ToAnsi(const QString& text, const std::string& what);
 
 // Collects output so that a long listing costs few system calls; the buffer is wiped whenever it
 // is written out, since it may hold passwords.

@@ -5,11 +5,11 @@
 #include "cli/Console.h"
 #include "cli/VaultAccess.h"
 #include "platform/FileSystem.h"
-#include "platform/PlatformErrors.h"
+#include "platform/FileWriteLock.h"
+#include "platform/ReplacingFile.h"
 #include "vault/DataFile.h"
 #include "vault/Kvf2Convert.h"
-
-#include <QFileInfo>
+#include "vault/LockedWrite.h"
 
 namespace {
 
@@ -21,10 +21,11 @@ std::string ReadNewMasterPassword(TPasswordInput& input, const std::string& path
     TWipeGuard wipeConfirm(confirm);
     if (fresh != confirm)
         throw EUserError(
-            "The passwords were not the same. The data file was not created or changed.");
+            "The passwords were not the same. The data file was not created or changed.",
+            TOutcome::Said);
     const std::string problem = NewMasterPasswordProblem(fresh);
     if (!problem.empty())
-        throw EUserError(problem);
+        throw EUserError(problem, TOutcome::Said);
     std::string accepted = fresh; // not `return fresh`, which the guard would wipe in place
     return accepted;
 }
@@ -45,42 +46,63 @@ std::string CostText(const TKvf2Params& params) {
            std::to_string(params.MemoryKiB / 1024) + " MiB";
 }
 
-void RequireUnchanged(const TVault& vault, const std::string& path, const char* what) {
-    if (vault.ChangedElsewhere(path))
-        throw EUserError(path + " was changed by another program since this command read it. " +
-                         what);
+// A new file may be written at path: nothing has its name, and its folder is there.
+void RequireNewFile(const std::string& path) {
+    if (NamePresent(path))
+        throw EUserError(path + " exists already. Nothing was written.", TOutcome::Said);
+    if (!FolderPresent(FolderOfPath(FollowedPath(path))))
+        throw EUserError("The folder of " + path + " does not exist. Nothing was written.",
+                         TOutcome::Said);
 }
 
 } // namespace
 
 void RunCreate(const TArguments& args, TPasswordInput& input) {
     // The window asks before it overwrites a file; a command cannot ask, so it never does.
-    if (QFileInfo::exists(PathToQString(args.File)))
-        throw EUserError(args.File + " exists already. Nothing was written.");
+    RequireNewFile(args.File);
     std::string password = ReadNewMasterPassword(input, args.File);
     TWipeGuard wipePassword(password);
-    TVault vault;
-    if (args.Format == 2) {
-        const TKvf2Params params = AskedParams(args, Kvf2DefaultParams);
+    const bool hardened = args.Format == 2;
+    const TKvf2Params params = AskedParams(args, Kvf2DefaultParams);
+    // The keys first: the file is not touched for the second they take.
+    TNewKeys keys;
+    if (hardened) {
+        keys.Header = TKvf2Session::NewHeader(params);
         try {
-            vault.CreateHardened(args.File, password, params);
+            keys.Keys = DeriveKeysFor(password, keys.Header);
         } catch (const EKvf2Refusal& refusal) {
             throw EUserError(refusal.Message());
         }
-        WriteOut("Created " + args.File + " in the hardened format (" + CostText(params) + ").\n");
-        return;
     }
-    vault.Create(args.File, password);
-    WriteOut("Created " + args.File + ".\n");
+    TVault vault;
+    try {
+        // Another command may have made the file while the password was typed.
+        const TFileWriteLock lock(args.File);
+        if (NamePresent(args.File))
+            throw EUserError(args.File + " exists already. Nothing was written.", TOutcome::Said);
+        if (hardened)
+            vault.Create(args.File, password, std::move(keys));
+        else
+            vault.Create(args.File, password);
+    } catch (const EInOutError& error) {
+        throw EUserError(WriteFailure(error), TOutcome::Said);
+    }
+    if (hardened)
+        WriteOut("Created " + args.File + " in the hardened format (" + CostText(params) + ").\n");
+    else
+        WriteOut("Created " + args.File + ".\n");
 }
 
 void RunChangePassword(const TArguments& args, TPasswordInput& input) {
     TVault vault;
     OpenVault(vault, args.File, input);
     RequireResealAllowed(vault, args.Reseal);
+    if (vault.Format() != TDataFormat::Hardened && (args.KdfPasses || args.KdfMemoryMiB))
+        throw EUserError(args.File + " is in the older format, which has no key derivation to "
+                                     "set; upgrade hardens it. The password was not changed.",
+                         TOutcome::Said);
     std::string password = ReadNewMasterPassword(input, args.File);
     TWipeGuard wipePassword(password);
-    RequireUnchanged(vault, args.File, "The password was not changed.");
     if (args.Reseal)
         vault.AgreeToNewSeal();
     // A hardened file's new keys: never below its own cost nor the defaults, higher where asked.
@@ -90,11 +112,8 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input) {
         try {
             keys.Keys = DeriveKeysFor(password, keys.Header);
         } catch (const EKvf2Refusal& refusal) {
-            throw EUserError(refusal.Message() + " The password was not changed.");
+            throw EUserError(refusal.Message() + " The password was not changed.", TOutcome::Said);
         }
-    } else if (args.KdfPasses || args.KdfMemoryMiB) {
-        throw EUserError(args.File + " is in the older format, which has no key derivation to set; "
-                                     "upgrade hardens it. The password was not changed.");
     }
     // A line that stayed under the old password would need that password for good: a command
     // that nobody answers refuses rather than leave one behind.
@@ -107,18 +126,37 @@ void RunChangePassword(const TArguments& args, TPasswordInput& input) {
                  AnsiToTerminalShown(list) + ".\n");
         return false;
     };
+    std::string problem;
     TPasswordChange result = TPasswordChange::Cancelled;
     try {
-        result = vault.ChangePassword(password, refuseStranded, std::move(keys));
-    } catch (const std::exception& error) {
-        throw EUserError(args.File + " could not be written: " + error.what() +
-                         " The password was not changed.");
+        result = WriteUnderLock(vault, args.File, std::nullopt, [&] {
+            // Said by name before anything changes; a failure of the copy itself comes after.
+            problem = BackupNameProblem(args.File);
+            return problem.empty() ? vault.ChangePassword(password, refuseStranded, std::move(keys))
+                                   : TPasswordChange::NoBackup;
+        });
+    } catch (const EChangedElsewhere&) {
+        throw EUserError(args.File + " was changed by another program since this command read "
+                                     "it. The password was not changed.",
+                         TOutcome::Said);
+    } catch (const EInOutError& error) {
+        if (error.FileReplaced())
+            throw EUserError(error.Message() + ". " + args.File +
+                                 " was written under the new password, but may not be on the "
+                                 "disk yet.",
+                             TOutcome::Said);
+        throw EUserError(error.Message() + ". The password for the data file was not changed.",
+                         TOutcome::Said);
     }
     if (result == TPasswordChange::Cancelled)
-        throw EUserError("The password of " + args.File + " was not changed.");
-    if (result == TPasswordChange::NoBackup)
-        throw EUserError("The backup file " + BackupPath(args.File) +
-                         " could not be made. The password for the data file was not changed.");
+        throw EUserError("The password of " + args.File + " was not changed.", TOutcome::Said);
+    if (result == TPasswordChange::NoBackup) {
+        if (problem.empty())
+            problem = "the copy " + BackupPath(args.File) + " could not be written or read back";
+        throw EUserError("The backup file could not be made: " + problem +
+                             ". The password for the data file was not changed.",
+                         TOutcome::Said);
+    }
     WriteOut("Changed the master password of " + args.File + "; the previous file is " +
              BackupPath(args.File) + ".\n");
 }
@@ -129,54 +167,72 @@ void RunUpgrade(const TArguments& args, TPasswordInput& input) {
     TWipeGuard wipePassword(password);
     OpenVault(vault, args.File, input, &password);
     if (vault.Format() == TDataFormat::Hardened)
-        throw EUserError(args.File + " is in the hardened format already. Nothing was written.");
+        throw EUserError(args.File + " is in the hardened format already. Nothing was written.",
+                         TOutcome::Said);
     if (args.NewPassword) {
         std::string fresh = ReadNewMasterPassword(input, args.File);
         password.swap(fresh);
         WipeString(fresh);
     }
-    RequireUnchanged(vault, args.File, "Nothing was written.");
     const TKvf2Params params = AskedParams(args, Kvf2DefaultParams);
     TNewKeys keys{TKvf2Session::NewHeader(params), {}};
-    TUpgradeResult result = TUpgradeResult::NoBackup;
     try {
         keys.Keys = DeriveKeysFor(password, keys.Header);
-        result = vault.Upgrade(password, std::move(keys));
     } catch (const EKvf2Refusal& refusal) {
-        throw EUserError(refusal.Message() + " Nothing was written.");
-    } catch (const EInOutError& error) {
-        throw EUserError(args.File + " could not be written: " + error.Message() +
-                         " It was not hardened.");
+        throw EUserError(refusal.Message());
     }
-    if (result == TUpgradeResult::NoBackup)
-        throw EUserError("The backup file " + BackupPath(args.File) +
-                         " could not be made. The data file was not hardened.");
+    std::string problem;
+    TUpgradeResult result = TUpgradeResult::NoBackup;
+    try {
+        result = WriteUnderLock(vault, args.File, std::nullopt, [&] {
+            problem = BackupNameProblem(args.File);
+            return problem.empty() ? vault.Upgrade(password, std::move(keys))
+                                   : TUpgradeResult::NoBackup;
+        });
+    } catch (const EChangedElsewhere&) {
+        throw EUserError(args.File + " was changed by another program since this command read "
+                                     "it. Nothing was written.",
+                         TOutcome::Said);
+    } catch (const EInOutError& error) {
+        throw EUserError(WriteFailure(error), TOutcome::Said);
+    }
+    if (result == TUpgradeResult::NoBackup) {
+        if (problem.empty())
+            problem = "the copy " + BackupPath(args.File) + " could not be written or read back";
+        throw EUserError("The backup file could not be made: " + problem +
+                             ". The data file was not hardened.",
+                         TOutcome::Said);
+    }
     WriteOut("Hardened " + args.File + " (" + CostText(params) + "); the previous file is " +
              BackupPath(args.File) + ".\n");
     WriteErr("note: " + BackupPath(args.File) +
              ", older copies and the sync history still hold the vault in the older format, " +
              (args.NewPassword ? "under the old password.\n" : "under the same password.\n"));
-    if (!vault.DamagedLines().empty() || vault.LineCount() > vault.AccountCount())
+    if (vault.LineCount() > vault.AccountCount())
         WriteErr("note: the lines that could not be read are kept in the hardened file, to come "
                  "back as they were in a copy for older versions.\n");
 }
 
 void RunDowngrade(const TArguments& args, TPasswordInput& input) {
     // Never over the hardened file, and never over any other: a command cannot ask.
-    if (QFileInfo::exists(PathToQString(args.Output)))
-        throw EUserError(args.Output + " exists already. Nothing was written.");
+    RequireNewFile(args.Output);
     TVault vault;
     OpenVault(vault, args.File, input);
     if (vault.Format() != TDataFormat::Hardened)
-        throw EUserError(args.File +
-                         " is in the older format already; copy the file itself. Nothing was "
-                         "written.");
-    const TKvf1Copy copy = vault.SaveOlderCopy(args.Output, args.DropDamaged);
+        throw EUserError(args.File + " is in the older format already; copy the file itself.");
+    TKvf1Copy copy;
+    try {
+        const TFileWriteLock lock(args.Output);
+        if (NamePresent(args.Output))
+            throw EUserError(args.Output + " exists already. Nothing was written.", TOutcome::Said);
+        copy = vault.SaveOlderCopy(args.Output, args.DropDamaged);
+    } catch (const EInOutError& error) {
+        throw EUserError(WriteFailure(error), TOutcome::Said);
+    }
     if (copy.Refused)
         throw EUserError(std::to_string(copy.Damaged.size()) + " line(s) of " + args.File +
                          " could not be read (lines " + DamagedLineNumbers(copy.Damaged) +
-                         "). Nothing was written; give --drop-damaged to leave them out of the "
-                         "copy.");
+                         "); give --drop-damaged to leave them out of the copy.");
     WriteOut("Wrote " + args.Output + " in the older format, under the same master password.\n");
     if (!copy.Damaged.empty())
         WriteErr("warning: " + std::to_string(copy.Damaged.size()) +

@@ -3,6 +3,7 @@
 #include "base/SecureWipe.h"
 #include "cli/CliErrors.h"
 #include "cli/Console.h"
+#include "platform/Codepage.h"
 
 #include <cerrno>
 #include <termios.h>
@@ -51,7 +52,15 @@ std::string TPasswordInput::Read(const std::string& prompt) {
         line = ReadLine();
         WriteErr("\n"); // each prompt its own line, so that an error below stands alone
     }
-    return TerminalToAnsi(line, "The password");
+    // Bytes to bytes: a QString would leave a copy of the password in freed memory.
+    try {
+        return Utf8ToAnsi(line);
+    } catch (const ENotUtf8&) {
+        throw EUserError("The password is not UTF-8 text");
+    } catch (const EConvertError&) {
+        // The character is not named: it is part of a password.
+        throw EUserError("The password holds a character that Windows-1252 cannot hold");
+    }
 }
 
 std::string TPasswordInput::ReadLine() {

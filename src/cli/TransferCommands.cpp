@@ -1,6 +1,7 @@
 // export as CSV (name,login,password,notes, the notes' lines joined by line breaks, or the
-// browsers' layout) and import of that CSV.
+// browsers' layout) and import of that CSV (cli/AccountCsv.h).
 
+#include "cli/AccountCsv.h"
 #include "cli/CliErrors.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
@@ -19,66 +20,85 @@
 #include <unordered_map>
 #include <utility>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr std::array<const char*, 4> Columns = {"name", "login", "password", "notes"};
 
+// To a terminal, control characters are shown as ls shows them; to a file or a pipe, the
+// account goes out exactly.
+TPassRecord ShownRecord(const TPassRecord& record, bool terminal) {
+    TPassRecord shown = record;
+    if (terminal) {
+        for (std::string* field : {&shown.Account, &shown.Login, &shown.Password, &shown.Notes})
+            std::replace_if(
+                field->begin(), field->end(),
+                [](char byte) { return IsShownAsQuestionMark(static_cast<unsigned char>(byte)); },
+                '?');
+    }
+    return shown;
+}
+
 // One row of UTF-8 fields; every field is wiped here.
-void AppendRow(TOutputBuffer& out, std::vector<std::string>& fields) {
+template <typename TFields> void AppendRow(TOutputBuffer& out, TFields& fields) {
     const auto wipeFields = qScopeGuard([&fields] {
         for (std::string& field : fields)
             WipeString(field);
     });
+    std::size_t length = 16;
+    for (const std::string& field : fields)
+        length += 2 * field.size() + 3; // a doubled quote takes two
+    // Made in room reserved for its longest, so that no copy is left where it grew.
     std::string row;
     TWipeGuard wipeRow(row);
-    // Three bytes of UTF-8 at most for a character (a doubled quote takes two), and the quotes and
-    // commas around the fields: made in room reserved for the longest, so that no copy is left
-    // where it grew.
-    std::size_t size = 16;
-    for (const std::string& field : fields)
-        size += 3 * field.size() + 3;
-    row.reserve(size);
+    row.reserve(length);
     bool first = true;
-    for (std::string& field : fields) {
-        std::string text = AnsiToTerminal(field);
-        AppendCsvField(row, text, first);
-        WipeString(text);
+    for (const std::string& field : fields) {
+        AppendCsvField(row, field, first);
         first = false;
     }
     row += "\r\n";
     out.Append(row);
 }
 
-void AppendRecord(TOutputBuffer& out, const TPassRecord& record) {
-    // Made in room reserved for its longest, so that no copy is left where it grew.
-    std::string notes;
-    TWipeGuard wipeNotes(notes); // what a short text leaves in the string itself after the move
-    notes.reserve(record.Notes.size() + 1);
-    std::vector<std::string> lines = NotesLines(record.Notes);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0)
-            notes += '\n';
-        notes += lines[i];
-        WipeString(lines[i]);
-    }
-    std::vector<std::string> fields;
-    fields.reserve(4);
-    fields.push_back(record.Account);
-    fields.push_back(record.Login);
-    fields.push_back(record.Password);
-    fields.push_back(std::move(notes));
+void AppendRecord(TOutputBuffer& out, const TPassRecord& record, bool terminal) {
+    TPassRecord shown = ShownRecord(record, terminal);
+    TRecordWipeGuard wipeShown(shown);
+    std::array<std::string, 4> fields = AccountToCsvFields(shown);
     AppendRow(out, fields);
 }
 
-void AppendBrowserRecord(TOutputBuffer& out, const TPassRecord& record) {
-    std::array<std::string, 5> row = BrowserCsvRow(record);
-    std::vector<std::string> fields;
-    fields.reserve(row.size());
-    for (std::string& field : row) {
-        fields.push_back(std::move(field));
-        WipeString(field);
+void AppendBrowserRecord(TOutputBuffer& out, const TPassRecord& record, bool terminal) {
+    TPassRecord shown = ShownRecord(record, terminal);
+    TRecordWipeGuard wipeShown(shown);
+    std::array<std::string, 5> fields = BrowserCsvRow(shown);
+    for (std::string& field : fields) {
+        std::string text = AnsiToTerminal(field);
+        field.swap(text);
+        WipeString(text);
     }
     AppendRow(out, fields);
+}
+
+// Why the vault cannot be exported so that import gives back every account as it is: the first
+// account that would not come back, named, and why; or the empty string.
+std::string ExportProblem(const TVault& vault, TVault::TAccountReader& reader) {
+    for (int row = 0; row < vault.AccountCount(); ++row) {
+        const std::string& name = vault.Account(row).Name;
+        const std::string named = "The account " + AnsiToTerminalShown(name);
+        if (vault.FindAccount(name) != row)
+            return named + " is there twice; import would take only one of them";
+        TPassRecord record = reader.Read(row);
+        TRecordWipeGuard wipeRecord(record);
+        if (!reader.LastWhole())
+            return named + " does not decipher whole under the master password, and would be "
+                           "exported as noise";
+        const std::string problem = CsvRoundTripProblem(record);
+        if (!problem.empty())
+            return named + " cannot be exported as CSV and read back as it is: " + problem;
+    }
+    return {};
 }
 
 // Every row converted and checked before the vault is asked for; the first row that cannot be
@@ -95,8 +115,9 @@ std::vector<TPassRecord> RecordsFromCsv(const std::vector<TCsvRecord>& csv,
                                                        Qt::CaseInsensitive) == 0;
                     }))
         throw EUserError(source +
-                         " line 1: the header must be name,login,password,notes. Nothing was "
-                         "imported.");
+                             " line 1: the header must be name,login,password,notes. Nothing was "
+                             "imported.",
+                         TOutcome::Said);
     std::vector<TPassRecord> records;
     records.reserve(csv.size() - 1);
     // Views of the names in records, which never moves them: its room is reserved.
@@ -107,12 +128,8 @@ std::vector<TPassRecord> RecordsFromCsv(const std::vector<TCsvRecord>& csv,
             if (row.Fields.size() != 4)
                 throw EUserError(where(row) + ": " + std::to_string(row.Fields.size()) +
                                  " columns, where name,login,password,notes are 4");
-            TPassRecord record;
+            TPassRecord record = AccountFromCsvFields(row.Fields, where(row));
             TRecordWipeGuard wipeRecord(record);
-            record.Account = AccountNameText(row.Fields[0], where(row) + ": the name");
-            record.Login = OneLineText(row.Fields[1], where(row) + ": the login");
-            record.Password = OneLineText(row.Fields[2], where(row) + ": the password");
-            record.Notes = NotesText(row.Fields[3], where(row) + ": the notes");
             records.push_back(std::exchange(record, {}));
             lines.push_back(row.Line);
             const std::string& name = records.back().Account;
@@ -124,7 +141,7 @@ std::vector<TPassRecord> RecordsFromCsv(const std::vector<TCsvRecord>& csv,
     } catch (const Exception& error) {
         for (TPassRecord& record : records)
             WipeRecord(record);
-        throw EUserError(error.Message() + ". Nothing was imported.");
+        throw EUserError(error.Message() + ". Nothing was imported.", TOutcome::Said);
     }
     return records;
 }
@@ -134,8 +151,15 @@ std::vector<TPassRecord> RecordsFromCsv(const std::vector<TCsvRecord>& csv,
 void RunExport(const TArguments& args, TPasswordInput& input) {
     TVault vault;
     OpenVault(vault, args.File, input);
+    // One key schedule for every account, as the window's open has.
+    TVault::TAccountReader reader = vault.Reader();
+    // Every account is checked before the first is written: a refusal leaves no partial CSV.
+    const std::string problem = ExportProblem(vault, reader);
+    if (!problem.empty())
+        throw EUserError(problem + ". Nothing was exported.");
     if (!vault.DamagedLines().empty())
         WriteErr("warning: the lines that could not be read are not in the export.\n");
+    const bool terminal = ::isatty(STDOUT_FILENO) == 1;
     TOutputBuffer out;
     std::string header;
     if (args.BrowserCsv) {
@@ -146,25 +170,15 @@ void RunExport(const TArguments& args, TPasswordInput& input) {
             AppendCsvField(header, column, header.empty());
     }
     out.Append(header + "\r\n");
-    // One key set-up for every account, as the window's open has.
-    TVault::TAccountReader reader = vault.Reader();
-    int unread = 0;
     for (int row = 0; row < vault.AccountCount(); ++row) {
         TPassRecord record = reader.Read(row);
         TRecordWipeGuard wipeRecord(record);
-        if (!reader.LastWhole()) {
-            ++unread; // noise, or a hardened line that failed its check: nothing to export
-            continue;
-        }
         if (args.BrowserCsv)
-            AppendBrowserRecord(out, record);
+            AppendBrowserRecord(out, record, terminal);
         else
-            AppendRecord(out, record);
+            AppendRecord(out, record, terminal);
     }
     out.Flush();
-    if (unread > 0)
-        WriteErr("warning: " + std::to_string(unread) +
-                 " accounts whose lines do not read whole are not in the export.\n");
 }
 
 void RunImport(const TArguments& args, TPasswordInput& input) {
@@ -175,13 +189,18 @@ void RunImport(const TArguments& args, TPasswordInput& input) {
     std::vector<TPassRecord> records;
     std::vector<int> lines;
     {
-        QString text = ReadUtf8File(args.CsvFile);
+        QString text;
+        try {
+            text = ReadUtf8File(args.CsvFile);
+        } catch (const EImportError& error) {
+            throw EUserError(error.Message() + ". Nothing was imported.", TOutcome::Said);
+        }
         std::vector<TCsvRecord> csv;
         try {
             try {
                 csv = ParseCsv(text, args.CsvFile);
             } catch (const EImportError& error) {
-                throw EUserError(error.Message() + ". Nothing was imported.");
+                throw EUserError(error.Message() + ". Nothing was imported.", TOutcome::Said);
             }
             records = RecordsFromCsv(csv, args.CsvFile, lines);
         } catch (...) {
@@ -203,8 +222,9 @@ void RunImport(const TArguments& args, TPasswordInput& input) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         if (vault.FindAccount(records[i].Account) >= 0)
             throw EUserError(args.CsvFile + " line " + std::to_string(lines[i]) +
-                             ": an account named " + AnsiToTerminalShown(records[i].Account) +
-                             " is in " + args.File + " already. Nothing was imported.");
+                                 ": an account named " + AnsiToTerminalShown(records[i].Account) +
+                                 " is in " + args.File + " already. Nothing was imported.",
+                             TOutcome::Said);
     }
     if (args.DryRun) {
         WriteOut("Would import " + std::to_string(records.size()) + " accounts into " + args.File +

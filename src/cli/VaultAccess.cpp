@@ -4,6 +4,8 @@
 #include "cli/CliErrors.h"
 #include "cli/Console.h"
 #include "platform/FileSystem.h"
+#include "vault/ConvertedFile.h"
+#include "vault/LockedWrite.h"
 
 namespace {
 
@@ -24,12 +26,14 @@ bool OpenVaultWith(TVault& vault, const std::string& path, const std::string& pa
     try {
         result = vault.Open(path, password);
     } catch (const EKvf2Refusal& refusal) {
-        throw EUserError(path + ": " + refusal.Message());
+        throw EUserError(path + ": " + refusal.Message(), TOutcome::Said);
     }
     if (result == TOpenResult::DamagedHeader)
-        throw EUserError(path + ": " + Kvf2DamagedHeaderMessage());
+        throw EUserError(path + ": " + Kvf2DamagedHeaderMessage(), TOutcome::Said);
     if (result == TOpenResult::WrongPassword)
         return false;
+    // Open shows the first account; no command needs it deciphered before it selects one.
+    vault.Select(-1);
     if (!vault.DamagedLines().empty())
         WriteErr(DamagedLinesWarning(path, vault.DamagedLines()));
     if (vault.SealBroken())
@@ -39,36 +43,52 @@ bool OpenVaultWith(TVault& vault, const std::string& path, const std::string& pa
 
 void OpenVault(TVault& vault, const std::string& path, TPasswordInput& input,
                std::string* password) {
-    // TVault::Open cannot tell a missing file from a wrong password; the user can.
+    // TVault::Open cannot tell a missing file, or one that another program converted, from a
+    // wrong password; the user can.
     if (!FilePresent(path))
         throw EUserError(path + ": no such file");
+    const std::string converted = ConversionProblem(path, DetectFileConversion(path));
+    if (!converted.empty())
+        throw EUserError(converted + ". kestovar-cli repair " + path +
+                         " gives it its own form back");
     std::string typed = input.Read("Master password for " + path + ": ");
     TWipeGuard wipeTyped(typed);
     if (!OpenVaultWith(vault, path, typed))
-        throw EUserError("The password was not correct. " + path + " was not opened.");
+        throw EUserError("The password was not correct. " + path + " was not opened.",
+                         TOutcome::Said);
     if (password)
         *password = typed;
 }
 
 void RequireResealAllowed(const TVault& vault, bool reseal) {
-    if (!vault.SealBroken())
-        return;
-    if (!reseal)
+    if (vault.SealBroken() && !reseal)
         throw EUserError(vault.Path() +
-                         " was changed outside Kestovar, so its seal does not match its lines. "
-                         "Nothing was written; give --reseal to write it with a new seal over the "
-                         "lines as they are.");
+                             " was changed outside Kestovar, so its seal does not match its "
+                             "lines. Nothing was written; give --reseal to write it with a new "
+                             "seal over the lines as they are.",
+                         TOutcome::Said);
 }
 
 void SaveVault(TVault& vault, bool reseal) {
     RequireResealAllowed(vault, reseal);
-    if (vault.ChangedElsewhere(vault.Path()))
-        throw EUserError(vault.Path() +
-                         " was changed by another program since this command read it. Nothing "
-                         "was written.");
     if (reseal)
         vault.AgreeToNewSeal();
-    vault.Save();
+    try {
+        SaveUnderLock(vault, vault.Path());
+    } catch (const EChangedElsewhere&) {
+        throw EUserError(vault.Path() +
+                             " was changed by another program since this command read it. Nothing "
+                             "was written.",
+                         TOutcome::Said);
+    } catch (const EInOutError& error) {
+        throw EUserError(WriteFailure(error), TOutcome::Said);
+    }
+}
+
+std::string WriteFailure(const EInOutError& error) {
+    if (error.FileReplaced())
+        return error.Message() + ". The file was written, but may not be on the disk yet.";
+    return error.Message() + ". Nothing was written.";
 }
 
 int SelectAccount(TVault& vault, const std::string& name) {

@@ -6,6 +6,7 @@
 // command read it.
 
 #include "cli/PasswordInput.h"
+#include "platform/PlatformErrors.h"
 #include "vault/Vault.h"
 
 #include <string>
@@ -21,9 +22,12 @@ bool OpenVaultWith(TVault& vault, const std::string& path, const std::string& pa
 // Refuses (EUserError) to write a hardened file that was changed outside Kestovar, unless the user
 // gave --reseal.
 void RequireResealAllowed(const TVault& vault, bool reseal);
-// Writes the vault to its file unless the file changed since it was read, or its seal is broken
-// and no --reseal was given.
+// Writes the vault to its file, holding the file's write lock, unless the file changed since it
+// was read, or its seal is broken and no --reseal was given. Every refusal says that nothing was
+// written.
 void SaveVault(TVault& vault, bool reseal = false);
+// The line for a failed write: what failed, and whether the file was written.
+std::string WriteFailure(const EInOutError& error);
 // The account of exactly this name, shown; EUserError when the vault has none, or when its line
 // fails its check now.
 int SelectAccount(TVault& vault, const std::string& name);

@@ -5,6 +5,8 @@
 #include "cli/CliErrors.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "platform/FileSystem.h"
+#include "platform/PlatformErrors.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -19,25 +21,44 @@ namespace {
 
 using TRun = void (*)(const TArguments&, TPasswordInput&);
 
-constexpr std::array<std::pair<const char16_t*, TRun>, 17> Runs = {{
-    {u"ls", RunList},
-    {u"show", RunShow},
-    {u"add", RunAdd},
-    {u"edit", RunEdit},
-    {u"rm", RunRemove},
-    {u"passwd", RunChangePassword},
-    {u"create", RunCreate},
-    {u"upgrade", RunUpgrade},
-    {u"downgrade", RunDowngrade},
-    {u"export", RunExport},
-    {u"import", RunImport},
-    {u"merge", RunMerge},
-    {u"totp", RunTotp},
-    {u"clip", RunClip},
-    {u"generate", RunGenerate},
-    {u"analyze", RunAnalyze},
-    {u"info", RunInfo},
+struct TRunEntry {
+    const char16_t* Name;
+    TRun Run;
+    bool Writes; // a refusal says that nothing was written
+};
+
+constexpr std::array<TRunEntry, 18> Runs = {{
+    {u"ls", RunList, false},
+    {u"show", RunShow, false},
+    {u"add", RunAdd, true},
+    {u"edit", RunEdit, true},
+    {u"rm", RunRemove, true},
+    {u"passwd", RunChangePassword, true},
+    {u"create", RunCreate, true},
+    {u"upgrade", RunUpgrade, true},
+    {u"downgrade", RunDowngrade, true},
+    {u"export", RunExport, false},
+    {u"import", RunImport, true},
+    {u"merge", RunMerge, true},
+    {u"repair", RunRepair, true},
+    {u"totp", RunTotp, false},
+    {u"clip", RunClip, false},
+    {u"generate", RunGenerate, false},
+    {u"analyze", RunAnalyze, false},
+    {u"info", RunInfo, false},
 }};
+
+// The refusal's line: for a command that writes, what became of the file follows.
+std::string RefusalLine(const std::exception& error, bool writes) {
+    std::string line = error.what();
+    const auto* user = dynamic_cast<const EUserError*>(&error);
+    const auto* io = dynamic_cast<const EInOutError*>(&error);
+    const bool said = (user && user->Outcome() == TOutcome::Said) ||
+                      dynamic_cast<const EFileBusy*>(&error) || (io && io->FileReplaced());
+    if (writes && !said)
+        line += line.ends_with('.') ? " Nothing was written." : ". Nothing was written.";
+    return line;
+}
 
 int Fail(const char* message, int status) {
     WriteErr(std::string("kestovar-cli: ") + message + "\n");
@@ -69,13 +90,21 @@ int main(int argc, char** argv) {
 #endif
     const std::unique_ptr<QCoreApplication> application = MakeApplication(argc, argv);
     try {
-        const std::optional<TArguments> args = ParseArguments(QCoreApplication::arguments());
+        // From argv itself: Qt's own list has lost the bytes of a file name that is not UTF-8.
+        const std::optional<TArguments> args = ParseArguments(ArgumentsFromCommandLine(argc, argv));
         if (!args)
             return 0;
         TPasswordInput input;
-        for (const auto& [name, run] : Runs) {
-            if (args->Command == QStringView(name))
-                run(*args, input);
+        for (const TRunEntry& entry : Runs) {
+            if (args->Command != QStringView(entry.Name))
+                continue;
+            try {
+                entry.Run(*args, input);
+            } catch (const EUsageError&) {
+                throw;
+            } catch (const std::exception& error) {
+                return Fail(RefusalLine(error, entry.Writes).c_str(), 1);
+            }
         }
         return 0;
     } catch (const EUsageError& error) {

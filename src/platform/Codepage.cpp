@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/SecureWipe.h"
+#include "base/Utf8.h"
 
 #include <array>
 #include <cstdio>
@@ -34,15 +35,19 @@ constexpr int ByteForChar(char16_t ch) {
     return -1;
 }
 
+[[noreturn]] void RefuseCode(char32_t code) {
+    char message[80];
+    std::snprintf(message, sizeof message, "Character U+%04X cannot be held in Windows-1252",
+                  static_cast<unsigned>(code));
+    throw EConvertError(message);
+}
+
 [[noreturn]] void RefuseCharacter(const QString& text, qsizetype index) {
     char32_t code = text[index].unicode();
     if (text[index].isHighSurrogate() && index + 1 < text.size() &&
         text[index + 1].isLowSurrogate())
         code = QChar::surrogateToUcs4(text[index], text[index + 1]);
-    char message[80];
-    std::snprintf(message, sizeof message, "Character U+%04X cannot be held in Windows-1252",
-                  static_cast<unsigned>(code));
-    throw EConvertError(message);
+    RefuseCode(code);
 }
 
 } // namespace
@@ -69,29 +74,36 @@ std::string QStringToAnsi(const QString& text) {
     return bytes;
 }
 
-std::string AnsiToUtf8(const std::string& bytes) {
-    // Every character of Windows-1252 lies in the Basic Multilingual Plane: at most 3 bytes.
-    std::size_t size = 0;
-    for (const char byte : bytes) {
-        const char16_t ch = CharForByte(static_cast<unsigned char>(byte));
-        size += ch < 0x80 ? 1 : ch < 0x800 ? 2 : 3;
-    }
-    std::string utf8(size, '\0');
-    std::size_t at = 0;
-    for (const char byte : bytes) {
-        const char16_t ch = CharForByte(static_cast<unsigned char>(byte));
-        if (ch < 0x80) {
-            utf8[at++] = static_cast<char>(ch);
-        } else if (ch < 0x800) {
-            utf8[at++] = static_cast<char>(0xC0 | (ch >> 6));
-            utf8[at++] = static_cast<char>(0x80 | (ch & 0x3F));
-        } else {
-            utf8[at++] = static_cast<char>(0xE0 | (ch >> 12));
-            utf8[at++] = static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-            utf8[at++] = static_cast<char>(0x80 | (ch & 0x3F));
+std::string Utf8ToAnsi(std::string_view utf8) {
+    // Never longer than the UTF-8: reserved once, so that no growing leaves a copy behind.
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) {
+        char32_t code = 0;
+        const std::size_t length = DecodeUtf8At(utf8, at, code);
+        const int byte =
+            length == 0 || code > 0xFFFF ? -1 : ByteForChar(static_cast<char16_t>(code));
+        if (byte < 0) {
+            WipeString(bytes);
+            if (length == 0)
+                throw ENotUtf8();
+            RefuseCode(code);
         }
+        bytes.push_back(static_cast<char>(byte));
+        at += length;
     }
-    return utf8;
+    return bytes;
+}
+
+std::string AnsiToUtf8(std::string_view ansi) {
+    std::size_t length = 0;
+    for (const char byte : ansi)
+        length += Utf8Length(CharForByte(static_cast<unsigned char>(byte)));
+    std::string text;
+    text.reserve(length);
+    for (const char byte : ansi)
+        AppendUtf8(text, CharForByte(static_cast<unsigned char>(byte)));
+    return text;
 }
 
 bool IsAnsiChar(QChar ch) {
@@ -127,4 +139,9 @@ std::string QStringToDisplay(const QString& text) {
 
 std::string AnsiToDisplay(const std::string& bytes) {
     return AnsiToQString(bytes).toLocal8Bit().toStdString();
+}
+
+bool IsControlByte(unsigned char byte) noexcept {
+    return byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F ||
+           byte == 0x90 || byte == 0x9D;
 }

@@ -5,21 +5,37 @@
 // program has always written; a character that Windows-1252 cannot hold is refused where it is
 // typed (see AnsiValidator), so the conversion to bytes never has to replace one.
 
+#include "base/Errors.h"
+
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 QString AnsiToQString(const std::string& bytes);
 // Every character of text must be representable (IsAnsiText); others raise EConvertError.
 std::string QStringToAnsi(const QString& text);
-// The same text as UTF-8 bytes, made without any intermediate copy (the text may be a password):
-// what published lists of passwords hash and what other programs read.
-std::string AnsiToUtf8(const std::string& bytes);
 bool IsAnsiChar(QChar ch);
+// A byte that stands for a control character in Windows-1252: C0 controls, DEL, and the bytes that
+// stand for C1 controls.
+bool IsControlByte(unsigned char byte) noexcept;
 bool IsAnsiText(const QString& text);
 // The first character of text that Windows-1252 cannot hold (both halves of a surrogate pair),
 // or the empty string.
 QString FirstNonAnsiCharacter(const QString& text);
+
+// Bytes that are not UTF-8 where UTF-8 text was expected.
+class ENotUtf8 : public EConvertError {
+public:
+    ENotUtf8() : EConvertError("The text is not UTF-8") {}
+};
+
+// UTF-8 (the terminal's text on Linux) to Windows-1252 and back, without a QString in between, so
+// that a password leaves no UTF-16 copy in freed memory. The result is made in room sized once.
+// Utf8ToAnsi raises ENotUtf8, or EConvertError as QStringToAnsi does for a character that
+// Windows-1252 cannot hold; nothing of the text is left in a partial result.
+std::string Utf8ToAnsi(std::string_view utf8);
+std::string AnsiToUtf8(std::string_view ansi);
 
 // Texts for message boxes and error displays: program messages and paths, in the local 8-bit
 // encoding (UTF-8 on Linux). An account name goes into a message through AnsiToDisplay.

@@ -5,12 +5,27 @@
 #include "platform/PlatformErrors.h"
 #include "platform/RegularFile.h"
 
+#include <QDateTime>
 #include <QFileInfo>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace {
 
-std::int64_t ModifiedMsOf(const QFileInfo& info) {
-    return info.lastModified().toMSecsSinceEpoch();
+// Looked up by the path's bytes: Qt's file classes would take another name for one that is not
+// UTF-8.
+std::int64_t ModifiedMsOf(const std::string& path) {
+#ifndef Q_OS_WIN
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return 0;
+    return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000 +
+           status.st_mtim.tv_nsec / 1000000;
+#else
+    return QFileInfo(PathToQString(path)).lastModified().toMSecsSinceEpoch();
+#endif
 }
 
 } // namespace
@@ -24,7 +39,7 @@ std::optional<TFileStamp> StampFile(const std::string& path) {
         // is read, cannot be compared: the reader refuses both rather than wait or read on.
         TRegularFileReader file(path);
         stamp.Present = true;
-        stamp.ModifiedMs = ModifiedMsOf(QFileInfo(PathToQString(path)));
+        stamp.ModifiedMs = ModifiedMsOf(path);
         TContentHash content;
         std::string buffer(64 * 1024, '\0'); // holds the check line
         TWipeGuard bufferGuard(buffer);
@@ -42,7 +57,7 @@ std::optional<TFileStamp> StampFile(const std::string& path, const TContentDiges
         return std::nullopt;
     TFileStamp stamp;
     stamp.Present = true;
-    stamp.ModifiedMs = ModifiedMsOf(QFileInfo(PathToQString(path)));
+    stamp.ModifiedMs = ModifiedMsOf(path);
     stamp.Content = content;
     return stamp;
 }

@@ -36,6 +36,7 @@ constexpr std::array FixedMessages = {
     QT_TRANSLATE_NOOP("Messages", "The vault is locked; nothing was changed"),
     QT_TRANSLATE_NOOP("Messages", "No account is shown; the change was not stored"),
     QT_TRANSLATE_NOOP("Messages", "No account is shown; nothing was deleted"),
+    QT_TRANSLATE_NOOP("Messages", "The undo history no longer matches the vault; it was cleared"),
     QT_TRANSLATE_NOOP("Messages", "The password must have 1 to 48 characters. The data file was "
                                   "not created or changed"),
     QT_TRANSLATE_NOOP("Messages", "Choose at least one kind of character"),
@@ -75,9 +76,37 @@ constexpr std::array PatternMessages = {
                     QT_TRANSLATE_NOOP("Messages", "Character U+%1 cannot be held in Windows-1252")},
     TPatternMessage{R"(List index out of bounds \((-?\d+)\))",
                     QT_TRANSLATE_NOOP("Messages", "List index out of bounds (%1)")},
+    // Writers of one file, files that another program converted, backup names (the vault).
+    TPatternMessage{R"((.+) is being written by another program\. Nothing was written)",
+                    QT_TRANSLATE_NOOP("Messages", "%1 is being written by another program. "
+                                                  "Nothing was written")},
+    TPatternMessage{R"((.+) was changed by another program since it was read\. Nothing was )"
+                    R"(written)",
+                    QT_TRANSLATE_NOOP("Messages", "%1 was changed by another program since it "
+                                                  "was read. Nothing was written")},
+    TPatternMessage{
+        R"((.+) has LF line ends: it was converted by another program)",
+        QT_TRANSLATE_NOOP("Messages", "%1 has LF line ends: it was converted by another program")},
+    TPatternMessage{R"((.+) starts with a UTF-8 byte-order mark: it was converted by another )"
+                    R"(program)",
+                    QT_TRANSLATE_NOOP("Messages", "%1 starts with a UTF-8 byte-order mark: it was "
+                                                  "converted by another program")},
+    TPatternMessage{R"((.+) has LF line ends and starts with a UTF-8 byte-order mark: it was )"
+                    R"(converted by another program)",
+                    QT_TRANSLATE_NOOP("Messages", "%1 has LF line ends and starts with a UTF-8 "
+                                                  "byte-order mark: it was converted by another "
+                                                  "program")},
+    TPatternMessage{R"((.+) is read-only or may not be written, and is not replaced)",
+                    QT_TRANSLATE_NOOP(
+                        "Messages", "%1 is read-only or may not be written, and is not replaced")},
+    TPatternMessage{R"((.+) is a folder, and is not replaced)",
+                    QT_TRANSLATE_NOOP("Messages", "%1 is a folder, and is not replaced")},
+    TPatternMessage{R"((.+) is not a file but a device, pipe or socket, and is not replaced)",
+                    QT_TRANSLATE_NOOP("Messages", "%1 is not a file but a device, pipe or socket, "
+                                                  "and is not replaced")},
 };
 
-QString Translated(const QString& message) {
+QString TranslatedWhole(const QString& message) {
     const QByteArray key = message.toUtf8();
     const auto fixed = std::find_if(FixedMessages.begin(), FixedMessages.end(),
                                     [&](const char* text) { return key == text; });
@@ -89,6 +118,23 @@ QString Translated(const QString& message) {
         const QRegularExpressionMatch match = pattern.match(message);
         if (match.hasMatch())
             return QCoreApplication::translate(Context, entry.Text).arg(match.captured(1));
+    }
+    return message;
+}
+
+// A file's error comes after the file's name ("PATH: File access denied"); the name may hold ": "
+// itself, so each place is tried from the left.
+QString Translated(const QString& message) {
+    const QString whole = TranslatedWhole(message);
+    if (whole != message)
+        return whole;
+    const QLatin1String separator(": ");
+    for (qsizetype at = message.indexOf(separator); at > 0;
+         at = message.indexOf(separator, at + 1)) {
+        const QString rest = message.mid(at + separator.size());
+        const QString translated = TranslatedWhole(rest);
+        if (translated != rest)
+            return message.left(at + separator.size()) + translated;
     }
     return message;
 }

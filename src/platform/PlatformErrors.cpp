@@ -4,7 +4,18 @@
 
 #include <cstdio>
 
-EInOutError::EInOutError(int code) : Exception(MessageForCode(code)), FErrorCode(code) {}
+EInOutError::EInOutError(int code, const std::string& path)
+    : Exception(path.empty() ? MessageForCode(code) : path + ": " + MessageForCode(code)),
+      FErrorCode(code), FPath(path) {}
+
+EInOutError EInOutError::AfterReplacing(int code, const std::string& path) {
+    EInOutError error(code, path);
+    error.FFileReplaced = true;
+    return error;
+}
+
+EFileBusy::EFileBusy(const std::string& path)
+    : Exception(path + " is being written by another program. Nothing was written.") {}
 
 std::string EInOutError::MessageForCode(int code) {
     switch (code) {

@@ -1,12 +1,15 @@
 #pragma once
 
 // Everything modal or machine-facing that the main window and its handlers call: message boxes,
-// the error display, the file dialogs, the dialogs of the program, the busy cursor and the web
-// browser. The program runs on the Qt implementation; tests answer the calls from a script.
+// the error display, the file dialogs, the dialogs of the program, the busy cursor, the web
+// browser and the clock. The program runs on the Qt implementation; tests answer the calls from a
+// script.
 //
 // Texts of message boxes and of the error display are in the local 8-bit encoding (see
 // DisplayToQString); passwords and account names are Windows-1252 byte strings.
 
+#include <chrono>
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -93,6 +96,12 @@ public:
     // A question whose only way out would discard data (save the changes? Yes or No) stays.
     virtual void CancelDialogs() {}
     virtual void OpenWebAddress(const std::string& address) = 0;
+    // The time now, in seconds since 1970 (UTC), as one-time codes count it.
+    virtual std::int64_t UnixTime() {
+        return std::chrono::duration_cast<std::chrono::seconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    }
 
     static std::string ErrorDisplayText(const std::string& message) {
         if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 
 #ifndef Q_OS_WIN
 #include <cerrno>
@@ -29,46 +30,54 @@ int RefusalOfType(mode_t mode) noexcept {
 }
 #endif
 
-TRegularFileReader::TRegularFileReader(const std::string& path) : FFile(std::make_unique<QFile>()) {
+TRegularFileReader::TRegularFileReader(const std::string& path, TLinkAtReading link)
+    : FFile(std::make_unique<QFile>()), FPath(path) {
     if (path.empty())
-        throw EInOutError(PathNotFound);
+        throw EInOutError(PathNotFound, path);
 #ifndef Q_OS_WIN
     // Looked at before opening, so that no device is opened at all; the descriptor is checked
     // again, since something else may take the name in between.
+    const bool follow = link == TLinkAtReading::Follow;
     struct stat status {};
-    if (::stat(path.c_str(), &status) == 0) {
+    if ((follow ? ::stat(path.c_str(), &status) : ::lstat(path.c_str(), &status)) == 0) {
+        if (!follow && S_ISLNK(status.st_mode))
+            throw EInOutError(NotARegularFile, path);
         if (const int refusal = RefusalOfType(status.st_mode))
-            throw EInOutError(refusal);
+            throw EInOutError(refusal, path);
     }
     ClearSystemError();
-    const int handle = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int handle = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+                                                (follow ? 0 : O_NOFOLLOW));
     const int err = LastSystemError();
     if (handle < 0)
-        throw EInOutError(CodeForFailure(err, path, AccessDenied));
+        throw EInOutError(err == ELOOP && !follow ? NotARegularFile
+                                                  : CodeForFailure(err, path, AccessDenied),
+                          path);
     ClearSystemError();
     const bool described = ::fstat(handle, &status) == 0;
     const int refusal =
         described ? RefusalOfType(status.st_mode) : FromSystemError(LastSystemError(), ReadFault);
     if (refusal != 0) {
         ::close(handle);
-        throw EInOutError(refusal);
+        throw EInOutError(refusal, path);
     }
     if (!FFile->open(handle, QIODevice::ReadOnly | QIODevice::Unbuffered,
                      QFileDevice::AutoCloseHandle)) {
         ::close(handle);
-        throw EInOutError(ReadFault);
+        throw EInOutError(ReadFault, path);
     }
     FSize = static_cast<std::uint64_t>(status.st_size);
 #else
+    (void)link;
     FFile->setFileName(PathToQString(path));
     const QFileInfo info(FFile->fileName());
     if (info.exists() && !info.isFile())
-        throw EInOutError(info.isDir() ? AccessDenied : NotARegularFile);
+        throw EInOutError(info.isDir() ? AccessDenied : NotARegularFile, path);
     ClearSystemError();
     const bool opened = FFile->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     const int err = LastSystemError();
     if (!opened)
-        throw EInOutError(CodeForFailure(err, path, AccessDenied));
+        throw EInOutError(CodeForFailure(err, path, AccessDenied), path);
     FSize = static_cast<std::uint64_t>(FFile->size());
 #endif
 }
@@ -121,9 +130,9 @@ std::size_t TRegularFileReader::Read(char* buffer, std::size_t count) {
     const qint64 got = FFile->read(atSize ? &probe : buffer, static_cast<qint64>(wanted));
     const int err = LastSystemError();
     if (got < 0)
-        throw EInOutError(FromSystemError(err, ReadFault));
+        throw EInOutError(FromSystemError(err, ReadFault), FPath);
     if (atSize ? got != 0 : got == 0)
-        throw EInOutError(FileChangedWhileRead);
+        throw EInOutError(FileChangedWhileRead, FPath);
     if (atSize)
         return 0;
     FRead += static_cast<std::uint64_t>(got);

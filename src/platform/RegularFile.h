@@ -21,15 +21,22 @@ class QFile;
 int RefusalOfType(mode_t mode) noexcept;
 #endif
 
+enum class TLinkAtReading {
+    Follow, // a symbolic link is read through
+    Refuse, // a symbolic link is no regular file: a file of the program's own, such as its backup
+};
+
 class TRegularFileReader {
 public:
-    // Raises EInOutError: the code of the failed open, AccessDenied for a folder, NotARegularFile
-    // for anything else that is no file.
-    explicit TRegularFileReader(const std::string& path);
+    // Raises EInOutError naming the path: the code of the failed open, AccessDenied for a folder,
+    // NotARegularFile for anything else that is no file.
+    explicit TRegularFileReader(const std::string& path,
+                                TLinkAtReading link = TLinkAtReading::Follow);
     ~TRegularFileReader();
     TRegularFileReader(const TRegularFileReader&) = delete;
     TRegularFileReader& operator=(const TRegularFileReader&) = delete;
 
+    const std::string& Path() const noexcept { return FPath; }
     // The size at the moment of opening.
     std::uint64_t Size() const noexcept { return FSize; }
     // The open file's descriptor, to look up its mode and owner.
@@ -44,6 +51,7 @@ public:
 
 private:
     std::unique_ptr<QFile> FFile;
+    std::string FPath;
     std::uint64_t FSize = 0;
     std::uint64_t FRead = 0;
 };

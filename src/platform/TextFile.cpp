@@ -5,10 +5,9 @@
 #include "platform/IoErrorCodes.h"
 #include "platform/PlatformErrors.h"
 #include "platform/RegularFile.h"
+#include "platform/ReplacingFile.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <string_view>
@@ -32,7 +31,7 @@ constexpr std::size_t FirstLineChunkSize = 256;
 // growing leaves a copy behind in freed memory, and a file that grows meanwhile is an error.
 std::string ReadWholeFile(TRegularFileReader& reader) {
     if (reader.Size() >= std::string().max_size())
-        throw EInOutError(FileTooLarge);
+        throw EInOutError(FileTooLarge, reader.Path());
     std::string data(static_cast<std::size_t>(reader.Size()), '\0');
     std::size_t used = 0;
     try {
@@ -53,20 +52,7 @@ std::size_t TextEnd(std::string_view data) {
     return last == std::string_view::npos ? 0 : last + 1;
 }
 
-// The file that writing replaces: QSaveFile writes through a symbolic link to its target.
-std::string ReplacedPath(const std::string& path) {
-    const QFileInfo info(PathToQString(path));
-    return info.isSymLink() ? PathFromQString(info.symLinkTarget()) : path;
-}
-
 #ifndef Q_OS_WIN
-
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // Why the file cannot be replaced, before anything is written: 0 when it can. A file without any
 // write permission is read-only for everybody, as the read-only attribute is on Windows, and is
@@ -91,7 +77,7 @@ int RefusalToWrite(const std::string& path, struct stat& existing, bool& exists)
     }
     // The new file is made in the folder of the file that is replaced, which for a link is
     // the folder of its target.
-    const std::string folder = FolderOf(ReplacedPath(path));
+    const std::string folder = FolderOfPath(FollowedPath(path));
     struct stat folderStatus {};
     if (::stat(folder.c_str(), &folderStatus) != 0 || !S_ISDIR(folderStatus.st_mode))
         return PathNotFound;
@@ -99,21 +85,6 @@ int RefusalToWrite(const std::string& path, struct stat& existing, bool& exists)
     if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
         return FromSystemError(LastSystemError(), AccessDenied);
     return 0;
-}
-
-// Once renamed, the new file is durable only when its folder entry is: 0, or the error code of a
-// failed sync. A folder that cannot be opened or synced at all (some file systems) is left alone.
-int SyncFolderOf(const std::string& path) noexcept {
-    const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-        return 0;
-    ClearSystemError();
-    const int synced = ::fsync(folder);
-    const int err = LastSystemError();
-    ::close(folder);
-    if (synced == 0 || err == EINVAL || err == EROFS)
-        return 0;
-    return FromSystemError(err, WriteFault);
 }
 
 #else
@@ -154,36 +125,28 @@ void TTextFile::OpenTextForWriting(const std::string& path) {
     struct stat existing {};
     bool exists = false;
     if (const int refusal = RefusalToWrite(path, existing, exists))
-        throw EInOutError(refusal);
+        throw EInOutError(refusal, path);
 #else
     if (const int refusal = RefusalToWrite(path))
-        throw EInOutError(refusal);
+        throw EInOutError(refusal, path);
 #endif
-    auto writer = std::make_unique<QSaveFile>(PathToQString(path));
     // Writing in place would bring back the truncated file that this class exists to prevent.
-    writer->setDirectWriteFallback(false);
-    ClearSystemError();
-    const bool opened = writer->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    const int err = LastSystemError();
-    if (!opened)
-        throw EInOutError(CodeForFailure(err, path, AccessDenied));
+    auto writer = std::make_unique<TReplacingFile>(path, TLinkAtName::Follow);
 #ifndef Q_OS_WIN
     // The new file takes the place of the old one, so it keeps its permissions and, where that is
-    // allowed, its owner; QSaveFile would ignore a failure to carry the permissions over, and a
-    // vault that nobody else may read must not become readable by saving it. A new vault is for
-    // its owner alone, whatever the umask.
+    // allowed, its owner: a vault that nobody else may read must not become readable by saving
+    // it. A new vault is for its owner alone, whatever the umask.
     ClearSystemError();
-    const bool restricted = exists ? TakeOverAccess(writer->handle(), existing.st_mode,
+    const bool restricted = exists ? TakeOverAccess(writer->Handle(), existing.st_mode,
                                                     existing.st_uid, existing.st_gid)
-                                   : ::fchmod(writer->handle(), NewFileMode) == 0;
+                                   : ::fchmod(writer->Handle(), NewFileMode) == 0;
     if (!restricted) {
         const int failure = LastSystemError();
-        writer->cancelWriting();
-        throw EInOutError(FromSystemError(failure, AccessDenied));
+        writer->Cancel();
+        throw EInOutError(FromSystemError(failure, AccessDenied), path);
     }
 #endif
     FWriter = std::move(writer);
-    FWritePath = ReplacedPath(path);
     FWritten = {};
     FWriteBuffer.reserve(WriteBufferSize);
     FMode = TMode::tmWriting;
@@ -230,31 +193,10 @@ void TTextFile::CloseTextFile() {
     if (FMode != TMode::tmWriting)
         return;
     FlushWriteBuffer();
-#ifndef Q_OS_WIN
-    // QSaveFile syncs before it renames but ignores a failure; a file that may not be on the disk
-    // must not replace the old one. (On Windows, commit flushes the file buffers itself.)
-    ClearSystemError();
-    if (::fsync(FWriter->handle()) != 0) {
-        const int err = LastSystemError();
-        if (err != EINVAL) // a file system that cannot sync
-            FailWriting(FromSystemError(err, WriteFault));
-    }
-#endif
-    ClearSystemError();
-    const bool committed = FWriter->commit();
-    const int err = LastSystemError();
-    FWriter.reset();
-    const std::string path = std::move(FWritePath);
-    FWritePath.clear();
+    // The writer is gone whatever the outcome: a failed commit has removed the new file.
+    const std::unique_ptr<TReplacingFile> writer = std::move(FWriter);
     FMode = TMode::tmClosed;
-    if (!committed)
-        throw EInOutError(CodeForFailure(err, path, WriteFault));
-#ifndef Q_OS_WIN
-    // The new file is in place; a failure to make that durable is still reported, so that the
-    // vault stays marked as not saved.
-    if (const int code = SyncFolderOf(path))
-        throw EInOutError(code);
-#endif
+    writer->Commit();
 }
 
 void TTextFile::RequireMode(TMode mode) const {
@@ -272,12 +214,11 @@ TContentDigest TTextFile::Digest() const noexcept {
 
 void TTextFile::WriteBytes(const char* data, std::size_t size) {
     FWritten.Add(std::string_view(data, size));
-    ClearSystemError();
-    const qint64 written = FWriter->write(data, static_cast<qint64>(size));
-    const int err = LastSystemError();
-    if (written != static_cast<qint64>(size)) {
-        const int fallback = FWriter->error() == QFileDevice::ResourceError ? DiskFull : WriteFault;
-        FailWriting(FromSystemError(err, fallback));
+    try {
+        FWriter->Write(std::string_view(data, size));
+    } catch (...) {
+        DiscardWriter();
+        throw;
     }
 }
 
@@ -288,19 +229,13 @@ void TTextFile::FlushWriteBuffer() {
     WipeBytes(FWriteBuffer);
 }
 
-void TTextFile::FailWriting(int code) {
-    DiscardWriter();
-    throw EInOutError(code);
-}
-
 void TTextFile::DiscardWriter() noexcept {
     if (FWriter) {
-        // Closing without commit removes the new file; the old one is untouched.
-        FWriter->cancelWriting();
+        // The new file goes; the old one is untouched.
+        FWriter->Cancel();
         FWriter.reset();
     }
     WipeBytes(FWriteBuffer);
-    FWritePath.clear();
     FMode = TMode::tmClosed;
 }
 

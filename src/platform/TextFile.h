@@ -16,7 +16,7 @@
 #include <memory>
 #include <string>
 
-class QSaveFile;
+class TReplacingFile;
 
 class TTextFile {
 public:
@@ -42,7 +42,6 @@ private:
     void RequireMode(TMode mode) const;
     void WriteBytes(const char* data, std::size_t size);
     void FlushWriteBuffer();
-    [[noreturn]] void FailWriting(int code);
     void DiscardWriter() noexcept;
     void ReleaseReadData() noexcept;
     void CloseCurrent() noexcept;
@@ -50,9 +49,8 @@ private:
     std::string FData; // the whole file while reading
     std::size_t FPosition = 0;
     std::size_t FEnd = 0; // where the text ends: before the Ctrl-Z bytes that end the file
-    std::unique_ptr<QSaveFile> FWriter;
+    std::unique_ptr<TReplacingFile> FWriter;
     std::string FWriteBuffer; // fixed capacity, so that no stale copy of a line is left on the heap
-    std::string FWritePath;
     TContentHash FWritten;
     TMode FMode = TMode::tmClosed;
 };

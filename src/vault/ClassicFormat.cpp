@@ -39,6 +39,7 @@ public:
         }
         return scan;
     }
+    std::string DecodeName(const std::string& line) override { return FCodec.DecodeAccount(line); }
     TPassRecord Decode(const std::string& line) override { return FCodec.Decode(line); }
     bool LastDecodeWhole() const noexcept override { return FCodec.LastDecodeWhole(); }
     std::string Encode(const TPassRecord& record) override { return FCodec.Encode(record); }

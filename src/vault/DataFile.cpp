@@ -1,6 +1,8 @@
 #include "vault/DataFile.h"
 
 #include "platform/FileSystem.h"
+#include "platform/IoErrorCodes.h"
+#include "platform/PlatformErrors.h"
 #include "platform/TextFile.h"
 #include "vault/RecordCodec.h"
 #include "vault/WipeGuard.h"
@@ -104,8 +106,36 @@ std::string BackupPath(const std::string& path) {
     return path + ".bak";
 }
 
-bool MakeBackup(const std::string& path) {
-    return CopyFileReplacing(path, BackupPath(path));
+std::string BackupNameProblem(const std::string& path) {
+    const std::string backup = BackupPath(path);
+    if (FolderPresent(backup))
+        return backup + " is a folder, and is not replaced";
+    switch (ReplacementRefusal(backup)) {
+    case 0:
+        return {};
+    case IoErrorCodes::NotARegularFile:
+        return backup + " is not a file but a device, pipe or socket, and is not replaced";
+    default:
+        return backup + " is read-only or may not be written, and is not replaced";
+    }
+}
+
+bool MakeBackup(const std::string& path, std::string* problem) {
+    const std::string backup = BackupPath(path);
+    std::string reason = BackupNameProblem(path);
+    if (reason.empty()) {
+        try {
+            const TContentDigest copied = CopyFileOnto(path, backup);
+            if (DigestOfOwnFile(backup) == copied)
+                return true;
+            reason = backup + " does not read back as the copy of " + path;
+        } catch (const EInOutError& error) {
+            reason = error.Message();
+        }
+    }
+    if (problem)
+        *problem = std::move(reason);
+    return false;
 }
 
 std::string NewMasterPasswordProblem(const std::string& password) {

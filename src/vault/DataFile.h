@@ -35,8 +35,15 @@ void WriteDataFile(TBlowfish& cipher, const std::string& path, const std::string
 // The name of the backup that a password change keeps: the path with ".bak" appended.
 std::string BackupPath(const std::string& path);
 // Copies the data file to the backup name, replacing an old backup only once the copy is complete,
-// so that at every moment the data file is in place and the backup is whole. False on failure.
-bool MakeBackup(const std::string& path);
+// so that at every moment the data file is in place and the backup is whole, and reads the backup
+// back: true only when it holds the bytes read from the data file. The backup is a new file of
+// its own: a symbolic link at its name is replaced, never written through; a folder, pipe or
+// device there, or a read-only file, is left alone and the backup is not made. False on failure,
+// with the reason (a sentence naming the backup file) in `problem` when it is asked for.
+bool MakeBackup(const std::string& path, std::string* problem = nullptr);
+// Why the backup name of the data file at path cannot take a new backup (a sentence naming it:
+// a folder, pipe or device, or a read-only file is there), or the empty string.
+std::string BackupNameProblem(const std::string& path);
 
 // The same with a check line already made from the master password; returns what was written.
 TContentDigest WriteDataFileWithCheckLine(const std::string& path, const std::string& checkLine,

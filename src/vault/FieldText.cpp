@@ -2,8 +2,11 @@
 
 #include "base/Errors.h"
 #include "base/SecureWipe.h"
+#include "base/Utf8.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
+#include "platform/IoErrorCodes.h"
+#include "platform/PlatformErrors.h"
 #include "platform/WipeQString.h"
 #include "vault/ImportError.h"
 #include "vault/RecordCodec.h"
@@ -14,7 +17,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 std::string AnsiText(const QString& text, const std::string& what) {
     try {
@@ -34,6 +41,16 @@ std::string AccountNameText(const QString& text, const std::string& what) {
     if (text.isEmpty())
         throw EImportError(what + " is empty");
     return OneLineText(text, what);
+}
+
+std::string NewAccountNameText(const QString& text, const std::string& what) {
+    std::string name = AccountNameText(text, what);
+    if (std::any_of(name.begin(), name.end(),
+                    [](char byte) { return IsControlByte(static_cast<unsigned char>(byte)); })) {
+        WipeString(name);
+        throw EImportError(what + " holds a control character");
+    }
+    return name;
 }
 
 std::string NotesText(const QString& text, const std::string& what) {
@@ -71,9 +88,19 @@ std::string NotesText(const QString& text, const std::string& what) {
 }
 
 QString ReadUtf8File(const std::string& path) {
-    QFile file(PathToQString(path));
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened by its bytes: Qt would take another name for one that is not UTF-8.
+    const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (handle < 0) {
+        const int err = errno;
+        throw EImportError(
+            EInOutError(IoErrorCodes::CodeForFailure(err, path, IoErrorCodes::AccessDenied), path)
+                .Message());
+    }
+    QFile file;
+    if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
         throw EImportError(path + ": " + file.errorString().toStdString());
+    }
     // Bounded, so that a device that never ends (/dev/zero) cannot fill the memory; a pipe
     // (`--csv <(command)`) is read to its end like a file. Read in pieces into room for the
     // file's size, grown by hand where a pipe needs more, so that no copy of the text is left
@@ -102,15 +129,22 @@ QString ReadUtf8File(const std::string& path) {
         }
         bytes.append(piece.data(), count);
     }
-    // The decoder drops a byte-order mark at the start, which spreadsheet programs write.
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text =
-        decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (decoder.hasError()) {
-        WipeQString(text);
-        throw EImportError(path + " is not UTF-8 text");
+    // The line of the first byte that is not UTF-8, for the message.
+    char32_t code = 0;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t length = DecodeUtf8At(bytes, at, code);
+        if (length == 0)
+            throw EImportError(
+                path + " line " +
+                std::to_string(std::count(bytes.begin(),
+                                          bytes.begin() + static_cast<std::ptrdiff_t>(at), '\n') +
+                               1) +
+                " is not UTF-8 text");
+        at += length;
     }
-    return text;
+    // The decoder drops a byte-order mark at the start, as Windows programs write one.
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
 std::vector<std::string> NotesLines(const std::string& notes) {

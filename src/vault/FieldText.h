@@ -15,6 +15,9 @@ std::string AnsiText(const QString& text, const std::string& what);
 // A name must not be empty; no name, login or password may hold a line break, which the window's
 // one-line fields could not show.
 std::string AccountNameText(const QString& text, const std::string& what);
+// The name of an account to be made: no control character either (a NUL, an escape sequence),
+// which no command could name again and a terminal would obey.
+std::string NewAccountNameText(const QString& text, const std::string& what);
 std::string OneLineText(const QString& text, const std::string& what);
 // Notes from text lines (LF or CR LF; a final line break ends the last line and starts none).
 // A ";" inside a line is refused: the vault would keep it as a line break.

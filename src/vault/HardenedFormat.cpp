@@ -23,6 +23,12 @@ public:
         scan.Damaged = std::move(found.Damaged);
         return scan;
     }
+    std::string DecodeName(const std::string& line) override {
+        std::string name;
+        if (FCodec.ReadName(line, name) != TKvf2LineKind::Account)
+            WipeString(name);
+        return name;
+    }
     TPassRecord Decode(const std::string& line) override {
         std::optional<TPassRecord> record = FCodec.DecodeAccount(line);
         FWhole = record.has_value();

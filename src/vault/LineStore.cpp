@@ -191,3 +191,75 @@ void TLineStore::EraseFromOrder(int index) {
     AdoptOrder({false, std::move(FLineOrder)});
     FOrderInIndex = orderInIndex;
 }
+
+TLineOrder TLineStore::Order() const noexcept {
+    if (FLinesSorted)
+        return TLineOrder::Sorted;
+    return FOrderInIndex ? TLineOrder::Indexed : TLineOrder::AsRead;
+}
+
+TLineSpot TLineStore::SpotOf(int index) const {
+    static_cast<void>(FLines.Get(index)); // a bad index raises
+    return {index, FLinesSorted ? index : FLinePlace[static_cast<std::size_t>(index)]};
+}
+
+const std::string& TLineStore::LineAtPlace(int place) const {
+    const auto at = static_cast<std::size_t>(place);
+    return FLines.Lines()[FLinesSorted ? at : static_cast<std::size_t>(FLineOrder[at])];
+}
+
+int TLineStore::InsertAt(TLineSpot spot, std::string line) {
+    const int count = FLines.Count();
+    if (FKeepFileOrder) {
+        // The file's order is the stored one: the line goes back where it stood.
+        const int index = std::clamp(spot.Index, 0, count);
+        FLines.Insert(index, std::move(line));
+        return index;
+    }
+    int place = std::clamp(spot.Place, 0, count);
+    const bool fits = (place == 0 || CompareTextLocale(LineAtPlace(place - 1), line) <= 0) &&
+                      (place == count || CompareTextLocale(line, LineAtPlace(place)) <= 0);
+    if (!fits)
+        place = PartitionPlace(
+            count, [&](int other) { return CompareTextLocale(line, LineAtPlace(other)) >= 0; });
+    // Lines stored in order stay so; otherwise the line goes back where it was stored, which is
+    // its place in the file while the file keeps the order it was read in.
+    const int index = FLinesSorted ? place : std::clamp(spot.Index, 0, count);
+    if (!FLinesSorted) {
+        // Room first, so that a failure leaves the index as it was.
+        ReserveOneMore(FLineOrder);
+        ReserveOneMore(FLinePlace);
+    }
+    FLines.Insert(index, std::move(line));
+    if (FLinesSorted)
+        return index;
+    for (int& other : FLineOrder)
+        other += other >= index ? 1 : 0;
+    FLineOrder.insert(FLineOrder.begin() + place, index);
+    FLinePlace.resize(FLineOrder.size());
+    for (std::size_t at = 0; at < FLineOrder.size(); ++at)
+        FLinePlace[static_cast<std::size_t>(FLineOrder[at])] = static_cast<int>(at);
+    return index;
+}
+
+bool TLineStore::ReturnToOrder(TLineOrder before) {
+    if (Order() != TLineOrder::Indexed)
+        // Moved into order since: a sorted file stays sorted, the order a file was read in is lost.
+        return before != TLineOrder::AsRead || Order() == TLineOrder::AsRead;
+    switch (before) {
+    case TLineOrder::Indexed:
+        break;
+    case TLineOrder::AsRead:
+        // The lines are still stored as read, the added ones gone again.
+        FOrderInIndex = false;
+        break;
+    case TLineOrder::Sorted:
+        // Stored in order still, unless an edit moved a line past one that compares equal.
+        for (std::size_t at = 0; at < FLineOrder.size(); ++at)
+            if (FLineOrder[at] != static_cast<int>(at))
+                return true;
+        AdoptOrder({});
+        break;
+    }
+    return true;
+}

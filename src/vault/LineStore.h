@@ -22,6 +22,16 @@
 #include <string>
 #include <vector>
 
+// How the file's order stands: the lines stored in CompareTextLocale order; the lines stored in
+// the order of a file read in another; or CompareTextLocale order kept in the index, after an Add.
+enum class TLineOrder { Sorted, AsRead, Indexed };
+
+// Where a line stands: its index, and its place in CompareTextLocale order.
+struct TLineSpot {
+    int Index = 0;
+    int Place = 0;
+};
+
 class TLineStore {
 public:
     int Count() const noexcept { return FLines.Count(); }
@@ -74,6 +84,23 @@ public:
         renumber([index](int old) { return old > index ? old - 1 : old; });
     }
 
+    // What takes an Erase or an Add back exactly, so that the file is written as it was before.
+    TLineOrder Order() const noexcept;
+    TLineSpot SpotOf(int index) const;
+    // Puts an erased line back at the spot it had, the later lines moving down by one; returns its
+    // index. A place where the line no longer sorts (the order changed meanwhile) gives way to the
+    // place it sorts to.
+    template <typename TRenumber>
+    int Restore(TLineSpot spot, std::string line, TRenumber renumber) {
+        const int index = InsertAt(spot, std::move(line));
+        renumber([index](int old) { return old >= index ? old + 1 : old; });
+        return index;
+    }
+    // The order as it stood before an Add whose line was erased again. False when that order is
+    // lost: the lines were moved into CompareTextLocale order since, and a file read in another
+    // order is now written in this one.
+    bool ReturnToOrder(TLineOrder before);
+
 private:
     // Lines whose places from..to were rotated so that the line at `from` went to `to`.
     struct TRotation {
@@ -92,6 +119,9 @@ private:
     // themselves move only where they are stored in order.
     std::optional<TRotation> KeepInOrder(int index);
     void EraseFromOrder(int index);
+    int InsertAt(TLineSpot spot, std::string line);
+    // The line at a place of CompareTextLocale order.
+    const std::string& LineAtPlace(int place) const;
     // Indexes lines that are in order, so that the next ones can be appended.
     void IndexLinesInOrder();
     // Moves the lines into the order of the index; FLinePlace still maps the old indices after.

@@ -4,6 +4,7 @@
 #include "base/SecureWipe.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
+#include "platform/PlatformErrors.h"
 #include "platform/TextCompare.h"
 #include "vault/ClassicFormat.h"
 #include "vault/DataFile.h"
@@ -248,6 +249,8 @@ TOpenResult TVault::OpenHardened(TVaultOpening& opening, const std::string& pass
 }
 
 void TVault::TakeFormat(std::unique_ptr<TVaultFormat> format) {
+    // The history's lines were written under the keys that go.
+    FUndo.Clear();
     FFormat = std::move(format);
     FLines.KeepFileOrder(FFormat && FFormat->KeepsFileOrder());
     Notify([](TVaultObserver& observer) { observer.FormatChanged(); });
@@ -325,6 +328,7 @@ void TVault::WriteFile() {
     std::string firstLine = FFormat->FirstLine(lines);
     TWipeGuard wipeFirstLine(firstLine);
     RememberStamp(WriteDataFileWithCheckLine(FPath, firstLine, lines));
+    FUndo.Clear();
     SetModified(false);
     SetBrokenSeal(std::nullopt);
 }
@@ -431,6 +435,18 @@ TVault::ChangePassword(const std::string& newPassword,
     try {
         FModified = true;
         WriteFile();
+    } catch (const EInOutError& error) {
+        // A failure after the new file took the old one's place (its folder not synced): the
+        // file is under the new password, and so stays the vault, to be saved again.
+        if (error.FileReplaced()) {
+            target.reset();
+            Notify([](TVaultObserver& observer) { observer.FormatChanged(); });
+            throw;
+        }
+        std::swap(FFormat, target);
+        turnBack();
+        FModified = wasModified;
+        throw;
     } catch (...) {
         std::swap(FFormat, target);
         turnBack();
@@ -567,6 +583,7 @@ void TVault::DropAccounts() {
     FDamaged.clear();
     FBlankLines.clear();
     ForgetCurrent();
+    FUndo.Clear();
     // Nothing to hand over: the vault given away last may still be in the other core's hands.
     if (FLines.Empty() && FAccounts.Empty()) {
         FLines.Clear();
@@ -613,6 +630,7 @@ bool TVault::Lock() {
         return false;
     // The order of the lines is learnt again at unlock, from the lines as they stand.
     SettleLines();
+    FUndo.Clear();
     FLockedLine = FCurrentRow >= 0 ? Account(FCurrentRow).Line : -1;
     FFormat->Lock(FLines.Stored());
     {
@@ -711,12 +729,9 @@ std::optional<int> TVault::Add(const TPassRecord& record) {
     if (FindAccount(name) >= 0)
         return std::nullopt;
     std::string line = FFormat->Codec()->Encode(record);
-    ForgetCurrent();
-    const int row = RowAfter(name);
-    Notify([row](TVaultObserver& observer) { observer.RowsAboutToBeInserted(row, row); });
-    FAccounts.Insert(row, TAccountEntry{name, FLines.Add(std::move(line))});
-    Notify([row](TVaultObserver& observer) { observer.RowsInserted(row, row); });
-    Notify([](TVaultObserver& observer) { observer.LineCountChanged(); });
+    const TLineOrder order = FLines.Order();
+    const int row = InsertRow(name, FLines.Add(std::move(line)));
+    FUndo.Added(LineOf(row), order);
     // The new account's fields are known: nothing to decipher.
     FCurrent = record;
     FCurrentRow = row;
@@ -728,6 +743,16 @@ std::optional<int> TVault::Add(const TPassRecord& record) {
 int TVault::RowAfter(const std::string& name) const {
     return PartitionRow(AccountCount(),
                         [&](int row) { return CompareTextLocale(name, Account(row).Name) >= 0; });
+}
+
+int TVault::InsertRow(const std::string& name, int line) {
+    ForgetCurrent();
+    const int row = RowAfter(name);
+    Notify([row](TVaultObserver& observer) { observer.RowsAboutToBeInserted(row, row); });
+    FAccounts.Insert(row, TAccountEntry{name, line});
+    Notify([row](TVaultObserver& observer) { observer.RowsInserted(row, row); });
+    Notify([](TVaultObserver& observer) { observer.LineCountChanged(); });
+    return row;
 }
 
 void TVault::StoreField(std::string TPassRecord::*field, const std::string& value) {
@@ -742,10 +767,12 @@ void TVault::StoreField(std::string TPassRecord::*field, const std::string& valu
     TRecordWipeGuard wipeRecord(record);
     WipeString(record.*field);
     record.*field = value;
+    std::string before = LineOf(FCurrentRow);
     // The name starts the chain, so the line keeps its name's column and nearly always its place;
     // only neighbours that compare equal on that column can tell otherwise.
     FLines.Put(Account(FCurrentRow).Line, FFormat->Codec()->Encode(record), Renumberer());
     std::swap(FCurrent, record);
+    FUndo.Edited(field, std::move(before), LineOf(FCurrentRow));
     SetModified(true);
 }
 
@@ -776,8 +803,10 @@ void TVault::ReplaceAccount(int row, const TPassRecord& record) {
         return;
     TPassRecord anew = record;
     TRecordWipeGuard wipeRecord(anew);
+    std::string before = LineOf(row);
     FLines.Put(Account(row).Line, FFormat->Codec()->Encode(anew), Renumberer());
     std::swap(FCurrent, anew);
+    FUndo.Edited(nullptr, std::move(before), LineOf(row));
     SetModified(true);
     Notify([](TVaultObserver& observer) { observer.CurrentChanged(); });
 }
@@ -785,16 +814,23 @@ void TVault::ReplaceAccount(int row, const TPassRecord& record) {
 void TVault::DeleteCurrent() {
     if (FCurrentRow < 0)
         throw std::logic_error("No account is shown; nothing was deleted");
-    const int row = FCurrentRow;
+    std::string line = LineOf(FCurrentRow);
+    const TLineSpot spot = RemoveRow(FCurrentRow);
+    FUndo.Deleted(std::move(line), spot);
+    SetModified(true);
+    Select(FAccounts.Empty() ? -1 : 0);
+}
+
+TLineSpot TVault::RemoveRow(int row) {
     const int line = Account(row).Line;
+    const TLineSpot spot = FLines.SpotOf(line);
     Notify([row](TVaultObserver& observer) { observer.RowsAboutToBeRemoved(row, row); });
     ForgetCurrent();
     FAccounts.Erase(row);
     Notify([row](TVaultObserver& observer) { observer.RowsRemoved(row, row); });
     FLines.Erase(line, Renumberer());
     Notify([](TVaultObserver& observer) { observer.LineCountChanged(); });
-    SetModified(true);
-    Select(FAccounts.Empty() ? -1 : 0);
+    return spot;
 }
 
 void TVault::BuildAccounts(TNameScan* scanned) {
@@ -866,6 +902,8 @@ void TVault::RemoveObserver(TVaultObserver& observer) noexcept {
 }
 
 void TVault::SetModified(bool modified) {
+    if (!modified)
+        FUndo.MarkSaved();
     if (FModified == modified)
         return;
     FModified = modified;

@@ -28,6 +28,7 @@
 #include "vault/Kvf2File.h"
 #include "vault/LineStore.h"
 #include "vault/RecordCodec.h"
+#include "vault/UndoHistory.h"
 #include "vault/VaultFormat.h"
 #include "vault/VaultObserver.h"
 
@@ -252,6 +253,16 @@ public:
     // Removes the shown account's line and shows the first account left.
     void DeleteCurrent();
 
+    // Takes back the last Add, Delete or edit since the vault was opened or saved, step by step,
+    // or does again the last one taken back; the line comes back with its exact bytes and its place
+    // in the file, announced as any change is. The account it touched is shown (after taking back
+    // an Add, or doing a Delete again, the first one), and the vault is modified unless it is back
+    // where it was saved. Nothing, and no result, when there is nothing to take back or do again.
+    std::optional<TUndoKind> Undo();
+    std::optional<TUndoKind> Redo();
+    bool CanUndo() const noexcept { return FUndo.CanUndo(); }
+    bool CanRedo() const noexcept { return FUndo.CanRedo(); }
+
 private:
     void ForgetMasterPassword() noexcept;
     void ForgetCurrent() noexcept;
@@ -270,6 +281,14 @@ private:
     bool ShowRow(int row, TAccountCodec& codec, bool announced = true);
     // The row before which the name goes in the selector's order, after any name equal to it.
     int RowAfter(const std::string& name) const;
+    // The account of this name and record line, put among the rows and announced; its row.
+    int InsertRow(const std::string& name, int line);
+    // Removes the row and its line, announced; where the line stood.
+    TLineSpot RemoveRow(int row);
+    // The row whose record line this is; raises when no row has it.
+    int RowOfLine(TAccountCodec& codec, const std::string& line) const;
+    // Undo and Redo: a step applied one way or the other.
+    void ApplyStep(TUndoStep& step, bool forward);
     // Renumbers the line indices held beside the lines: accounts and damaged lines.
     auto Renumberer() {
         return [this](const auto& map) {
@@ -318,4 +337,5 @@ private:
     TBlowfish FCipher;           // for the check lines of other files
     std::future<void> FDisposal; // the accounts of a closed vault, being wiped and freed
     std::vector<TVaultObserver*> FObservers;
+    TUndoHistory FUndo; // wiped at a save, a close and a lock
 };

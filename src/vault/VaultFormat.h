@@ -38,6 +38,8 @@ public:
     virtual ~TAccountCodec() = default;
 
     virtual TNameScan ScanNames(const std::vector<std::string>& lines) = 0;
+    // The account name of a line that reads (one that Encode wrote); the caller wipes it.
+    virtual std::string DecodeName(const std::string& line) = 0;
     // The whole account of a line. When the line does not read whole, LastDecodeWhole() is false
     // and what came back must never be stored: noise under another password (format 1), or
     // nothing (format 2, whose line failed its check).

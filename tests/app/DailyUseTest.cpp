@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/ScreenLockWatcher.h"
 #include "app/SecretClipboard.h"
+#include "platform/FileSystem.h"
 #include "platform/Settings.h"
 
 #include <QAccessible>
@@ -329,6 +330,9 @@ TEST_F(DailyUseTest, AFileOnTheCommandLineIsOpenedInsteadOfTheRememberedOneAndRe
               QDir::current().absoluteFilePath("rel.kvf").toStdString());
     EXPECT_EQ(DataFileArgument({"kestovar"}), "");
     EXPECT_EQ(DataFileArgument({"kestovar", "a.kvf", "b.kvf"}), "");
+    // A name that is not UTF-8 keeps its bytes from the command line to the file.
+    const char* const argv[] = {"kestovar", "/tmp/bad\xFF.kvf"};
+    EXPECT_EQ(DataFileArgument(ArgumentsFromCommandLine(2, argv)), "/tmp/bad\xFF.kvf");
 }
 
 TEST_F(DailyUseTest, EveryCommandHasAKeyAndTheSelectorTellsScreenReadersTheShownAccount) {

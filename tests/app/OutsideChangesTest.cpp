@@ -107,8 +107,8 @@ TEST_F(MainFormTest, AFailedWriteDuringAPasswordChangeKeepsBothFilesAndTheVault)
     Platform.ExpectPassword("Please enter the old password", "old");
     Platform.ExpectPassword("Please enter the new password", "new");
     Platform.ExpectPassword("Please confirm the new password", "new");
-    Platform.ExpectMessageBox(path + " could not be written: File access denied. The password "
-                                     "for the data file was not changed.",
+    Platform.ExpectMessageBox(path + ": File access denied. The password for the data file was "
+                                     "not changed.",
                               TMessageKind::mkError, TMessageButtons::mbOK, idOK);
     Click("spdChangePassword");
     EXPECT_EQ(FileBytes(path), original);

@@ -143,7 +143,7 @@ TEST_F(MainFormTest, ClosingWithYesSavesAndAFailedSaveKeepsTheWindowOpen) {
     Platform.ExpectMessageBox("The data file was changed by another program since it was "
                               "opened. Do you want to overwrite it?",
                               TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel, idOK);
-    Platform.ExpectErrorBox("Invalid filename.");
+    Platform.ExpectErrorBox(path + ": Invalid filename.");
     ASSERT_TRUE(QDir().rename(Dir.path(), Dir.path() + "-away"));
     form.close(); // through the event dispatch, which shows the error
     ASSERT_TRUE(QDir().rename(Dir.path() + "-away", Dir.path()));
@@ -162,7 +162,7 @@ TEST_F(MainFormTest, ExceptionsInHandlersAreShownAndTheWindowStaysUsable) {
     TfrmMain& form = StartWithVault(path, "secret");
     Platform.ExpectFileDialog(TFileDialogKind::fdSave, "Save password file",
                               Path("missing/folder/x.kvf"));
-    Platform.ExpectErrorBox("Invalid filename.");
+    Platform.ExpectErrorBox(Path("missing/folder/x.kvf") + ": Invalid filename.");
     Click("spdSaveAs");
     EXPECT_TRUE(Platform.Done());
     Platform.ExpectAbout();

@@ -64,6 +64,15 @@ TEST_F(GermanTest, ErrorsFromBelowTheWindowAreShownInGerman) {
     EXPECT_EQ(TranslatedMessage("Blowfish: Key not set."), "Blowfish: Kein Schlüssel gesetzt.");
     EXPECT_EQ(TranslatedMessage("Something the catalog does not know."),
               "Something the catalog does not know.");
+    // After the file's name, which may hold ": " itself.
+    EXPECT_EQ(TranslatedMessage("/home/a: b/PassData.kvf: File access denied."),
+              "/home/a: b/PassData.kvf: Dateizugriff verweigert.");
+    EXPECT_EQ(TranslatedMessage("v.kvf: I/O error 112."), "v.kvf: Ein-/Ausgabefehler 112.");
+    EXPECT_EQ(TranslatedMessage("v.kvf is being written by another program. Nothing was written."),
+              "v.kvf wird gerade von einem anderen Programm geschrieben. Es wurde nichts "
+              "geschrieben.");
+    EXPECT_EQ(TranslatedMessage("v.kvf has LF line ends: it was converted by another program."),
+              "v.kvf hat LF-Zeilenenden: Die Datei wurde von einem anderen Programm umgewandelt.");
 }
 
 TEST_F(GermanTest, MessageBoxButtonsTakeQtsGerman) {

@@ -10,6 +10,7 @@
 
 #include "PassphraseWords.h"
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -173,6 +174,41 @@ TEST_F(cli, CreateAndPasswdKeepTheWindowsBackup) {
     EXPECT_EQ(ReadVault(vault, "next"), (std::vector<TPassRecord>{{"a", "l", "p", "n;"}}));
 }
 
+// A link at FILE.bak (to another file of the user's, or to the vault itself) is replaced by the
+// backup and what it points at stays; a read-only backup is not replaced, and the password stays.
+TEST_F(cli, PasswdNeverWritesThroughALinkedBackupAndKeepsAReadOnlyOne) {
+    const std::string vault = File("v.kvf");
+    const std::string backup = BackupPath(vault);
+    const std::string other = File("bashrc");
+    for (const std::string& target : {other, vault}) {
+        SCOPED_TRACE(target);
+        WriteVault(vault, {{"a", "l", "p", "n;"}}, "old");
+        std::ofstream(other, std::ios::binary) << "export PATH\n";
+        QFile::remove(QString::fromStdString(backup));
+        ASSERT_TRUE(QFile::link(QString::fromStdString(target), QString::fromStdString(backup)));
+        const std::string before = Bytes(vault);
+        const TRun run = Run("passwd", vault, {}, "old\nnext\nnext\n");
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_FALSE(QFileInfo(QString::fromStdString(backup)).isSymLink());
+        EXPECT_EQ(Bytes(backup), before);
+        EXPECT_EQ(Bytes(other), "export PATH\n");
+        EXPECT_EQ(ReadVault(vault, "next"), (std::vector<TPassRecord>{{"a", "l", "p", "n;"}}));
+    }
+    WriteVault(vault, {{"a", "", "", ""}}, "old");
+    std::ofstream(backup, std::ios::binary | std::ios::trunc) << "older backup";
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(backup), QFileDevice::ReadOwner));
+    const std::string before = Bytes(vault);
+    const TRun refused = Run("passwd", vault, {}, "old\nnext\nnext\n");
+    EXPECT_EQ(refused.Status, 1);
+    EXPECT_NE(refused.Err.find("The backup file could not be made: " + backup +
+                               " is read-only or may not be written, and is not replaced. The "
+                               "password for the data file was not changed."),
+              std::string::npos)
+        << refused.Err;
+    EXPECT_EQ(Bytes(vault), before);
+    EXPECT_EQ(Bytes(backup), "older backup");
+}
+
 TEST_F(cli, UserErrorsSayWhyExitOneAndWriteNothing) {
     const std::string vault = File("v.kvf");
     WriteVault(vault, {{"a", "", "", ""}});
@@ -200,7 +236,11 @@ TEST_F(cli, UserErrorsSayWhyExitOneAndWriteNothing) {
     };
     for (const TCase& c : cases) {
         QStringList args = c.Args;
-        args.replaceInStrings(QStringLiteral("V"), QString::fromStdString(vault));
+        // Only the argument "V": a temporary folder's name may hold the letter.
+        for (QString& arg : args) {
+            if (arg == u"V")
+                arg = QString::fromStdString(vault);
+        }
         const TRun run = Run(args, c.Input);
         SCOPED_TRACE(args.join(u' ').toStdString());
         EXPECT_EQ(run.Status, 1);
@@ -210,6 +250,98 @@ TEST_F(cli, UserErrorsSayWhyExitOneAndWriteNothing) {
         EXPECT_EQ(Bytes(vault), before);
     }
     EXPECT_FALSE(QFile::exists(QString::fromStdString(File("long.kvf"))));
+}
+
+// Each refusal names the file or the line and, for a command that writes, says that nothing was.
+TEST_F(cli, RefusalsNameTheFileOrLineAndSayThatNothingWasWritten) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"a", "", "", ""}});
+    std::ofstream(File("latin1.csv"), std::ios::binary)
+        << "name,login,password,notes\nok,,,\nCaf\xE9,,,\n";
+    std::ofstream(File("latin1.txt"), std::ios::binary) << "fine\nna\xEFve\n";
+    const std::string locked = File("locked.kvf");
+    WriteVault(locked, {{"a", "", "", ""}});
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(locked), QFileDevice::ReadOwner));
+    const QString v = QString::fromStdString(vault);
+    const struct {
+        QStringList Args;
+        QByteArray Input;
+        std::string Said;
+    } cases[] = {
+        {{"create", QString::fromStdString(File("missing/new.kvf"))},
+         "pw\npw\n",
+         "kestovar-cli: The folder of " + File("missing/new.kvf") +
+             " does not exist. Nothing was written.\n"},
+        {{"import", v, "--csv", QString::fromStdString(File("latin1.csv"))},
+         "pw\n",
+         "kestovar-cli: " + File("latin1.csv") +
+             " line 3 is not UTF-8 text. Nothing was imported.\n"},
+        {{"add", v, "x", "--notes-file", QString::fromStdString(File("latin1.txt"))},
+         "pw\n",
+         "kestovar-cli: " + File("latin1.txt") +
+             " line 2 is not UTF-8 text. Nothing was written.\n"},
+        {{"add", v, "x"},
+         "p\xFFw\n",
+         "kestovar-cli: The password is not UTF-8 text. Nothing was written.\n"},
+        {{"ls", v}, "p\xFFw\n", "kestovar-cli: The password is not UTF-8 text\n"},
+        {{"add", v, "x"},
+         "\xE2\x98\x83\n",
+         "kestovar-cli: The password holds a character that Windows-1252 cannot hold. Nothing was "
+         "written.\n"},
+        {{"add", v, "snow\u2603"},
+         "pw\n",
+         "kestovar-cli: The account name: Character U+2603 cannot be held in Windows-1252. Nothing "
+         "was written.\n"},
+        {{"add", QString::fromStdString(locked), "x"},
+         "pw\n",
+         "kestovar-cli: " + locked + ": File access denied. Nothing was written.\n"},
+        {{"rm", v, "b"},
+         "pw\n",
+         "kestovar-cli: No account named b in " + vault + ". Nothing was written.\n"},
+    };
+    const std::string before = Bytes(vault);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Args.join(u' ').toStdString());
+        const TRun run = Run(c.Args, c.Input);
+        EXPECT_EQ(run.Status, 1);
+        ASSERT_NE(run.Err.rfind("kestovar-cli: "), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Err.substr(run.Err.rfind("kestovar-cli: ")), c.Said);
+    }
+    EXPECT_EQ(Bytes(vault), before);
+}
+
+// File names pass through as bytes: Qt's argument list would turn both of these into one name.
+TEST_F(cli, FileNamesThatAreNotUtf8AreUsedAsTheyAre) {
+    const auto shell = [&](const QString& script) {
+        QProcess process;
+        process.setWorkingDirectory(FDir.path());
+        process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+        process.closeWriteChannel();
+        process.waitForFinished(60000);
+        return TRun{process.exitCode(), process.readAllStandardOutput().toStdString(),
+                    process.readAllStandardError().toStdString()};
+    };
+    const QString cli = QStringLiteral(KESTOVAR_CLI);
+    const QString script =
+        QStringLiteral("a=$(printf 'bad\\377.kvf'); b=$(printf 'bad\\376.kvf'); "
+                       "printf 'pw\\npw\\n' | '%1' create \"$a\" && "
+                       "printf 'qq\\nqq\\n' | '%1' create \"$b\" && "
+                       "printf 'pw\\n' | '%1' add \"$a\" one && "
+                       "printf 'qq\\n' | '%1' add \"$b\" two && "
+                       "printf 'pw\\n' | '%1' ls \"$a\" && printf 'qq\\n' | '%1' ls \"$b\"")
+            .arg(cli);
+    const TRun run = shell(script);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "Created bad\xFF.kvf.\nCreated bad\xFE.kvf.\nAdded one.\nAdded two.\none\ntwo\n");
+    const TRun missing =
+        shell(QStringLiteral("printf 'pw\\n' | '%1' ls \"$(printf 'bad\\375.kvf')\"").arg(cli));
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_NE(missing.Err.find("bad\xFD.kvf: no such file"), std::string::npos) << missing.Err;
+    // Gone by their bytes, which QTemporaryDir cannot name.
+    EXPECT_EQ(shell(QStringLiteral("rm \"$(printf 'bad\\377.kvf')\" \"$(printf 'bad\\376.kvf')\""))
+                  .Status,
+              0);
 }
 
 TEST_F(cli, UsageErrorsExitTwoAndHelpExitsZero) {
@@ -256,6 +388,7 @@ TEST_F(cli, ExportThenImportGivesTheSameAccounts) {
     const std::vector<TPassRecord> records = {
         {"comma, and \"quotes\"", "l,1", "p\"w", "one;two, three;"},
         {Latin1("Zoë"), "", Latin1("€uro"), ""},
+        {"empty lines", std::string("nul\0", 4), "", ";;middle;;"},
     };
     WriteVault(vault, records);
     const TRun exported = Run("export", vault, {QStringLiteral("--csv")});
@@ -263,7 +396,10 @@ TEST_F(cli, ExportThenImportGivesTheSameAccounts) {
     EXPECT_EQ(exported.Out,
               "name,login,password,notes\r\n"
               "\"comma, and \"\"quotes\"\"\",\"l,1\",\"p\"\"w\",\"one\ntwo, three\"\r\n"
-              "Zoë,,€uro,\r\n");
+              "empty lines,nul" +
+                  std::string(1, '\0') +
+                  ",,\"\n\nmiddle\n\n\"\r\n"
+                  "Zoë,,€uro,\r\n");
     const std::string csv = File("e.csv");
     std::ofstream(csv, std::ios::binary) << exported.Out;
     const std::string copy = File("copy.kvf");
@@ -271,6 +407,71 @@ TEST_F(cli, ExportThenImportGivesTheSameAccounts) {
     EXPECT_EQ(Run("import", copy, {QStringLiteral("--csv"), QString::fromStdString(csv)}).Status,
               0);
     EXPECT_EQ(ReadVault(copy), ReadVault(vault));
+}
+
+// An account that CSV cannot carry as it is is named, and nothing is exported: text after the
+// last line break of the notes, a line break in a password, an account whose notes decipher as
+// noise under the master password.
+TEST_F(cli, ExportNamesTheAccountItCannotWriteExactlyAndWritesNothing) {
+    const std::string vault = File("v.kvf");
+    TBlowfish cipher;
+    // The notes column of a line made under another password, after the name, login and
+    // password of a line made under this one: the notes decipher as noise.
+    const std::string clean = EncodeRecord(cipher, {"noisy", "l", "p", "kept;"}, "pw");
+    const std::string other = EncodeRecord(cipher, {"noisy", "l", "p", "kept;"}, "other");
+    const std::string noisy =
+        clean.substr(0, clean.rfind(';') + 1) + other.substr(other.rfind(';') + 1);
+    {
+        TRecordCipher codec(cipher, "pw");
+        codec.Decode(noisy);
+        ASSERT_FALSE(codec.LastDecodeWhole());
+    }
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{EncodeRecord(cipher, {"ok", "", "", ""}, "pw"),
+          EncodeRecord(cipher, {"tail", "", "", "one;two"}, "pw")},
+         "The account tail cannot be exported as CSV and read back as it is: the notes have text "
+         "after their last line break, which CSV cannot tell from a line. Nothing was exported.\n"},
+        {{EncodeRecord(cipher, {"cr", "", "p\rw", ""}, "pw")},
+         "The account cr cannot be exported as CSV and read back as it is: the password holds a "
+         "line break. Nothing was exported.\n"},
+        {{EncodeRecord(cipher, {"esc\x1B", "", "", ""}, "pw")},
+         "The account esc? cannot be exported as CSV and read back as it is: the name holds a "
+         "control character. Nothing was exported.\n"},
+        {{noisy},
+         "The account noisy does not decipher whole under the master password, and would be "
+         "exported as noise. Nothing was exported.\n"},
+    };
+    for (const auto& [lines, said] : cases) {
+        SCOPED_TRACE(said);
+        WriteDataFile(cipher, vault, "pw", lines);
+        const TRun run = Run("export", vault, {QStringLiteral("--csv")});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Out, "");
+        EXPECT_EQ(run.Err.substr(run.Err.rfind("kestovar-cli: ")), "kestovar-cli: " + said);
+    }
+}
+
+// To a terminal a name's escape sequence is shown as "?", as ls shows it; to a pipe it is exact.
+TEST_F(cli, ExportShowsControlCharactersToATerminalOnly) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"ok", "\x1B]0;pwned\x07", "", "line;"}});
+    const TRun piped = Run("export", vault, {QStringLiteral("--csv")});
+    EXPECT_NE(piped.Out.find(",\x1B]0;pwned\x07,"), std::string::npos) << piped.Out;
+    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+        GTEST_SKIP() << "no script(1) to give the command a terminal";
+    std::ofstream(File("pw.txt")) << "pw\n";
+    QProcess process;
+    process.start(QStringLiteral("script"),
+                  {"-qec",
+                   QStringLiteral("'%1' export '%2' --csv < '%3'")
+                       .arg(QStringLiteral(KESTOVAR_CLI), QString::fromStdString(vault),
+                            QString::fromStdString(File("pw.txt"))),
+                   "/dev/null"});
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    const QByteArray shown = process.readAllStandardOutput();
+    EXPECT_TRUE(shown.contains(",?]0;pwned?,")) << shown.toStdString();
+    EXPECT_FALSE(shown.contains('\x1B'));
 }
 
 TEST_F(cli, ImportRefusesTheWholeFileForOneBadRow) {
@@ -290,6 +491,8 @@ TEST_F(cli, ImportRefusesTheWholeFileForOneBadRow) {
         {header + "ok,,,a;b\n", "line 2: the notes line 1 holds \";\""},
         {header + "ok,\u2603,,\n", "line 2: the login: Character U+2603"},
         {header + "ok,,\"two\nlines\",\n", "line 2: the password holds a line break"},
+        {header + std::string("nul\0,,,\n", 8), "line 2: the name holds a control character"},
+        {header + "\"esc\x1B[2J\",,,\n", "line 2: the name holds a control character"},
     };
     for (const auto& [text, said] : cases) {
         const std::string csv = File("in.csv");
@@ -317,6 +520,38 @@ TEST_F(cli, MergeNamesTheAccountsItCannotTake) {
     EXPECT_EQ(run.Status, 0);
     EXPECT_EQ(run.Out, "skipped: Mail\n0 added, 0 replaced, 0 differ and were left alone\n");
     EXPECT_NE(run.Err.find("1 accounts of"), std::string::npos) << run.Err;
+}
+
+// An account of the other copy whose notes decipher as noise is not taken as clean notes; and
+// what a merge reports as added is only said once it is written.
+TEST_F(cli, MergeTakesOnlyWholeAccountsAndReportsOnlyWhatItWrote) {
+    const std::string vault = File("v.kvf");
+    const std::string other = File("v (conflict).kvf");
+    WriteVault(vault, {{"local", "", "", ""}});
+    TBlowfish cipher;
+    const std::string clean = EncodeRecord(cipher, {"noisy", "l", "p", "kept;"}, "pw");
+    const std::string foreign = EncodeRecord(cipher, {"noisy", "l", "p", "kept;"}, "other");
+    WriteDataFile(cipher, other, "pw",
+                  {EncodeRecord(cipher, {"fresh", "f", "", ""}, "pw"),
+                   clean.substr(0, clean.rfind(';') + 1) + foreign.substr(foreign.rfind(';') + 1)});
+    const std::string before = Bytes(vault);
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(vault), QFileDevice::ReadOwner));
+    TRun run = Run("merge", vault, {QString::fromStdString(other)}, "pw\n");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_NE(run.Err.find("File access denied. Nothing was written."), std::string::npos)
+        << run.Err;
+    EXPECT_EQ(Bytes(vault), before);
+
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(vault),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    run = Run("merge", vault, {QString::fromStdString(other)}, "pw\n");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Out, "not whole, skipped: noisy\nadded: fresh\n1 added, 0 replaced, 0 differ and "
+                       "were left alone\n");
+    EXPECT_NE(run.Err.find("1 accounts do not decipher whole"), std::string::npos) << run.Err;
+    EXPECT_EQ(ReadVault(vault),
+              (std::vector<TPassRecord>{{"fresh", "f", "", ""}, {"local", "", "", ""}}));
 }
 
 TEST_F(cli, MergeAddsNewAccountsAndReplacesOnlyWhenAsked) {
@@ -370,6 +605,94 @@ TEST_F(cli, RefusesToOverwriteAChangeMadeWhileItWaited) {
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(process.readAllStandardError().contains("changed by another program"));
     EXPECT_EQ(Bytes(vault), outside);
+}
+
+// Two writers at once: every change a command reports as done is in the file afterwards, and a
+// password change reported as done left the file under the new password. Without the write lock
+// some of these rounds lose an account that was reported as added.
+TEST_F(cli, WritersThatRaceNeverReportAChangeThatIsLost) {
+    const std::string vault = File("v.kvf");
+    const QStringList addArgs = {"add", QString::fromStdString(vault)};
+    // Standard input from files, so that each process has its passwords at once and all run
+    // together (a pipe is only fed while this process waits on that one process).
+    const auto inputFile = [&](const char* name, const char* text) {
+        const std::string path = File(name);
+        std::ofstream(path, std::ios::binary) << text;
+        return QString::fromStdString(path);
+    };
+    const QString addInput = inputFile("add.txt", "pw\n");
+    const QString changeInput = inputFile("passwd.txt", "pw\nnew\nnew\n");
+    const auto start = [](QProcess& process, QStringList args, const QString& input) {
+        process.setStandardInputFile(input);
+        process.start(QStringLiteral(KESTOVAR_CLI), args);
+    };
+    const auto finish = [](QProcess& process) {
+        process.waitForFinished(60000);
+        return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    };
+    constexpr int Rounds = 25;
+    for (int round = 0; round < Rounds; ++round) {
+        SCOPED_TRACE(round);
+        WriteVault(vault, {{"first", "", "", ""}});
+        QProcess a;
+        QProcess b;
+        QProcess change;
+        const QString nameA = QStringLiteral("a%1").arg(round);
+        const QString nameB = QStringLiteral("b%1").arg(round);
+        start(a, addArgs + QStringList{nameA}, addInput);
+        start(b, addArgs + QStringList{nameB}, addInput);
+        start(change, {"passwd", QString::fromStdString(vault)}, changeInput);
+        const bool addedA = finish(a);
+        const bool addedB = finish(b);
+        const bool changed = finish(change);
+        for (QProcess* refused : {&a, &b, &change}) {
+            const QByteArray err = refused->readAllStandardError();
+            // An add that opens the file after the password changed finds the old one wrong.
+            if (refused->exitCode() != 0) {
+                EXPECT_TRUE(err.contains("changed by another program") ||
+                            (refused != &change && changed && err.contains("was not correct")))
+                    << err.toStdString();
+            }
+        }
+        TVault reread;
+        ASSERT_EQ(reread.Open(vault, changed ? "new" : "pw"), TOpenResult::Opened)
+            << "a password change reported as done is not in the file";
+        EXPECT_EQ(reread.FindAccount(nameA.toStdString()) >= 0, addedA);
+        EXPECT_EQ(reread.FindAccount(nameB.toStdString()) >= 0, addedB);
+        EXPECT_GE(reread.FindAccount("first"), 0);
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(vault + ".lock")));
+}
+
+// A vault that another program converted is named as such, not refused as a wrong password, and
+// repair gives it its own form back.
+TEST_F(cli, AConvertedFileIsNamedAndRepairGivesItsFormBack) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {{"a", "l", "p", "n;"}});
+    const std::string original = Bytes(vault);
+    std::string converted = original;
+    for (std::size_t at = 0; (at = converted.find("\r\n", at)) != std::string::npos;)
+        converted.erase(at, 1);
+    std::ofstream(vault, std::ios::binary | std::ios::trunc) << converted;
+    TRun run = Run("ls", vault, {}, "");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, "kestovar-cli: " + vault +
+                           " has LF line ends: it was converted by another program. kestovar-cli "
+                           "repair " +
+                           vault + " gives it its own form back\n");
+    run = Run("repair", vault, {}, "wrong\n");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("The password was not correct. " + vault + " was not changed.\n"),
+              std::string::npos);
+    EXPECT_EQ(Bytes(vault), converted);
+    run = Run("repair", vault);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Repaired " + vault + ": its lines end in CR LF again.\n");
+    EXPECT_EQ(Bytes(vault), original);
+    EXPECT_EQ(Run("ls", vault).Out, "a\n");
+    run = Run("repair", vault, {}, "");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_NE(run.Out.find("needs no repair"), std::string::npos);
 }
 
 TEST_F(cli, KeepsDamagedLinesAndSaysSo) {

@@ -11,7 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
+#include <random>
 
 namespace {
 
@@ -85,7 +87,9 @@ TEST_F(FileSystemTest, PipesAndDevicesAreRefusedWithoutWaiting) {
                   IoErrorCodes::NotARegularFile);
         EXPECT_EQ(StampFile(path), TFileStamp{});
         EXPECT_FALSE(CopyFileReplacing(path, Path("copy.kvf")));
-        EXPECT_FALSE(CopyFileReplacing(Path("vault.kvf"), path));
+        if (std::string(name) == "pipe.kvf") {
+            EXPECT_FALSE(CopyFileReplacing(Path("vault.kvf"), path));
+        }
     }
     ::alarm(0);
     struct stat status {};
@@ -167,6 +171,130 @@ TEST_F(FileSystemTest, ACopyTakesThePermissionsAndOwnerOfItsOriginal) {
         }
         EXPECT_EQ(ReadFileBytes(Path("vault.kvf.bak")), "data");
     }
+}
+
+} // namespace
+
+namespace {
+
+// Every byte string, UTF-8 or not, comes back from Qt's strings as it went in.
+TEST(PathBytes, EveryByteStringSurvivesTheRoundTripThroughQt) {
+    const std::vector<std::string> samples = {"plain.kvf",
+                                              "caf\xC3\xA9.kvf",
+                                              "bad\xFF.kvf",
+                                              "bad\xFE.kvf",
+                                              "\xC3",
+                                              "\xED\xB2\x80",
+                                              "\xF4\x90\x80\x80",
+                                              "\xC0\xAF",
+                                              "\xF0\x9F\x98\x80",
+                                              "\xE2\x82",
+                                              std::string("\x80\xBF", 2)};
+    for (const std::string& path : samples) {
+        SCOPED_TRACE(testing::PrintToString(path));
+        EXPECT_EQ(PathFromQString(PathToQString(path)), path);
+    }
+    // Two names that differ in a byte that is not UTF-8 stay two names.
+    EXPECT_NE(PathToQString("bad\xFF.kvf"), PathToQString("bad\xFE.kvf"));
+    std::mt19937 random(19);
+    for (int round = 0; round < 2000; ++round) {
+        std::string path(random() % 12, '\0');
+        for (char& byte : path)
+            byte = static_cast<char>(random() % 255 + 1);
+        ASSERT_EQ(PathFromQString(PathToQString(path)), path) << testing::PrintToString(path);
+    }
+    const char* const argv[] = {"kestovar-cli", "ls", "bad\xFF.kvf"};
+    EXPECT_EQ(PathFromQString(ArgumentsFromCommandLine(3, argv).at(2)), "bad\xFF.kvf");
+}
+
+TEST_F(FileSystemTest, NamesThatAreNotUtf8AreWrittenReadAndStampedAsThemselves) {
+    // The folder's name as bytes, then the file's bytes as they are.
+    const auto Raw = [this](const char* name) { return FDir.path().toStdString() + "/" + name; };
+    const std::string first = Raw("bad\xFF.kvf");
+    const std::string second = Raw("bad\xFE.kvf");
+    for (const std::string& path : {first, second}) {
+        TTextFile file;
+        file.OpenTextForWriting(path);
+        file.WriteTextLine(path.substr(path.size() - 8));
+        file.CloseTextFile();
+    }
+    EXPECT_EQ(ReadFileBytes(first), "bad\xFF.kvf\r\n");
+    EXPECT_EQ(ReadFileBytes(second), "bad\xFE.kvf\r\n");
+    EXPECT_EQ(ReadFirstTextLine(first, 16), "bad\xFF.kvf");
+    const std::optional<TFileStamp> stamp = StampFile(first);
+    ASSERT_TRUE(stamp);
+    EXPECT_TRUE(stamp->Present);
+    EXPECT_NE(stamp->ModifiedMs, 0);
+    EXPECT_TRUE(CopyFileReplacing(first, Raw("copy\xFF.kvf")));
+    EXPECT_EQ(ReadFileBytes(Raw("copy\xFF.kvf")), "bad\xFF.kvf\r\n");
+    EXPECT_TRUE(EraseFile(Raw("copy\xFF.kvf")));
+    EXPECT_TRUE(MoveFileTo(second, Raw("moved\xFE.kvf")));
+    EXPECT_FALSE(MoveFileTo(first, Raw("moved\xFE.kvf")));
+    EXPECT_TRUE(FilePresent(first));
+    EXPECT_TRUE(FilePresent(Raw("moved\xFE.kvf")));
+    // Qt's own folder listing cannot name these files: gone by their bytes, for QTemporaryDir.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Raw("")),
+                            std::filesystem::directory_iterator()),
+              2);
+    EXPECT_TRUE(EraseFile(first));
+    EXPECT_TRUE(EraseFile(Raw("moved\xFE.kvf")));
+}
+
+// A link at the copy's name (a backup name pointing at another file of the user's, or at the
+// vault itself) is replaced by the copy; what it pointed at is never written.
+TEST_F(FileSystemTest, ACopyReplacesALinkAtItsNameAndNeverWritesThroughIt) {
+    WriteFileBytes(Path("vault.kvf"), "vault");
+    WriteFileBytes(Path("victim"), "the user's other file");
+    const struct {
+        const char* Link;
+        const char* Target;
+    } links[] = {{"to-victim.bak", "victim"},
+                 {"to-vault.bak", "vault.kvf"},
+                 {"dangling.bak", "nowhere/else"},
+                 {"to-zero.bak", "/dev/zero"}};
+    for (const auto& link : links) {
+        SCOPED_TRACE(link.Link);
+        ASSERT_EQ(::symlink(link.Target, Path(link.Link).c_str()), 0);
+        EXPECT_EQ(CopyFileOnto(Path("vault.kvf"), Path(link.Link)),
+                  DigestOfOwnFile(Path("vault.kvf")));
+        struct stat status {};
+        ASSERT_EQ(::lstat(Path(link.Link).c_str(), &status), 0);
+        EXPECT_TRUE(S_ISREG(status.st_mode));
+        EXPECT_EQ(ReadFileBytes(Path(link.Link)), "vault");
+    }
+    EXPECT_EQ(ReadFileBytes(Path("victim")), "the user's other file");
+    EXPECT_EQ(ReadFileBytes(Path("vault.kvf")), "vault");
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(Path("nowhere"))));
+}
+
+TEST_F(FileSystemTest, ACopyNeverReplacesAFolderAPipeOrAReadOnlyFile) {
+    WriteFileBytes(Path("vault.kvf"), "vault");
+    ASSERT_TRUE(QDir(FDir.path()).mkdir("folder.bak"));
+    ASSERT_EQ(::mkfifo(Path("pipe.bak").c_str(), 0600), 0);
+    WriteFileBytes(Path("locked.bak"), "kept");
+    ASSERT_EQ(::chmod(Path("locked.bak").c_str(), 0444), 0);
+    const std::pair<const char*, int> cases[] = {
+        {"folder.bak", IoErrorCodes::AccessDenied},
+        {"pipe.bak", IoErrorCodes::NotARegularFile},
+        {"locked.bak", IoErrorCodes::AccessDenied},
+    };
+    for (const auto& [name, code] : cases) {
+        SCOPED_TRACE(name);
+        try {
+            CopyFileOnto(Path("vault.kvf"), Path(name));
+            ADD_FAILURE() << "replaced";
+        } catch (const EInOutError& error) {
+            EXPECT_EQ(error.ErrorCode(), code);
+            EXPECT_EQ(error.Path(), Path(name));
+        }
+    }
+    EXPECT_EQ(ReadFileBytes(Path("locked.bak")), "kept");
+    EXPECT_EQ(FolderEntries(FDir),
+              (QStringList{"folder.bak", "locked.bak", "pipe.bak", "vault.kvf"}));
+    // Reading a file of the program's own refuses a link in its place.
+    ASSERT_EQ(::symlink("vault.kvf", Path("link.bak").c_str()), 0);
+    EXPECT_EQ(ErrorCodeOf([&] { DigestOfOwnFile(Path("link.bak")); }),
+              IoErrorCodes::NotARegularFile);
 }
 
 } // namespace

@@ -63,6 +63,13 @@ TEST_F(SettingsTest, AWrittenPathReadsBackInTheUsersFile) {
     ASSERT_TRUE(store.OpenSettingsKey(SettingsKeyPath, false));
     EXPECT_EQ(store.ReadSettingsString(SettingsDataFileValue), path);
 
+    // A name that is not UTF-8 comes back as its bytes, for the next start to open.
+    const std::string latin1 = "/home/u/Caf\xE9.kvf";
+    store.WriteSettingsString(SettingsDataFileValue, latin1);
+    TSettingsStore reread;
+    ASSERT_TRUE(reread.OpenSettingsKey(SettingsKeyPath, false));
+    EXPECT_EQ(reread.ReadSettingsString(SettingsDataFileValue), latin1);
+
     store.WriteSettingsString(SettingsDataFileValue, "");
     TSettingsStore cleared;
     ASSERT_TRUE(cleared.OpenSettingsKey(SettingsKeyPath, false));

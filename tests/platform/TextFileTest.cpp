@@ -169,15 +169,18 @@ TEST_F(TextFileTest, ReportsMissingFilesAndFoldersWithTheirCodes) {
         FAIL() << "a missing file opened";
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.ErrorCode(), 2);
-        EXPECT_STREQ(error.what(), "File not found");
-        EXPECT_EQ(TPlatformServices::ErrorDisplayText(error.what()), "File not found.");
+        // The code's own words, after the file's name.
+        EXPECT_EQ(error.what(), Path("missing.kvf") + ": File not found");
+        EXPECT_EQ(error.Path(), Path("missing.kvf"));
+        EXPECT_EQ(TPlatformServices::ErrorDisplayText(error.what()),
+                  Path("missing.kvf") + ": File not found.");
     }
     try {
         file.OpenTextForReading(Path("nofolder/missing.kvf"));
         FAIL() << "a file in a missing folder opened";
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.ErrorCode(), 3);
-        EXPECT_STREQ(error.what(), "Invalid filename");
+        EXPECT_EQ(error.what(), Path("nofolder/missing.kvf") + ": Invalid filename");
     }
     EXPECT_EQ(ErrorCodeOf([&] { file.OpenTextForReading(""); }), 3);
     EXPECT_EQ(ErrorCodeOf([&] { file.OpenTextForReading(FDir.path().toStdString()); }), 5);
@@ -204,7 +207,7 @@ TEST_F(TextFileTest, NeverReplacesAFolderOrAReadOnlyFile) {
         FAIL() << "a read-only file opened for writing";
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.ErrorCode(), 5);
-        EXPECT_STREQ(error.what(), "File access denied");
+        EXPECT_EQ(error.what(), Path("locked.kvf") + ": File access denied");
     }
     EXPECT_EQ(ReadFileBytes(Path("locked.kvf")), "old\r\n");
     EXPECT_EQ(Entries(), (QStringList{"folder", "locked.kvf"}));

@@ -7,6 +7,7 @@
 #include "platform/PlatformServices.h"
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,9 @@ public:
     // The question before a file is hardened, answered so.
     void ExpectHarden(THardenChoice choice);
 
+    // The clock stands at this time (seconds since 1970) from now on.
+    void SetUnixTime(std::int64_t time) noexcept { FUnixTime = time; }
+
     // True when every expected call has come; the destructor fails the test otherwise.
     bool Done() const noexcept { return FScript.empty(); }
     const std::vector<TCall>& Calls() const noexcept { return FCalls; }
@@ -63,6 +67,9 @@ public:
     THardenChoice AskHarden() override;
     void SetBusyCursor(bool on) override;
     void OpenWebAddress(const std::string& address) override;
+    std::int64_t UnixTime() override {
+        return FUnixTime ? *FUnixTime : TPlatformServices::UnixTime();
+    }
 
 protected:
     void ShowErrorText(const std::string& text) override;
@@ -82,4 +89,5 @@ private:
     std::deque<TExpectation> FScript;
     std::vector<TCall> FCalls;
     int FBusyDepth = 0;
+    std::optional<std::int64_t> FUnixTime;
 };

@@ -11,8 +11,10 @@
 #include <cctype>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -296,6 +298,65 @@ TEST_F(DataFile, AFailedBackupSaysSoAndChangesNothing) {
     for (const auto& entry : std::filesystem::directory_iterator(FFolder.Path()))
         EXPECT_NE(entry.path().filename().string().find("PassData.kvf"), std::string::npos)
             << "a partial copy was left: " << entry.path();
+}
+
+// A link at the backup's name would make a password change write the old vault over whatever it
+// points at (or over the vault itself): the link is replaced by a backup file of its own.
+TEST_F(DataFile, ALinkAtTheBackupNameIsReplacedAndNeverWrittenThrough) {
+    WriteBytes(FPath, "the vault");
+    const std::string other = FFolder.File("bashrc");
+    WriteBytes(other, "the user's other file");
+    for (const std::string& target : {other, FPath, FFolder.File("gone")}) {
+        SCOPED_TRACE(target);
+        std::filesystem::remove(BackupPath(FPath));
+        std::filesystem::create_symlink(target, BackupPath(FPath));
+        std::string problem;
+        EXPECT_TRUE(MakeBackup(FPath, &problem)) << problem;
+        EXPECT_TRUE(
+            std::filesystem::is_regular_file(std::filesystem::symlink_status(BackupPath(FPath))));
+        EXPECT_EQ(ReadBytes(BackupPath(FPath)), "the vault");
+        EXPECT_EQ(ReadBytes(FPath), "the vault");
+        EXPECT_EQ(ReadBytes(other), "the user's other file");
+    }
+    EXPECT_FALSE(std::filesystem::exists(FFolder.File("gone")));
+}
+
+// What is at the backup's name and may not be replaced is named, and the data file stays.
+TEST_F(DataFile, ABackupNameThatMayNotBeReplacedIsNamedInTheRefusal) {
+    WriteBytes(FPath, "the vault");
+    const std::string backup = BackupPath(FPath);
+    const struct {
+        const char* What;
+        std::function<void()> Make;
+        const char* Said;
+    } cases[] = {
+        {"read-only",
+         [&] {
+             WriteBytes(backup, "older");
+             std::filesystem::permissions(backup, std::filesystem::perms::owner_read);
+         },
+         " is read-only or may not be written, and is not replaced"},
+        {"folder", [&] { std::filesystem::create_directory(backup); },
+         " is a folder, and is not replaced"},
+        {"pipe", [&] { ASSERT_EQ(::mkfifo(backup.c_str(), 0600), 0); },
+         " is not a file but a device, pipe or socket, and is not replaced"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        std::filesystem::remove(backup);
+        c.Make();
+        const auto before = std::filesystem::symlink_status(backup).type();
+        std::string problem;
+        EXPECT_FALSE(MakeBackup(FPath, &problem));
+        EXPECT_EQ(problem, backup + c.Said);
+        EXPECT_EQ(std::filesystem::symlink_status(backup).type(), before);
+        EXPECT_EQ(ReadBytes(FPath), "the vault");
+    }
+    std::filesystem::remove(backup);
+    WriteBytes(backup, "older");
+    std::filesystem::permissions(backup, std::filesystem::perms::owner_read);
+    EXPECT_FALSE(MakeBackup(FPath));
+    EXPECT_EQ(ReadBytes(backup), "older");
 }
 
 TEST_F(DataFile, PasswordChangeKeepsTheOldFileAsBackup) {

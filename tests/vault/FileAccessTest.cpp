@@ -180,9 +180,11 @@ TEST_F(FileAccess, APasswordChangeThatFailsAnywhereLeavesTheVaultAsItWas) {
             } catch (const std::exception&) {
             }
         }
-        if (result == TPasswordChange::Changed) {
-            // Failed after the file was replaced, where nothing can be told apart any more.
+        if (result == TPasswordChange::Changed || ReadBytes(FPath) != fileBytes) {
+            // Failed after the file was replaced: the vault follows the file.
             EXPECT_TRUE(vault.PasswordOpens(FPath, "fresh"));
+            ASSERT_TRUE(vault.Lock());
+            EXPECT_TRUE(vault.Unlock("fresh")) << "the file's password no longer opens the vault";
             continue;
         }
         EXPECT_EQ(vault.Records().Lines(), lines);

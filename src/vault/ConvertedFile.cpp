@@ -1,0 +1,135 @@
+#include "vault/ConvertedFile.h"
+
+#include "base/SecureWipe.h"
+#include "platform/FileWriteLock.h"
+#include "platform/PlatformErrors.h"
+#include "platform/RegularFile.h"
+#include "vault/DataFile.h"
+#include "vault/WipeGuard.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::size_t CheckLineLength = 16;
+
+// The whole file in room sized once: it holds the check line.
+std::string ReadAll(const std::string& path) {
+    TRegularFileReader reader(path);
+    std::string bytes(static_cast<std::size_t>(reader.Size()), '\0');
+    std::size_t used = 0;
+    try {
+        while (const std::size_t count = reader.Read(bytes.data() + used, bytes.size() - used))
+            used += count;
+    } catch (...) {
+        WipeBytes(bytes);
+        throw;
+    }
+    return bytes;
+}
+
+bool StartsWithCheckLine(std::string_view text) {
+    return text.size() >= CheckLineLength &&
+           std::all_of(text.begin(), text.begin() + CheckLineLength, [](char ch) {
+               return (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'F') ||
+                      (ch >= 'a' && ch <= 'f');
+           });
+}
+
+TFileConversion ConversionOf(std::string_view bytes) {
+    TFileConversion conversion;
+    std::string_view text = bytes;
+    if (text.starts_with(ByteOrderMark)) {
+        conversion.ByteOrderMark = true;
+        text.remove_prefix(ByteOrderMark.size());
+    }
+    if (!StartsWithCheckLine(text))
+        return {};
+    const char after = text.size() > CheckLineLength ? text[CheckLineLength] : '\r';
+    conversion.LfLineEnds = after == '\n' && text.find('\r') == std::string_view::npos;
+    if (after != '\r' && !conversion.LfLineEnds)
+        return {}; // a longer first line: no check line at all
+    return conversion;
+}
+
+// The lines as they were before the conversion: split at LF where the line ends were turned into
+// LF, otherwise by the reading rule (CR LF or a lone CR); Ctrl-Z bytes at the end end the text.
+std::vector<std::string> RestoredLines(std::string_view text, const TFileConversion& conversion) {
+    if (conversion.ByteOrderMark)
+        text.remove_prefix(ByteOrderMark.size());
+    const std::size_t last = text.find_last_not_of('\x1A');
+    text = text.substr(0, last == std::string_view::npos ? 0 : last + 1);
+    const char end = conversion.LfLineEnds ? '\n' : '\r';
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const std::size_t stop = std::min(text.find(end), text.size());
+        lines.emplace_back(text.substr(0, stop));
+        text.remove_prefix(std::min(stop + 1, text.size()));
+        if (!conversion.LfLineEnds && text.starts_with('\n'))
+            text.remove_prefix(1);
+    }
+    return lines;
+}
+
+} // namespace
+
+TFileConversion DetectFileConversion(const std::string& path) {
+    try {
+        std::string bytes = ReadAll(path);
+        const TFileConversion conversion = ConversionOf(bytes);
+        WipeBytes(bytes);
+        return conversion;
+    } catch (const EInOutError&) {
+        return {};
+    }
+}
+
+std::string ConversionProblem(const std::string& path, const TFileConversion& conversion) {
+    if (!conversion.Any())
+        return {};
+    std::string what;
+    if (conversion.LfLineEnds)
+        what = "has LF line ends";
+    if (conversion.LfLineEnds && conversion.ByteOrderMark)
+        what += " and ";
+    if (conversion.ByteOrderMark)
+        what += "starts with a UTF-8 byte-order mark";
+    return path + " " + what + ": it was converted by another program";
+}
+
+TRepairResult RepairConvertedFile(const std::string& path, const std::string& password) {
+    const TFileWriteLock lock(path);
+    std::string bytes = ReadAll(path);
+    TWipeGuard wipeBytes(bytes);
+    const TFileConversion conversion = ConversionOf(bytes);
+    if (!conversion.Any())
+        return TRepairResult::NotConverted;
+    std::vector<std::string> lines = RestoredLines(bytes, conversion);
+    const auto wipeLines = [&lines] {
+        for (std::string& line : lines)
+            WipeString(line);
+    };
+    // A password that cannot be a key is no file's password.
+    TBlowfish cipher;
+    std::string checkLine;
+    TWipeGuard wipeCheckLine(checkLine);
+    if (TBlowfish::KeyLengthValid(password.size()))
+        checkLine = MakeCheckLine(cipher, password);
+    if (checkLine.empty() || lines.empty() || lines.front() != checkLine) {
+        wipeLines();
+        return TRepairResult::WrongPassword;
+    }
+    WipeString(lines.front());
+    lines.erase(lines.begin());
+    try {
+        WriteDataFileWithCheckLine(path, checkLine, lines);
+    } catch (...) {
+        wipeLines();
+        throw;
+    }
+    wipeLines();
+    return TRepairResult::Repaired;
+}

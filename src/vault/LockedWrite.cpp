@@ -1,0 +1,34 @@
+#include "vault/LockedWrite.h"
+
+void RequireUnchanged(const TVault& vault, const std::string& path,
+                      const std::optional<TOverwriteConsent>& consent) {
+    if (consent && consent->Path == path) {
+        const std::optional<TFileStamp> now = StampFile(path);
+        if (now && *now != consent->Stamp)
+            throw EChangedElsewhere(path);
+        return;
+    }
+    if (vault.ChangedElsewhere(path))
+        throw EChangedElsewhere(path);
+}
+
+EChangedElsewhere::EChangedElsewhere(const std::string& path)
+    : Exception(path + " was changed by another program since it was read. Nothing was written."),
+      FPath(path) {}
+
+std::optional<TOverwriteConsent> ConsentToOverwrite(const std::string& path) {
+    std::optional<TFileStamp> stamp = StampFile(path);
+    if (!stamp)
+        return std::nullopt;
+    return TOverwriteConsent{path, *stamp};
+}
+
+void SaveUnderLock(TVault& vault, const std::string& path,
+                   const std::optional<TOverwriteConsent>& consent) {
+    WriteUnderLock(vault, path, consent, [&] {
+        if (path == vault.Path())
+            vault.Save();
+        else
+            vault.SaveAs(path);
+    });
+}
