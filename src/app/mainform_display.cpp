@@ -140,6 +140,18 @@ void TfrmMain::OpenDataFile(std::string path) {
         throw;
     }
     if (result == TOpenResult::WrongPassword) {
+        // A file that an editor or a sync tool converted opens under no password: said as it is.
+        const TRepairOffer repair = OfferRepair(path, password);
+        if (repair == TRepairOffer::Repaired) {
+            const auto busy = BusyCursor(FPlatform);
+            result = FVault.Open(path, password);
+        }
+        if (repair == TRepairOffer::Declined) {
+            ShowNoVault();
+            return;
+        }
+    }
+    if (result == TOpenResult::WrongPassword) {
         ShowNoVault();
         FPlatform.ShowMessageBox(
             QStringToDisplay(tr("The password was not correct. The data file was not opened")),
@@ -149,6 +161,7 @@ void TfrmMain::OpenDataFile(std::string path) {
     if (const std::vector<int>& damaged = FVault.DamagedLines(); !damaged.empty())
         FPlatform.ShowMessageBox(DamagedLinesMessage(damaged), TMessageKind::mkPlain,
                                  TMessageButtons::mbOK);
+    OfferRecovery(path, password);
 }
 
 void TfrmMain::ShowNoVault() {
@@ -234,6 +247,33 @@ bool TfrmMain::QuerySave() {
     if (answer != idYes)
         return true;
     return SaveVault();
+}
+
+void TfrmMain::EndWithoutAsking() {
+    // Nobody can answer the question whether to save: the changes are kept beside the file.
+    if (FVault.Modified() && !FVault.Path().empty()) {
+        try {
+            FVault.WriteRecoveryCopy();
+        } catch (const std::exception& error) {
+            qWarning("Kestovar could not keep the unsaved changes: %s", error.what());
+        }
+    }
+    FExiting = true;
+    close();
+}
+
+bool TfrmMain::CommitData(bool canAsk) {
+    if (!FVault.Modified())
+        return true;
+    if (!canAsk) {
+        EndWithoutAsking();
+        return true;
+    }
+    bool answered = false;
+    RunHandler([this, &answered] { answered = QuerySave(); });
+    // Answered once for this end: closing the window afterwards asks nothing more.
+    FExiting = answered;
+    return answered;
 }
 
 void TfrmMain::spdExitClick() {

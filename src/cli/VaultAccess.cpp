@@ -22,10 +22,9 @@ std::string DamagedLinesWarning(const std::string& path, const std::vector<int>&
 } // namespace
 
 bool OpenVaultWith(TVault& vault, const std::string& path, const std::string& password) {
-    if (vault.Open(path, password) == TOpenResult::WrongPassword)
+    // No account is deciphered before a command selects one: ls and passwd need none.
+    if (vault.Open(path, password, false) == TOpenResult::WrongPassword)
         return false;
-    // Open shows the first account; no command needs it deciphered before it selects one.
-    vault.Select(-1);
     if (!vault.DamagedLines().empty())
         WriteErr(DamagedLinesWarning(path, vault.DamagedLines()));
     return true;

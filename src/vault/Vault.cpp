@@ -7,6 +7,7 @@
 #include "platform/PlatformErrors.h"
 #include "platform/TextCompare.h"
 #include "vault/DataFile.h"
+#include "vault/RecoveryFile.h"
 #include "vault/WipeGuard.h"
 
 #include <QScopeGuard>
@@ -98,7 +99,7 @@ bool TVault::MasterPasswordOpens(const std::string& path) const {
     return !FCheckLine.empty() && FileHasCheckLine(path, FCheckLine);
 }
 
-TOpenResult TVault::Open(const std::string& path, const std::string& password) {
+TOpenResult TVault::Open(const std::string& path, const std::string& password, bool showFirst) {
     Close();
     if (!CanBeKey(password))
         return TOpenResult::WrongPassword;
@@ -125,7 +126,7 @@ TOpenResult TVault::Open(const std::string& path, const std::string& password) {
     FLines.Assign(std::move(lines));
     FMasterPassword = password;
     FCheckLine = checkLine;
-    BuildAccounts();
+    BuildAccounts(showFirst);
     SetPath(path);
     RememberStamp(content);
     SetModified(false);
@@ -341,6 +342,12 @@ std::vector<TStrandedLine> TVault::StrandedLines(const std::vector<bool>& recode
         stranded[static_cast<std::size_t>(entry)].Named = true;
     }
     return stranded;
+}
+
+void TVault::WriteRecoveryCopy() {
+    if (FCheckLine.empty() || FPath.empty())
+        throw std::logic_error("No vault is open");
+    WriteRecoveryFile(FPath, FCheckLine, Records().Lines());
 }
 
 void TVault::Close() {
@@ -595,7 +602,7 @@ TLineSpot TVault::RemoveRow(int row) {
     return spot;
 }
 
-void TVault::BuildAccounts() {
+void TVault::BuildAccounts(bool showFirst) {
     Notify([](TVaultObserver& observer) { observer.AboutToReset(); });
     const auto announce = qScopeGuard([this] {
         Notify([](TVaultObserver& observer) { observer.ResetDone(); });
@@ -663,7 +670,7 @@ void TVault::BuildAccounts() {
     if (!found)
         found = TextOrder(lines);
     FLines.AdoptOrder(std::move(*found));
-    if (!FAccounts.Empty())
+    if (showFirst && !FAccounts.Empty())
         ShowRow(0, codec);
 }
 

@@ -82,7 +82,7 @@ public:
 
     // Reads the file under the password and shows its first account. A wrong password leaves no
     // vault open and nothing modified; an I/O or cipher error does the same and propagates.
-    TOpenResult Open(const std::string& path, const std::string& password);
+    TOpenResult Open(const std::string& path, const std::string& password, bool showFirst = true);
     // Writes a new file of no accounts under the password at path, replacing any file there,
     // and only then gives up the open vault for it. The password must pass
     // NewMasterPasswordProblem.
@@ -101,6 +101,9 @@ public:
     TPasswordChange
     ChangePassword(const std::string& newPassword,
                    const std::function<bool(const std::vector<TStrandedLine>&)>& keepStranded);
+    // Writes the vault beside its file as the recovery file (vault/RecoveryFile.h), for an end
+    // that cannot ask whether to save.
+    void WriteRecoveryCopy();
     // No file and no accounts; the master password and check line are wiped.
     void Close();
     // Empties the accounts and keeps the file and the master password (before an open asks for
@@ -177,7 +180,7 @@ private:
     void ForgetStamp() noexcept;
     void RememberStamp(const TContentDigest& content);
     // Deciphers every readable name under one key schedule, sorts them and shows the first.
-    void BuildAccounts();
+    void BuildAccounts(bool showFirst = true);
     void ShowRow(int row, TRecordCipher& codec);
     // The row before which the name goes in the selector's order, after any name equal to it.
     int RowAfter(const std::string& name) const;
