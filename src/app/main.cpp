@@ -3,7 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/DesktopPlatform.h"
 #include "app/KestovarApplication.h"
-#include "app/ProcessHardening.h"
+#include "platform/ProcessHardening.h"
 #include "app/Translations.h"
 #include "app/mainform.h"
 #include "platform/FileSystem.h"
