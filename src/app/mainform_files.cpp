@@ -226,16 +226,10 @@ void TfrmMain::spdChangePasswordClick() {
             return problem.empty() ? FVault.ChangePassword(password, keepStranded)
                                    : TPasswordChange::NoBackup;
         });
-    } catch (const EInOutError& error) {
-        if (error.FileReplaced())
-            throw; // the file is under the new password, and so is the vault
-        FPlatform.ShowMessageBox(
-            QStringToDisplay(
-                tr("%1 The password for the data file was not changed.")
-                    .arg(TranslatedMessage(TPlatformServices::ErrorDisplayText(error.what())))),
-            TMessageKind::mkError, TMessageButtons::mbOK);
-        return;
     } catch (const std::exception& error) {
+        const auto* io = dynamic_cast<const EInOutError*>(&error);
+        if (io && io->FileReplaced())
+            throw; // the file is under the new password, and so is the vault
         // The vault is as it was: the file's password still opens it.
         FPlatform.ShowMessageBox(
             QStringToDisplay(

@@ -37,21 +37,6 @@ std::size_t AddHeadroom(std::size_t count) {
 // Below this many lines a second thread costs more than it saves.
 constexpr std::size_t ParallelLines = 4096;
 
-// The first of the rows 0..count-1 for which before(row) is false; it is true of every row
-// before that one and of none after.
-template <typename TBefore> int PartitionRow(int count, TBefore before) {
-    int low = 0;
-    int high = count;
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (before(middle))
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
-}
-
 } // namespace
 
 std::string DamagedLineNumbers(const std::vector<int>& damaged) {
@@ -413,7 +398,7 @@ int TVault::FindAccount(const std::string& name) const {
     // The names are in CompareTextLocale order, and names equal under it lie together: only they
     // are compared byte for byte.
     const int count = FAccounts.Count();
-    int row = PartitionRow(
+    int row = PartitionPlace(
         count, [&](int other) { return CompareTextLocale(FAccounts[other].Name, name) < 0; });
     for (; row < count && CompareTextLocale(FAccounts[row].Name, name) == 0; ++row)
         if (FAccounts[row].Name == name)
@@ -511,8 +496,8 @@ std::optional<int> TVault::Add(const TPassRecord& record) {
 }
 
 int TVault::RowAfter(const std::string& name) const {
-    return PartitionRow(AccountCount(),
-                        [&](int row) { return CompareTextLocale(name, Account(row).Name) >= 0; });
+    return PartitionPlace(AccountCount(),
+                          [&](int row) { return CompareTextLocale(name, Account(row).Name) >= 0; });
 }
 
 int TVault::InsertRow(const std::string& name, int line) {
