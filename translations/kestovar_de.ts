@@ -840,6 +840,26 @@ Die Sicherung (der Dateiname mit .bak), ältere Kopien und der Verlauf eines Syn
         <translation>%1 Das Kennwort der Datendatei wurde nicht geändert.</translation>
     </message>
     <message>
+        <source>%1 is no longer there. The password for the data file was not changed.</source>
+        <translation>%1 ist nicht mehr vorhanden. Das Kennwort der Datendatei wurde nicht geändert.</translation>
+    </message>
+    <message>
+        <source>The backup file could not be made: %1. The password for the data file was not changed.</source>
+        <translation>Die Sicherungsdatei konnte nicht angelegt werden: %1. Das Kennwort der Datendatei wurde nicht geändert.</translation>
+    </message>
+    <message>
+        <source>%1. Do you want Kestovar to give it its own form back and open it?</source>
+        <translation>%1. Soll Kestovar der Datei ihre eigene Form zurückgeben und sie öffnen?</translation>
+    </message>
+    <message>
+        <source>Changes to %1 that were not saved when Kestovar had to end (%2) are kept in %3. Do you want to take them into the data file? No discards them.</source>
+        <translation>Änderungen an %1, die beim erzwungenen Beenden von Kestovar (%2) nicht gespeichert wurden, liegen in %3. Sollen sie in die Datendatei übernommen werden? Nein verwirft sie.</translation>
+    </message>
+    <message>
+        <source>%1 is not under this password. It is kept.</source>
+        <translation>%1 ist nicht mit diesem Kennwort geschützt. Die Datei bleibt erhalten.</translation>
+    </message>
+    <message>
         <source>Save a copy for older versions</source>
         <translation>Kopie für ältere Versionen speichern</translation>
     </message>
@@ -902,6 +922,10 @@ Die Sicherung (der Dateiname mit .bak), ältere Kopien und der Verlauf eines Syn
     <message>
         <source>The backup file %1 could not be made. The data file was not hardened.</source>
         <translation>Die Sicherungsdatei %1 konnte nicht angelegt werden. Die Datendatei wurde nicht gehärtet.</translation>
+    </message>
+    <message>
+        <source>The backup file could not be made: %1. The data file was not hardened.</source>
+        <translation>Die Sicherungsdatei konnte nicht angelegt werden: %1. Die Datendatei wurde nicht gehärtet.</translation>
     </message>
     <message>
         <source>The data file is hardened, under its new master password. The backup %1, older copies and the history of a sync service still hold the vault in the older format, under the old password.</source>

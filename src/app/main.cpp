@@ -3,12 +3,13 @@
 #include "app/CommandLine.h"
 #include "app/DesktopPlatform.h"
 #include "app/KestovarApplication.h"
-#include "app/ProcessHardening.h"
+#include "platform/ProcessHardening.h"
 #include "app/Translations.h"
 #include "app/mainform.h"
 #include "platform/FileSystem.h"
 
 #include <QLocale>
+#include <QSessionManager>
 
 int main(int argc, char** argv) {
 #ifdef NDEBUG
@@ -25,6 +26,18 @@ int main(int argc, char** argv) {
     application.SetErrorDisplay(&platform);
 
     TfrmMain form(platform);
+    // The program's end by a signal or by the desktop's log-out goes through the window's exit.
+    QObject::connect(&application, &TKestovarApplication::TerminationRequested, &form,
+                     &TfrmMain::EndWithoutAsking);
+    QObject::connect(
+        &application, &QGuiApplication::commitDataRequest, &form,
+        [&form](QSessionManager& manager) {
+            if (form.CommitData(manager.allowsInteraction()))
+                manager.release();
+            else
+                manager.cancel();
+        },
+        Qt::DirectConnection);
     try {
         form.FormCreate(dataFile);
     } catch (...) {

@@ -4,6 +4,7 @@
 // asked and runs the commands on the vault.
 
 #include "platform/PlatformServices.h"
+#include "vault/LockedWrite.h"
 #include "vault/Vault.h"
 #include "vault/VaultObserver.h"
 
@@ -73,6 +74,11 @@ public:
     void SaveOlderCopyClick();
     // The desktop locked the screen.
     void ScreenLocked();
+    // The program must end (SIGTERM, the desktop's log-out). With nobody to answer, unsaved
+    // changes are kept beside the data file rather than lost.
+    void EndWithoutAsking();
+    // The session manager asks to save: true to go on with the log-out.
+    bool CommitData(bool canAsk);
     bool Locked() const noexcept { return FVault.Locked(); }
 
     // The shown account's notes: its one-time code and its web address.
@@ -174,11 +180,21 @@ private:
     // Files.
     // Writes the vault to the path; false when the user chose not to overwrite a file that
     // another program changed.
-    bool WriteDataFile(const std::string& path);
-    bool ConfirmOverwrite(const std::string& path);
+    // consent: the user agreed to replace the file at path as it was then.
+    bool WriteDataFile(const std::string& path, std::optional<TOverwriteConsent> consent = {});
+    // Whether the user agrees to overwrite the vault's file that another program changed; the
+    // consent is for the file as it is now.
+    bool ConfirmOverwrite(const std::string& path, std::optional<TOverwriteConsent>& consent);
     // Before a file other than the vault's own is replaced: the user agrees, and gives that
     // file's password when it is a data file under another one (any existing file for New).
-    bool ConfirmReplacing(const std::string& path, bool anyFileNeedsItsPassword);
+    bool ConfirmReplacing(const std::string& path, bool anyFileNeedsItsPassword,
+                          std::optional<TOverwriteConsent>* consent = nullptr);
+    // A file that another program converted (LF line ends, a byte-order mark) is named, and
+    // given its own form back when the user agrees; true when it is then under the password.
+    enum class TRepairOffer { NotConverted, Repaired, Declined };
+    TRepairOffer OfferRepair(const std::string& path, const std::string& password);
+    // Changes kept beside the data file at the last end that could not ask are offered.
+    void OfferRecovery(const std::string& path, const std::string& password);
     bool SaveVault();
     void RememberDataFile();
     bool AskNewMasterPassword(std::string& password);
@@ -196,6 +212,9 @@ private:
     // file asks for more memory than the computer may give (said). Raises what the derivation
     // raises.
     std::optional<TKvf2Keys> DeriveKeys(const std::string& password, const TKvf2Header& header);
+    // Opens the file read for opening in its format, a hardened one's keys derived as above;
+    // nothing when a lock came first.
+    std::optional<TOpenResult> OpenFile(TVaultOpening opening, const std::string& password);
     // Whether the password opens the file at path, a hardened one's keys derived as above.
     bool PasswordOpensFile(const std::string& path, const std::string& password);
     // Before a hardened file changed outside Kestovar is written: whether the user agrees to a

@@ -152,33 +152,35 @@ void TfrmMain::OpenDataFile(std::string path) {
     }
     std::string password = AskPassword(QT_TR_NOOP("Please enter the password"));
     TWipeGuard wipePassword(password);
-    TOpenResult result = TOpenResult::WrongPassword;
+    const bool hardened = opening.Kind() == TFirstLineKind::Format2;
+    std::optional<TOpenResult> result;
     try {
-        const bool hardened = opening.Kind() == TFirstLineKind::Format2;
-        TKvf2Keys keys;
-        if (hardened && !NewMasterPasswordProblem(password).empty()) {
-            result = TOpenResult::WrongPassword; // no key is derived for it
-        } else {
-            if (hardened) {
-                std::optional<TKvf2Keys> derived = DeriveKeys(password, opening.KeyHeader());
-                if (!derived) {
-                    ShowNoVault();
-                    return;
-                }
-                keys = std::move(*derived);
-            }
-            const auto busy = BusyCursor(FPlatform);
-            result = FVault.Open(std::move(opening), password, std::move(keys));
-        }
+        result = OpenFile(std::move(opening), password);
     } catch (...) {
         ShowNoVault();
         throw;
     }
-    if (result != TOpenResult::Opened) {
+    if (!result) {
+        ShowNoVault(); // a lock came while the keys were derived
+        return;
+    }
+    if (*result == TOpenResult::WrongPassword && !hardened) {
+        // A file that an editor or a sync tool converted opens under no password: said as it is.
+        const TRepairOffer repair = OfferRepair(path, password);
+        if (repair == TRepairOffer::Repaired) {
+            const auto busy = BusyCursor(FPlatform);
+            result = FVault.Open(path, password);
+        }
+        if (repair == TRepairOffer::Declined) {
+            ShowNoVault();
+            return;
+        }
+    }
+    if (*result != TOpenResult::Opened) {
         ShowNoVault();
         FPlatform.ShowMessageBox(
             QStringToDisplay(
-                result == TOpenResult::DamagedHeader
+                *result == TOpenResult::DamagedHeader
                     ? tr("The first line of the data file is damaged. The file was "
                          "not opened, and nothing in it was changed.")
                     : tr("The password was not correct. The data file was not opened")),
@@ -190,6 +192,7 @@ void TfrmMain::OpenDataFile(std::string path) {
                                  TMessageButtons::mbOK);
     if (FVault.SealBroken())
         TellBrokenSeal();
+    OfferRecovery(path, password);
 }
 
 void TfrmMain::ShowNoVault() {
@@ -287,6 +290,33 @@ bool TfrmMain::QuerySave() {
     if (answer != idYes)
         return true;
     return SaveVault();
+}
+
+void TfrmMain::EndWithoutAsking() {
+    // Nobody can answer the question whether to save: the changes are kept beside the file.
+    if (FVault.Modified() && !FVault.Path().empty()) {
+        try {
+            FVault.WriteRecoveryCopy();
+        } catch (const std::exception& error) {
+            qWarning("Kestovar could not keep the unsaved changes: %s", error.what());
+        }
+    }
+    FExiting = true;
+    close();
+}
+
+bool TfrmMain::CommitData(bool canAsk) {
+    if (!FVault.Modified())
+        return true;
+    if (!canAsk) {
+        EndWithoutAsking();
+        return true;
+    }
+    bool answered = false;
+    RunHandler([this, &answered] { answered = QuerySave(); });
+    // Answered once for this end: closing the window afterwards asks nothing more.
+    FExiting = answered;
+    return answered;
 }
 
 void TfrmMain::spdExitClick() {

@@ -7,22 +7,33 @@
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageCatalog.h"
+#include "platform/PlatformErrors.h"
 #include "platform/Settings.h"
+#include "vault/ConvertedFile.h"
 #include "vault/DataFile.h"
+#include "vault/RecoveryFile.h"
 #include "vault/WipeGuard.h"
 
+#include <QDateTime>
+#include <QLocale>
 #include <QScopeGuard>
 
-bool TfrmMain::ConfirmOverwrite(const std::string& path) {
+bool TfrmMain::ConfirmOverwrite(const std::string& path,
+                                std::optional<TOverwriteConsent>& consent) {
     if (!FVault.ChangedElsewhere(path))
         return true;
-    return FPlatform.ShowMessageBox(
-               QStringToDisplay(tr("The data file was changed by another program since it was "
-                                   "opened. Do you want to overwrite it?")),
-               TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel) == idOK;
+    if (FPlatform.ShowMessageBox(
+            QStringToDisplay(tr("The data file was changed by another program since it was "
+                                "opened. Do you want to overwrite it?")),
+            TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel) != idOK)
+        return false;
+    // For the file as the user was told of it: another change after the answer is caught still.
+    consent = ConsentToOverwrite(path);
+    return true;
 }
 
-bool TfrmMain::ConfirmReplacing(const std::string& path, bool anyFileNeedsItsPassword) {
+bool TfrmMain::ConfirmReplacing(const std::string& path, bool anyFileNeedsItsPassword,
+                                std::optional<TOverwriteConsent>* consent) {
     if (!FilePresent(path) || (!anyFileNeedsItsPassword && path == FVault.Path()))
         return true;
     if (FPlatform.ShowMessageBox(
@@ -30,6 +41,8 @@ bool TfrmMain::ConfirmReplacing(const std::string& path, bool anyFileNeedsItsPas
                 tr("%1 exists already. Do you want to overwrite it?").arg(PathToQString(path))),
             TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel) != idOK)
         return false;
+    if (consent)
+        *consent = ConsentToOverwrite(path);
     // Another vault is destroyed only by someone who can open it.
     if (!anyFileNeedsItsPassword && (!LooksLikeDataFile(path) || FVault.MasterPasswordOpens(path)))
         return true;
@@ -44,14 +57,13 @@ bool TfrmMain::ConfirmReplacing(const std::string& path, bool anyFileNeedsItsPas
     return false;
 }
 
-bool TfrmMain::WriteDataFile(const std::string& path) {
-    if (!ConfirmOverwrite(path) || !ConfirmNewSeal())
+bool TfrmMain::WriteDataFile(const std::string& path, std::optional<TOverwriteConsent> consent) {
+    if ((!consent && !ConfirmOverwrite(path, consent)) || !ConfirmNewSeal())
         return false;
     SetPanel(2, PathToQString(path));
-    if (path == FVault.Path())
-        FVault.Save();
-    else
-        FVault.SaveAs(path);
+    // The check for another program's change is made again under the file's write lock, right
+    // before the replace; a CLI command and this window take turns at the file.
+    SaveUnderLock(FVault, path, consent);
     return true;
 }
 
@@ -59,9 +71,10 @@ bool TfrmMain::SaveVault() {
     if (!FVault.Path().empty())
         return WriteDataFile(FVault.Path());
     // The vault has changes but no file: ask where to put it.
-    if (!sdlDataFile.Execute() || !ConfirmReplacing(sdlDataFile.FileName, false))
+    std::optional<TOverwriteConsent> consent;
+    if (!sdlDataFile.Execute() || !ConfirmReplacing(sdlDataFile.FileName, false, &consent))
         return false;
-    if (!WriteDataFile(sdlDataFile.FileName))
+    if (!WriteDataFile(sdlDataFile.FileName, consent))
         return false;
     RememberDataFile();
     return true;
@@ -158,9 +171,10 @@ void TfrmMain::spdSaveClick() {
 void TfrmMain::spdSaveAsClick() {
     // The save dialog asks nothing; replacing another file, above all another vault, is asked
     // here.
-    if (!sdlDataFile.Execute() || !ConfirmReplacing(sdlDataFile.FileName, false))
+    std::optional<TOverwriteConsent> consent;
+    if (!sdlDataFile.Execute() || !ConfirmReplacing(sdlDataFile.FileName, false, &consent))
         return;
-    if (!WriteDataFile(sdlDataFile.FileName))
+    if (!WriteDataFile(sdlDataFile.FileName, consent))
         return;
     RememberDataFile();
 }
@@ -176,6 +190,15 @@ void TfrmMain::spdChangePasswordClick() {
     TWipeGuard wipeOld(old);
     if (old.empty())
         return; // cancelled
+    if (!FilePresent(FVault.Path())) {
+        // The file moved away since it was opened: the password is not what is wrong.
+        FPlatform.ShowMessageBox(
+            QStringToDisplay(tr("%1 is no longer there. The password for the data file was not "
+                                "changed.")
+                                 .arg(PathToQString(FVault.Path()))),
+            TMessageKind::mkPlain, TMessageButtons::mbOK);
+        return;
+    }
     if (!OldPasswordOpens(old)) {
         FPlatform.ShowMessageBox(
             QStringToDisplay(tr("The current password was not entered correctly. The password "
@@ -187,7 +210,8 @@ void TfrmMain::spdChangePasswordClick() {
     TWipeGuard wipePassword(password);
     if (!AskNewMasterPassword(password) || !FVault.HasMasterPassword())
         return;
-    if (!ConfirmOverwrite(FVault.Path()) || !ConfirmNewSeal())
+    std::optional<TOverwriteConsent> consent;
+    if (!ConfirmOverwrite(FVault.Path(), consent) || !ConfirmNewSeal())
         return;
     // A hardened file's new keys: never below its own cost nor the one set for new keys.
     TNewKeys keys;
@@ -219,9 +243,19 @@ void TfrmMain::spdChangePasswordClick() {
                                         TMessageButtons::mbOKCancel) == idOK;
     };
     TPasswordChange result = TPasswordChange::Cancelled;
+    const std::string path = FVault.Path();
+    std::string problem;
     try {
-        result = FVault.ChangePassword(password, keepStranded, std::move(keys));
+        // Under the file's write lock: no other writer comes between the backup and the write.
+        result = WriteUnderLock(FVault, path, consent, [&] {
+            problem = BackupNameProblem(path);
+            return problem.empty() ? FVault.ChangePassword(password, keepStranded, std::move(keys))
+                                   : TPasswordChange::NoBackup;
+        });
     } catch (const std::exception& error) {
+        const auto* io = dynamic_cast<const EInOutError*>(&error);
+        if (io && io->FileReplaced())
+            throw; // the file is under the new password, and so is the vault
         // The vault is as it was: the file's password still opens it.
         FPlatform.ShowMessageBox(
             QStringToDisplay(
@@ -232,8 +266,60 @@ void TfrmMain::spdChangePasswordClick() {
     }
     if (result == TPasswordChange::NoBackup)
         FPlatform.ShowMessageBox(
-            QStringToDisplay(tr("The backup file %1 could not be made. The password for the data "
-                                "file was not changed.")
-                                 .arg(PathToQString(BackupPath(FVault.Path())))),
+            QStringToDisplay(
+                problem.empty()
+                    ? tr("The backup file %1 could not be made. The password for the data file "
+                         "was not changed.")
+                          .arg(PathToQString(BackupPath(path)))
+                    : tr("The backup file could not be made: %1. The password for the data file "
+                         "was not changed.")
+                          .arg(TranslatedMessage(problem))),
             TMessageKind::mkError, TMessageButtons::mbOK);
+}
+
+TfrmMain::TRepairOffer TfrmMain::OfferRepair(const std::string& path, const std::string& password) {
+    const TFileConversion conversion = DetectFileConversion(path);
+    if (!conversion.Any())
+        return TRepairOffer::NotConverted;
+    const QString problem = TranslatedMessage(ConversionProblem(path, conversion));
+    if (FPlatform.ShowMessageBox(
+            QStringToDisplay(tr("%1. Do you want Kestovar to give it its own form back and open "
+                                "it?")
+                                 .arg(problem)),
+            TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel) != idOK)
+        return TRepairOffer::Declined;
+    FPlatform.SetBusyCursor(true);
+    const auto idle = qScopeGuard([this] { FPlatform.SetBusyCursor(false); });
+    return RepairConvertedFile(path, password) == TRepairResult::Repaired
+               ? TRepairOffer::Repaired
+               : TRepairOffer::NotConverted;
+}
+
+void TfrmMain::OfferRecovery(const std::string& path, const std::string& password) {
+    const std::optional<std::int64_t> kept = RecoveryFileTime(path);
+    if (!kept)
+        return;
+    const QString when =
+        QLocale().toString(QDateTime::fromMSecsSinceEpoch(*kept), QLocale::ShortFormat);
+    const int answer = FPlatform.ShowMessageBox(
+        QStringToDisplay(tr("Changes to %1 that were not saved when Kestovar had to end (%2) "
+                            "are kept in %3. Do you want to take them into the data file? No "
+                            "discards them.")
+                             .arg(PathToQString(path), when, PathToQString(RecoveryPath(path)))),
+        TMessageKind::mkConfirmation, TMessageButtons::mbYesNo);
+    if (answer != idYes) {
+        DiscardRecoveryFile(path);
+        return;
+    }
+    const std::optional<TOverwriteConsent> consent = ConsentToOverwrite(path);
+    if (OpenFile(TVault::ReadForOpening(RecoveryPath(path)), password) != TOpenResult::Opened) {
+        // Kept under another password: the data file opens as it is, and the copy stays.
+        OpenFile(TVault::ReadForOpening(path), password);
+        FPlatform.ShowMessageBox(QStringToDisplay(tr("%1 is not under this password. It is kept.")
+                                                      .arg(PathToQString(RecoveryPath(path)))),
+                                 TMessageKind::mkPlain, TMessageButtons::mbOK);
+        return;
+    }
+    SaveUnderLock(FVault, path, consent);
+    DiscardRecoveryFile(path);
 }

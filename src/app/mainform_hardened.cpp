@@ -8,8 +8,11 @@
 #include "app/SecretClipboard.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
+#include "platform/FileWriteLock.h"
+#include "platform/MessageCatalog.h"
 #include "platform/SystemMemory.h"
 #include "vault/DataFile.h"
+#include "vault/LockedWrite.h"
 #include "vault/WipeGuard.h"
 
 #include <QAction>
@@ -157,6 +160,21 @@ std::optional<TKvf2Keys> TfrmMain::DeriveKeys(const std::string& password,
     return keys.get();
 }
 
+std::optional<TOpenResult> TfrmMain::OpenFile(TVaultOpening opening, const std::string& password) {
+    TKvf2Keys keys;
+    if (opening.Kind() == TFirstLineKind::Format2) {
+        if (!PasswordCanBeMaster(password))
+            return TOpenResult::WrongPassword; // no key is derived for it
+        std::optional<TKvf2Keys> derived = DeriveKeys(password, opening.KeyHeader());
+        if (!derived)
+            return std::nullopt;
+        keys = std::move(*derived);
+    }
+    FPlatform.SetBusyCursor(true);
+    const auto notBusy = qScopeGuard([this] { FPlatform.SetBusyCursor(false); });
+    return FVault.Open(std::move(opening), password, std::move(keys));
+}
+
 bool TfrmMain::PasswordOpensFile(const std::string& path, const std::string& password) {
     const TVaultOpening opening = TVault::ReadForOpening(path);
     if (opening.Kind() != TFirstLineKind::Format2)
@@ -243,7 +261,8 @@ void TfrmMain::HardenClick() {
     if (choice == THardenChoice::NewPassword && !AskNewMasterPassword(password))
         return;
     const std::string path = FVault.Path();
-    if (!ConfirmOverwrite(path))
+    std::optional<TOverwriteConsent> consent;
+    if (!ConfirmOverwrite(path, consent))
         return;
     TNewKeys keys{TKvf2Session::NewHeader(FKdfParams), {}};
     std::optional<TKvf2Keys> derived = DeriveKeys(password, keys.Header);
@@ -251,11 +270,23 @@ void TfrmMain::HardenClick() {
         return;
     keys.Keys = std::move(*derived);
     FClipboard->ClearOwnText();
-    if (FVault.Upgrade(password, std::move(keys)) == TUpgradeResult::NoBackup) {
+    std::string problem;
+    // Under the file's write lock, as a password change: no other writer comes between the backup
+    // and the write.
+    const TUpgradeResult result = WriteUnderLock(FVault, path, consent, [&] {
+        problem = BackupNameProblem(path);
+        return problem.empty() ? FVault.Upgrade(password, std::move(keys))
+                               : TUpgradeResult::NoBackup;
+    });
+    if (result == TUpgradeResult::NoBackup) {
         FPlatform.ShowMessageBox(
-            QStringToDisplay(tr("The backup file %1 could not be made. The data file was not "
-                                "hardened.")
-                                 .arg(PathToQString(BackupPath(path)))),
+            QStringToDisplay(problem.empty()
+                                 ? tr("The backup file %1 could not be made. The data file was "
+                                      "not hardened.")
+                                       .arg(PathToQString(BackupPath(path)))
+                                 : tr("The backup file could not be made: %1. The data file was "
+                                      "not hardened.")
+                                       .arg(TranslatedMessage(problem))),
             TMessageKind::mkError, TMessageButtons::mbOK);
         return;
     }
@@ -299,6 +330,8 @@ void TfrmMain::SaveOlderCopyClick() {
     }
     if (!ConfirmReplacing(path, false))
         return;
+    // Another writer of that file takes turns with this one.
+    const TFileWriteLock lock(path);
     TKvf1Copy copy = FVault.SaveOlderCopy(path, false);
     if (copy.Refused) {
         const int count = static_cast<int>(copy.Damaged.size());

@@ -10,3 +10,18 @@ template <typename T> void ReserveOneMore(std::vector<T>& items) {
     if (items.size() == items.capacity())
         items.reserve(items.size() + items.size() / 2 + 1);
 }
+
+// The first of the places 0..count-1 for which before(place) is false, where it is true of every
+// place before that one and of none after: a binary search over places rather than iterators.
+template <typename TBefore> int PartitionPlace(int count, TBefore before) {
+    int low = 0;
+    int high = count;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (before(middle))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}

@@ -42,15 +42,16 @@ constexpr std::size_t MaxLineBytes = 4096;
 TPasswordInput::TPasswordInput() : FTerminal(::isatty(STDIN_FILENO) == 1) {}
 
 std::string TPasswordInput::Read(const std::string& prompt) {
-    WriteErr(prompt);
     std::string line;
     TWipeGuard wipeLine(line);
     if (FTerminal) {
+        // Asked only of someone at a terminal: with passwords through a pipe, standard error
+        // holds nothing but what went wrong.
+        WriteErr(prompt);
         const TEchoOff echoOff;
         line = ReadLine();
     } else {
         line = ReadLine();
-        WriteErr("\n"); // each prompt its own line, so that an error below stands alone
     }
     // Bytes to bytes: a QString would leave a copy of the password in freed memory.
     try {

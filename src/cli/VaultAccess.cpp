@@ -22,9 +22,10 @@ std::string DamagedLinesWarning(const std::string& path, const std::vector<int>&
 } // namespace
 
 bool OpenVaultWith(TVault& vault, const std::string& path, const std::string& password) {
+    // No account is deciphered before a command selects one: ls and passwd need none.
     TOpenResult result = TOpenResult::WrongPassword;
     try {
-        result = vault.Open(path, password);
+        result = vault.Open(path, password, false);
     } catch (const EKvf2Refusal& refusal) {
         throw EUserError(path + ": " + refusal.Message(), TOutcome::Said);
     }
@@ -32,8 +33,6 @@ bool OpenVaultWith(TVault& vault, const std::string& path, const std::string& pa
         throw EUserError(path + ": " + Kvf2DamagedHeaderMessage(), TOutcome::Said);
     if (result == TOpenResult::WrongPassword)
         return false;
-    // Open shows the first account; no command needs it deciphered before it selects one.
-    vault.Select(-1);
     if (!vault.DamagedLines().empty())
         WriteErr(DamagedLinesWarning(path, vault.DamagedLines()));
     if (vault.SealBroken())

@@ -1,6 +1,6 @@
 // kestovar-cli: the vault's accounts and files from the command line, on the window's model.
 
-#include "app/ProcessHardening.h"
+#include "platform/ProcessHardening.h"
 #include "cli/Arguments.h"
 #include "cli/CliErrors.h"
 #include "cli/Commands.h"

@@ -45,9 +45,13 @@ TFileWriteLock::TFileWriteLock(const std::string& path, std::chrono::millisecond
             // No file can be made there, so no other writer can replace the file either.
             if (err == EACCES || err == EPERM || err == EROFS)
                 return;
-            throw EInOutError(err == ELOOP ? NotARegularFile
-                                           : CodeForFailure(err, FLockPath, AccessDenied),
-                              FLockPath);
+            // A link or a folder at the lock's name is named: it stops every writer.
+            if (err == ELOOP || err == EISDIR)
+                throw EInOutError(err == ELOOP ? NotARegularFile
+                                               : CodeForFailure(err, FLockPath, AccessDenied),
+                                  FLockPath);
+            // Named as the data file: the lock beside it is the program's, not the user's.
+            throw EInOutError(CodeForFailure(err, path, AccessDenied), path);
         }
         struct stat held {};
         if (::fstat(handle, &held) != 0 || !S_ISREG(held.st_mode)) {

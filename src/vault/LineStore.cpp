@@ -14,21 +14,6 @@ std::size_t AddHeadroom(std::size_t count) {
     return count / 16 + 16;
 }
 
-// The first of the places 0..count-1 for which before(place) is false; it is true of every place
-// before that one and of none after.
-template <typename TBefore> int PartitionPlace(int count, TBefore before) {
-    int low = 0;
-    int high = count;
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (before(middle))
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
-}
-
 } // namespace
 
 void TLineStore::Assign(std::vector<std::string> lines) {

@@ -9,6 +9,7 @@
 #include "vault/ClassicFormat.h"
 #include "vault/DataFile.h"
 #include "vault/HardenedFormat.h"
+#include "vault/RecoveryFile.h"
 #include "vault/WipeGuard.h"
 
 #include <QScopeGuard>
@@ -37,21 +38,6 @@ std::size_t AddHeadroom(std::size_t count) {
 
 // Below this many lines a second thread costs more than it saves.
 constexpr std::size_t ParallelLines = 4096;
-
-// The first of the rows 0..count-1 for which before(row) is false; it is true of every row
-// before that one and of none after.
-template <typename TBefore> int PartitionRow(int count, TBefore before) {
-    int low = 0;
-    int high = count;
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (before(middle))
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
-}
 
 } // namespace
 
@@ -150,7 +136,7 @@ TVaultOpening TVault::ReadForOpening(const std::string& path) {
     return opening;
 }
 
-TOpenResult TVault::Open(const std::string& path, const std::string& password) {
+TOpenResult TVault::Open(const std::string& path, const std::string& password, bool showFirst) {
     TVaultOpening opening = ReadForOpening(path);
     TKvf2Keys keys;
     if (opening.Kind() == TFirstLineKind::Format2) {
@@ -160,15 +146,16 @@ TOpenResult TVault::Open(const std::string& path, const std::string& password) {
         }
         keys = DeriveKeysFor(password, opening.KeyHeader());
     }
-    return Open(std::move(opening), password, std::move(keys));
+    return Open(std::move(opening), password, std::move(keys), showFirst);
 }
 
-TOpenResult TVault::Open(TVaultOpening opening, const std::string& password, TKvf2Keys keys) {
+TOpenResult TVault::Open(TVaultOpening opening, const std::string& password, TKvf2Keys keys,
+                         bool showFirst) {
     switch (opening.Kind()) {
     case TFirstLineKind::Format1:
-        return OpenClassic(opening.Path(), password);
+        return OpenClassic(opening.Path(), password, showFirst);
     case TFirstLineKind::Format2:
-        return OpenHardened(opening, password, std::move(keys));
+        return OpenHardened(opening, password, std::move(keys), showFirst);
     case TFirstLineKind::OtherVersion:
     case TFirstLineKind::DamagedHeader:
         break;
@@ -177,7 +164,8 @@ TOpenResult TVault::Open(TVaultOpening opening, const std::string& password, TKv
     throw EKvf2Refusal(opening.Refusal());
 }
 
-TOpenResult TVault::OpenClassic(const std::string& path, const std::string& password) {
+TOpenResult TVault::OpenClassic(const std::string& path, const std::string& password,
+                                bool showFirst) {
     Close();
     if (!CanBeKey(password))
         return TOpenResult::WrongPassword;
@@ -203,7 +191,7 @@ TOpenResult TVault::OpenClassic(const std::string& path, const std::string& pass
     }
     TakeFormat(std::make_unique<TClassicFormat>(password, checkLine));
     FLines.Assign(std::move(lines));
-    BuildAccounts();
+    BuildAccounts(nullptr, showFirst);
     SetPath(path);
     RememberStamp(content);
     SetModified(false);
@@ -212,7 +200,7 @@ TOpenResult TVault::OpenClassic(const std::string& path, const std::string& pass
 }
 
 TOpenResult TVault::OpenHardened(TVaultOpening& opening, const std::string& password,
-                                 TKvf2Keys keys) {
+                                 TKvf2Keys keys, bool showFirst) {
     Close();
     if (!opening.FText || keys.Empty())
         throw std::logic_error("A hardened file opens with its text and its keys");
@@ -239,7 +227,7 @@ TOpenResult TVault::OpenHardened(TVaultOpening& opening, const std::string& pass
     }
     TakeFormat(std::make_unique<THardenedFormat>(std::move(session), password));
     FLines.Assign(std::move(text.Lines));
-    BuildAccounts(&scan);
+    BuildAccounts(&scan, showFirst);
     SetPath(opening.Path());
     RememberStamp(text.Content);
     SetModified(false);
@@ -552,6 +540,15 @@ TKvf1Copy TVault::SaveOlderCopy(const std::string& path, bool dropDamaged) {
     return copy;
 }
 
+void TVault::WriteRecoveryCopy() {
+    if (!FFormat || FPath.empty())
+        throw std::logic_error("No vault is open");
+    const std::vector<std::string>& lines = Records().Lines();
+    std::string firstLine = FFormat->FirstLine(lines);
+    TWipeGuard wipeFirstLine(firstLine);
+    WriteRecoveryFile(FPath, firstLine, lines);
+}
+
 void TVault::Close() {
     const bool wasLocked = FLocked;
     FLocked = false;
@@ -617,7 +614,7 @@ int TVault::FindAccount(const std::string& name) const {
     // The names are in CompareTextLocale order, and names equal under it lie together: only they
     // are compared byte for byte.
     const int count = FAccounts.Count();
-    int row = PartitionRow(
+    int row = PartitionPlace(
         count, [&](int other) { return CompareTextLocale(FAccounts[other].Name, name) < 0; });
     for (; row < count && CompareTextLocale(FAccounts[row].Name, name) == 0; ++row)
         if (FAccounts[row].Name == name)
@@ -741,8 +738,8 @@ std::optional<int> TVault::Add(const TPassRecord& record) {
 }
 
 int TVault::RowAfter(const std::string& name) const {
-    return PartitionRow(AccountCount(),
-                        [&](int row) { return CompareTextLocale(name, Account(row).Name) >= 0; });
+    return PartitionPlace(AccountCount(),
+                          [&](int row) { return CompareTextLocale(name, Account(row).Name) >= 0; });
 }
 
 int TVault::InsertRow(const std::string& name, int line) {
@@ -833,7 +830,7 @@ TLineSpot TVault::RemoveRow(int row) {
     return spot;
 }
 
-void TVault::BuildAccounts(TNameScan* scanned) {
+void TVault::BuildAccounts(TNameScan* scanned, bool showFirst) {
     Notify([](TVaultObserver& observer) { observer.AboutToReset(); });
     const auto announce = qScopeGuard([this] {
         Notify([](TVaultObserver& observer) { observer.ResetDone(); });
@@ -889,7 +886,7 @@ void TVault::BuildAccounts(TNameScan* scanned) {
         FLines.AdoptOrder(std::move(*found));
     }
     // The first account that reads whole is shown; the reset covers any that fails.
-    while (!FAccounts.Empty() && !ShowRow(0, *codec, false)) {
+    while (showFirst && !FAccounts.Empty() && !ShowRow(0, *codec, false)) {
     }
 }
 

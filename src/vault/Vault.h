@@ -138,13 +138,15 @@ public:
     // Reads the file under the password and shows its first account. A wrong password leaves no
     // vault open and nothing modified; an I/O or cipher error does the same and propagates. A
     // hardened file of another version, or with a damaged first line, raises EKvf2Refusal before
-    // any key is derived; so does one asking for too much memory.
-    TOpenResult Open(const std::string& path, const std::string& password);
+    // any key is derived; so does one asking for too much memory. Without showFirst no account is
+    // deciphered yet.
+    TOpenResult Open(const std::string& path, const std::string& password, bool showFirst = true);
     // The same in two steps: the file read and its first line told (the vault is not touched),
     // then, with keys derived from opening.KeyHeader() for a hardened file (none for format 1),
     // the open itself.
     static TVaultOpening ReadForOpening(const std::string& path);
-    TOpenResult Open(TVaultOpening opening, const std::string& password, TKvf2Keys keys);
+    TOpenResult Open(TVaultOpening opening, const std::string& password, TKvf2Keys keys,
+                     bool showFirst = true);
 
     // Writes a new file of no accounts under the password at path, replacing any file there,
     // and only then gives up the open vault for it. The password must pass
@@ -189,6 +191,9 @@ public:
     // vault keeps its own file. Refused (nothing written) while there are damaged lines unless they
     // may be left out. Raises std::invalid_argument for the vault's own file.
     TKvf1Copy SaveOlderCopy(const std::string& path, bool dropDamaged);
+    // Writes the vault beside its file as the recovery file (vault/RecoveryFile.h), for an end
+    // that cannot ask whether to save: a data file of the vault's format under its password.
+    void WriteRecoveryCopy();
     // No file and no accounts; the master password, the keys and the check line are wiped.
     void Close();
     // Empties the accounts and keeps the file and the master password (before an open asks for
@@ -269,13 +274,14 @@ private:
     void ForgetStamp() noexcept;
     void RememberStamp(const TContentDigest& content);
     // Opening each format once its file and password are known.
-    TOpenResult OpenClassic(const std::string& path, const std::string& password);
-    TOpenResult OpenHardened(TVaultOpening& opening, const std::string& password, TKvf2Keys keys);
+    TOpenResult OpenClassic(const std::string& path, const std::string& password, bool showFirst);
+    TOpenResult OpenHardened(TVaultOpening& opening, const std::string& password, TKvf2Keys keys,
+                             bool showFirst);
     // The vault now holds this format; its lines keep the order it asks for.
     void TakeFormat(std::unique_ptr<TVaultFormat> format);
     // Reads every readable name under one key set-up (or takes those an open read already),
-    // sorts them and shows the first.
-    void BuildAccounts(TNameScan* scanned = nullptr);
+    // sorts them and, with showFirst, shows the first.
+    void BuildAccounts(TNameScan* scanned = nullptr, bool showFirst = true);
     // Shows the row's account; false when its line failed and is damaged now (format 2). The row
     // then goes, announced unless a reset covers it.
     bool ShowRow(int row, TAccountCodec& codec, bool announced = true);

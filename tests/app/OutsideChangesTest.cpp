@@ -3,6 +3,14 @@
 
 #include "MainFormFixture.h"
 
+#include "vault/RecoveryFile.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+#include <algorithm>
+#include <optional>
+
 #include "platform/FileSystem.h"
 #include "vault/DataFile.h"
 
@@ -85,9 +93,10 @@ TEST_F(MainFormTest, AFailedBackupChangesNothing) {
     Platform.ExpectPassword("Please enter the old password", "old");
     Platform.ExpectPassword("Please enter the new password", "new");
     Platform.ExpectPassword("Please confirm the new password", "new");
-    Platform.ExpectMessageBox("The backup file " + BackupPath(path) +
-                                  " could not be made. The password for the data file was not "
-                                  "changed.",
+    // The reason is named: a folder stands at the backup's name.
+    Platform.ExpectMessageBox("The backup file could not be made: " + BackupPath(path) +
+                                  " is a folder, and is not replaced. The password for the data "
+                                  "file was not changed.",
                               TMessageKind::mkError, TMessageButtons::mbOK, idOK);
     Click("spdChangePassword");
     EXPECT_EQ(FileBytes(path), original);
@@ -237,4 +246,60 @@ TEST_F(MainFormTest, SaveAsOverAnotherFileAsksAndAnotherVaultNeedsItsPassword) {
             EXPECT_EQ(Form->DataFile(), path);
         }
     }
+}
+
+TEST_F(MainFormTest, ChangesThatCouldNotBeSavedAtAnEndAreKeptBesideTheFileAndOfferedAtTheNextOpen) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me")});
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(path), QFileDevice::ReadOwner |
+                                                                        QFileDevice::WriteOwner |
+                                                                        QFileDevice::ReadGroup));
+    const std::string original = FileBytes(path);
+    StartWithVault(path, "secret");
+    TypeInto(Login(), "!");
+    Form->EndWithoutAsking(); // SIGTERM, or a log-out that cannot ask
+    EXPECT_EQ(FileBytes(path), original);
+    const std::string kept = RecoveryPath(path);
+    EXPECT_EQ(QFile::permissions(QString::fromStdString(kept)),
+              QFile::permissions(QString::fromStdString(path)));
+    Form.reset();
+
+    const std::optional<std::int64_t> time = RecoveryFileTime(path);
+    ASSERT_TRUE(time.has_value());
+    const std::string when =
+        QLocale()
+            .toString(QDateTime::fromMSecsSinceEpoch(*time), QLocale::ShortFormat)
+            .toStdString();
+    Remember(path);
+    Platform.ExpectPassword("Please enter the password", "secret");
+    Platform.ExpectMessageBox("Changes to " + path +
+                                  " that were not saved when Kestovar had to "
+                                  "end (" +
+                                  when + ") are kept in " + kept +
+                                  ". Do you want to take them into the data file? No discards "
+                                  "them.",
+                              TMessageKind::mkConfirmation, TMessageButtons::mbYesNo, idYes);
+    Start();
+    EXPECT_EQ(Login()->text(), "me!");
+    EXPECT_EQ(ReadVault(path, "secret")[0].Login, "me!");
+    EXPECT_FALSE(RecoveryFileTime(path).has_value());
+    EXPECT_TRUE(Platform.Done());
+}
+
+TEST_F(MainFormTest, AFileWithLfLineEndsIsNamedAsConvertedAndGivenItsFormBack) {
+    const std::string path = Path("vault.kvf");
+    WriteVault(path, "secret", {Record("Bank", "me")});
+    std::string bytes = FileBytes(path);
+    const std::string original = bytes;
+    bytes.erase(std::remove(bytes.begin(), bytes.end(), '\r'), bytes.end());
+    PutFileBytes(path, bytes);
+    Remember(path);
+    Platform.ExpectPassword("Please enter the password", "secret");
+    Platform.ExpectMessageBox(path + " has LF line ends: it was converted by another program. Do "
+                                     "you want Kestovar to give it its own form back and open it?",
+                              TMessageKind::mkConfirmation, TMessageButtons::mbOKCancel, idOK);
+    Start();
+    EXPECT_EQ(Login()->text(), "me");
+    EXPECT_EQ(FileBytes(path), original);
+    EXPECT_TRUE(Platform.Done());
 }

@@ -66,10 +66,16 @@ TFaultPlan Plan(int failAt, std::optional<std::size_t> diskSpace, bool noUnnamed
     return plan;
 }
 
+// The files of the folder but an empty write lock, which a failed removal may leave: it holds no
+// data, and the next writer takes it over.
 std::vector<std::string> Listing(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with(".lock") && entry.is_regular_file() && entry.file_size() == 0)
+            continue;
+        names.push_back(name);
+    }
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -1,4 +1,4 @@
-#include "app/ProcessHardening.h"
+#include "platform/ProcessHardening.h"
 
 #include <gtest/gtest.h>
 

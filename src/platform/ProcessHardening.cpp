@@ -1,4 +1,4 @@
-#include "app/ProcessHardening.h"
+#include "platform/ProcessHardening.h"
 
 #ifdef __linux__
 #include <sys/prctl.h>
