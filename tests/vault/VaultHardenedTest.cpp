@@ -6,6 +6,7 @@
 #include "platform/Codepage.h"
 #include "vault/DataFile.h"
 #include "vault/HealthReport.h"
+#include "vault/RecoveryFile.h"
 #include "vault/Vault.h"
 
 #include <QFile>
@@ -180,6 +181,51 @@ TEST_F(VaultHardened, AddAppendsEditsStayInPlaceAndADeleteTakesOnlyItsLine) {
     EXPECT_EQ(ShownAccounts(again),
               (std::vector<TPassRecord>{
                   {"apple", "", "", ""}, {"mail", "", "", ""}, {"zoo", "", "keeper", ""}}));
+}
+
+TEST_F(VaultHardened, UndoTakesBackEveryStepToTheSavedBytesAndRedoKeepsTheFileOrder) {
+    WriteSample();
+    const std::string written = Bytes();
+    TVault vault;
+    ASSERT_EQ(vault.Open(Path, Password), TOpenResult::Opened);
+    vault.Select(vault.FindAccount("Mail"));
+    vault.StoreField(&TPassRecord::Login, "edited");
+    ASSERT_TRUE(vault.Add(std::string("Zoo")));
+    vault.Select(vault.FindAccount("Bank"));
+    vault.DeleteCurrent();
+    for (const TUndoKind kind : {TUndoKind::Delete, TUndoKind::Add, TUndoKind::Edit})
+        EXPECT_EQ(vault.Undo(), kind);
+    EXPECT_FALSE(vault.Modified());
+    const TLines lines = SplitFile(written);
+    EXPECT_EQ(vault.Records().Lines(), TLines(lines.begin() + 1, lines.end()))
+        << "every line back in its place, byte for byte";
+
+    EXPECT_EQ(vault.Redo(), TUndoKind::Edit);
+    EXPECT_EQ(vault.Redo(), TUndoKind::Add);
+    EXPECT_EQ(vault.Account(vault.FindAccount("Zoo")).Line, static_cast<int>(SampleAccounts.size()))
+        << "an Add done again is appended";
+    vault.Select(vault.FindAccount("Mail"));
+    EXPECT_EQ(vault.Current().Login, "edited");
+    EXPECT_EQ(vault.Undo(), TUndoKind::Add);
+    EXPECT_EQ(vault.Undo(), TUndoKind::Edit);
+    vault.Save();
+    EXPECT_EQ(Bytes(), written);
+}
+
+TEST_F(VaultHardened, ARecoveryCopyIsAHardenedFileUnderTheSamePassword) {
+    WriteSample();
+    TVault vault;
+    ASSERT_EQ(vault.Open(Path, Password), TOpenResult::Opened);
+    ASSERT_TRUE(vault.Add(std::string("Zoo")));
+    ASSERT_TRUE(vault.Lock()); // an end that cannot ask may come while locked
+    vault.WriteRecoveryCopy();
+    TVault recovered;
+    ASSERT_EQ(recovered.Open(RecoveryPath(Path), Password), TOpenResult::Opened);
+    EXPECT_EQ(recovered.Format(), TDataFormat::Hardened);
+    EXPECT_FALSE(recovered.SealBroken());
+    EXPECT_EQ(recovered.AccountCount(), static_cast<int>(SampleAccounts.size()) + 1);
+    EXPECT_EQ(ReadKvf2FirstLineOf(RecoveryPath(Path)).Header.Id,
+              ReadKvf2FirstLineOf(Path).Header.Id);
 }
 
 TEST_F(VaultHardened, ASaveThatChangesNothingWritesTheSameBytesAlsoWhileLocked) {
