@@ -9,7 +9,8 @@ _kestovar_cli_files() { # _kestovar_cli_files PATTERN: folders and files that ma
 
 _kestovar_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local commands="ls show add edit rm passwd create export import merge totp clip generate"
+    local commands="ls show add edit rm passwd create upgrade downgrade export import merge repair"
+    commands+=" totp clip generate analyze info"
     COMPREPLY=()
     if ((COMP_CWORD == 1)); then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
@@ -18,6 +19,7 @@ _kestovar_cli() {
     local command=${COMP_WORDS[1]}
     # Options that take a value, for the command at hand.
     local valued="--field --login --notes-file --generate --prefer --timeout --length --words"
+    valued+=" --format --kdf-passes --kdf-memory --output --hibp"
     [[ $command == import ]] && valued+=" --csv"
 
     case $prev in
@@ -42,7 +44,19 @@ _kestovar_cli() {
             return
         fi
         ;;
-    --login | --generate | --timeout | --length | --words)
+    --format)
+        COMPREPLY=($(compgen -W "1 2" -- "$cur"))
+        return
+        ;;
+    --output)
+        _kestovar_cli_files '*.kvf'
+        return
+        ;;
+    --hibp)
+        _kestovar_cli_files '*'
+        return
+        ;;
+    --login | --generate | --timeout | --length | --words | --kdf-passes | --kdf-memory)
         return
         ;;
     esac
@@ -51,9 +65,16 @@ _kestovar_cli() {
         local options="--help"
         case $command in
         show) options+=" --field --show-password" ;;
-        add | edit) options+=" --login --notes-file --password-prompt --generate" ;;
-        export | import) options+=" --csv" ;;
-        merge) options+=" --prefer" ;;
+        add | edit) options+=" --login --notes-file --password-prompt --generate --reseal" ;;
+        rm) options+=" --reseal" ;;
+        passwd) options+=" --kdf-passes --kdf-memory --reseal" ;;
+        create) options+=" --format --kdf-passes --kdf-memory" ;;
+        upgrade) options+=" --new-password --kdf-passes --kdf-memory" ;;
+        downgrade) options+=" --output --drop-damaged" ;;
+        export) options+=" --csv" ;;
+        import) options+=" --csv --reseal" ;;
+        merge) options+=" --prefer --reseal" ;;
+        analyze) options+=" --hibp --show-password" ;;
         clip) options+=" --field --timeout" ;;
         generate) options+=" --length --words" ;;
         esac

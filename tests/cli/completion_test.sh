@@ -31,7 +31,7 @@ expect() {
     fi
 }
 
-expect "kestovar-cli " "--help --version add clip create edit export generate import ls merge passwd rm show totp"
+expect "kestovar-cli " "--help --version add analyze clip create downgrade edit export generate import info ls merge passwd repair rm show totp upgrade"
 expect "kestovar-cli s" "show"
 expect "kestovar-cli show " "a.kvf b.kvf folder"
 expect "kestovar-cli show a" "a.kvf"
@@ -50,6 +50,15 @@ expect "kestovar-cli export a.kvf --" "--csv --help"
 expect "kestovar-cli merge a.kvf " "a.kvf b.kvf folder"
 expect "kestovar-cli merge a.kvf b.kvf --prefer " "other"
 expect "kestovar-cli merge a.kvf b.kvf " ""
+expect "kestovar-cli u" "upgrade"
+expect "kestovar-cli create a.kvf --" "--format --help --kdf-memory --kdf-passes"
+expect "kestovar-cli create a.kvf --format " "1 2"
+expect "kestovar-cli upgrade a.kvf --" "--help --kdf-memory --kdf-passes --new-password"
+expect "kestovar-cli downgrade a.kvf --" "--drop-damaged --help --output"
+expect "kestovar-cli downgrade a.kvf --output " "a.kvf b.kvf folder"
+expect "kestovar-cli downgrade a.kvf --output new.kvf " ""
+expect "kestovar-cli add a.kvf x --r" "--reseal"
+expect "kestovar-cli create a.kvf --kdf-passes " ""
 
 if command -v zsh >/dev/null; then
     zsh -n "$completion/_kestovar-cli" || fail=1
