@@ -17,9 +17,9 @@
 #include <QString>
 
 #include <array>
-#include <cstdlib>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <numbers>

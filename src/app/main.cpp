@@ -3,10 +3,10 @@
 #include "app/CommandLine.h"
 #include "app/DesktopPlatform.h"
 #include "app/KestovarApplication.h"
-#include "platform/ProcessHardening.h"
 #include "app/Translations.h"
 #include "app/mainform.h"
 #include "platform/FileSystem.h"
+#include "platform/ProcessHardening.h"
 
 #include <QLocale>
 #include <QSessionManager>

@@ -1,12 +1,12 @@
 // kestovar-cli: the vault's accounts and files from the command line, on the window's model.
 
-#include "platform/ProcessHardening.h"
 #include "cli/Arguments.h"
 #include "cli/CliErrors.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformErrors.h"
+#include "platform/ProcessHardening.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

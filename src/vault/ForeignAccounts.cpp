@@ -94,7 +94,7 @@ std::vector<TForeignAccount> FromCsv(TImportFormat format, const QString& text,
     };
     if (rows.empty())
         throw refuse(1, "no header line");
-    // The column of each spec, or -1.
+    // Where each expected column stands in the header, or -1.
     std::vector<qsizetype> at(specs.size(), -1);
     const QStringList& header = rows.front().Fields;
     for (std::size_t i = 0; i < specs.size(); ++i) {
