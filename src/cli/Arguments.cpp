@@ -5,6 +5,7 @@
 #include "cli/CommandTable.h"
 #include "cli/Console.h"
 #include "platform/FileSystem.h"
+#include "vault/MasterPassword.h"
 #include "vault/PasswordGenerator.h"
 
 #include <QCommandLineParser>
@@ -48,8 +49,8 @@ int BoundedValue(const QString& value, int min, int max, const QString& problem,
 }
 
 int GenerateLength(const QString& value, const QString& command) {
-    return BoundedValue(value, 1, 48, QStringLiteral("--generate takes a length of 1 to 48"),
-                        command);
+    return BoundedValue(value, 1, static_cast<int>(MaxMasterPasswordLength),
+                        QStringLiteral("--generate takes a length of 1 to 48"), command);
 }
 
 TShownField ShownField(const QString& value, const QString& command) {
@@ -307,8 +308,9 @@ TArguments ParseCommand(const TCommand& entry, const QStringList& arguments, boo
         if (parser.isSet(length) && parser.isSet(words))
             Usage(QStringLiteral("--length and --words exclude each other"), command);
         if (parser.isSet(length))
-            result.Length = BoundedValue(parser.value(length), 1, 48,
-                                         QStringLiteral("--length takes 1 to 48"), command);
+            result.Length =
+                BoundedValue(parser.value(length), 1, static_cast<int>(MaxMasterPasswordLength),
+                             QStringLiteral("--length takes 1 to 48"), command);
         if (parser.isSet(words))
             result.Words = BoundedValue(parser.value(words), MinPassphraseWords, MaxPassphraseWords,
                                         QStringLiteral("--words takes 3 to 20"), command);
