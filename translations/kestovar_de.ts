@@ -108,6 +108,10 @@
         <translation>Das Kennwort muss 1 bis 48 Zeichen haben. Die Datendatei wurde nicht angelegt oder geändert</translation>
     </message>
     <message>
+        <source>The passwords were not the same. The data file was not created or changed</source>
+        <translation>Die Kennwörter stimmten nicht überein. Die Datendatei wurde nicht angelegt oder geändert</translation>
+    </message>
+    <message>
         <source>Choose at least one kind of character</source>
         <translation>Wählen Sie mindestens eine Zeichenart</translation>
     </message>
@@ -719,10 +723,6 @@ Die Sicherung (der Dateiname mit .bak), ältere Kopien und der Verlauf eines Syn
     <message>
         <source>The data file was changed by another program since it was opened. Do you want to overwrite it?</source>
         <translation>Die Datendatei wurde seit dem Öffnen von einem anderen Programm geändert. Möchten Sie sie überschreiben?</translation>
-    </message>
-    <message>
-        <source>The passwords were not the same. The data file was not created or changed.</source>
-        <translation>Die Kennwörter stimmten nicht überein. Die Datendatei wurde nicht angelegt oder geändert.</translation>
     </message>
     <message>
         <source>%1 exists already. Do you want to overwrite it?</source>

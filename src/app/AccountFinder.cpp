@@ -4,6 +4,7 @@
 #include "platform/Codepage.h"
 #include "platform/PlatformServices.h"
 #include "vault/NotesAddress.h"
+#include "vault/NotesLines.h"
 #include "vault/Vault.h"
 #include "vault/WipeGuard.h"
 
@@ -77,7 +78,7 @@ void MakeRoom(QString& text, qsizetype more) {
 // becomes a separator, so that nothing is found across two lines.
 void AppendFolded(QString& text, const std::string& field, bool lines) {
     const auto ends = [lines](QChar ch) {
-        return lines && ch == QLatin1Char(';') ? Separator : ch;
+        return lines && ch == QLatin1Char(NotesLineEnd) ? Separator : ch;
     };
     const bool ascii = std::all_of(field.begin(), field.end(), [](char ch) {
         return static_cast<unsigned char>(ch) < 0x80 && ch != '\0';

@@ -11,6 +11,7 @@
 #include "platform/Settings.h"
 #include "vault/ConvertedFile.h"
 #include "vault/DataFile.h"
+#include "vault/MasterPassword.h"
 #include "vault/RecoveryFile.h"
 #include "vault/WipeGuard.h"
 
@@ -89,30 +90,20 @@ void TfrmMain::RememberDataFile() {
 bool TfrmMain::AskNewMasterPassword(std::string& password) {
     // The prompt cannot be confirmed empty, so an empty answer is a cancel: the command stops
     // with nothing changed and nothing to say.
-    std::string fresh = AskPassword(NewPasswordPrompt, true);
-    TWipeGuard wipeFresh(fresh);
-    if (fresh.empty())
-        return false;
-    std::string confirm = AskPassword(ConfirmPasswordPrompt, true);
-    TWipeGuard wipeConfirm(confirm);
-    if (confirm.empty())
-        return false;
-    if (fresh != confirm) {
-        FPlatform.ShowMessageBox(
-            QStringToDisplay(
-                tr("The passwords were not the same. The data file was not created or changed.")),
-            TMessageKind::mkPlain, TMessageButtons::mbOK);
-        return false;
-    }
-    // Refused before any file is created, emptied or moved.
-    const std::string problem = NewMasterPasswordProblem(fresh);
-    if (!problem.empty()) {
-        FPlatform.ShowMessageBox(QStringToDisplay(TranslatedMessage(problem)),
+    const TNewPasswordResult result = ChooseNewMasterPassword(
+        [this](TNewPasswordPrompt prompt) -> std::optional<std::string> {
+            std::string typed = AskPassword(
+                prompt == TNewPasswordPrompt::First ? NewPasswordPrompt : ConfirmPasswordPrompt,
+                true);
+            if (typed.empty())
+                return std::nullopt;
+            return typed;
+        },
+        password);
+    if (result.Outcome == TNewPasswordOutcome::Refused)
+        FPlatform.ShowMessageBox(QStringToDisplay(TranslatedMessage(result.Problem)),
                                  TMessageKind::mkPlain, TMessageButtons::mbOK);
-        return false;
-    }
-    password = fresh;
-    return true;
+    return result.Outcome == TNewPasswordOutcome::Accepted;
 }
 
 void TfrmMain::spdNewClick() {
@@ -244,13 +235,13 @@ void TfrmMain::spdChangePasswordClick() {
     };
     TPasswordChange result = TPasswordChange::Cancelled;
     const std::string path = FVault.Path();
-    std::string problem;
+    std::optional<TErrorMessage> problem;
     try {
         // Under the file's write lock: no other writer comes between the backup and the write.
         result = WriteUnderLock(FVault, path, consent, [&] {
-            problem = BackupNameProblem(path);
-            return problem.empty() ? FVault.ChangePassword(password, keepStranded, std::move(keys))
-                                   : TPasswordChange::NoBackup;
+            problem = BackupNameError(path);
+            return !problem ? FVault.ChangePassword(password, keepStranded, std::move(keys))
+                            : TPasswordChange::NoBackup;
         });
     } catch (const std::exception& error) {
         const auto* io = dynamic_cast<const EInOutError*>(&error);
@@ -258,22 +249,21 @@ void TfrmMain::spdChangePasswordClick() {
             throw; // the file is under the new password, and so is the vault
         // The vault is as it was: the file's password still opens it.
         FPlatform.ShowMessageBox(
-            QStringToDisplay(
-                tr("%1 The password for the data file was not changed.")
-                    .arg(TranslatedMessage(TPlatformServices::ErrorDisplayText(error.what())))),
+            QStringToDisplay(tr("%1 The password for the data file was not changed.")
+                                 .arg(TranslatedMessage(ErrorMessageOf(error).ForDisplay()))),
             TMessageKind::mkError, TMessageButtons::mbOK);
         return;
     }
     if (result == TPasswordChange::NoBackup)
         FPlatform.ShowMessageBox(
             QStringToDisplay(
-                problem.empty()
+                !problem
                     ? tr("The backup file %1 could not be made. The password for the data file "
                          "was not changed.")
                           .arg(PathToQString(BackupPath(path)))
                     : tr("The backup file could not be made: %1. The password for the data file "
                          "was not changed.")
-                          .arg(TranslatedMessage(problem))),
+                          .arg(TranslatedMessage(*problem))),
             TMessageKind::mkError, TMessageButtons::mbOK);
 }
 
@@ -281,7 +271,7 @@ TfrmMain::TRepairOffer TfrmMain::OfferRepair(const std::string& path, const std:
     const TFileConversion conversion = DetectFileConversion(path);
     if (!conversion.Any())
         return TRepairOffer::NotConverted;
-    const QString problem = TranslatedMessage(ConversionProblem(path, conversion));
+    const QString problem = TranslatedMessage(*ConversionError(path, conversion));
     if (FPlatform.ShowMessageBox(
             QStringToDisplay(tr("%1. Do you want Kestovar to give it its own form back and open "
                                 "it?")

@@ -270,23 +270,22 @@ void TfrmMain::HardenClick() {
         return;
     keys.Keys = std::move(*derived);
     FClipboard->ClearOwnText();
-    std::string problem;
+    std::optional<TErrorMessage> problem;
     // Under the file's write lock, as a password change: no other writer comes between the backup
     // and the write.
     const TUpgradeResult result = WriteUnderLock(FVault, path, consent, [&] {
-        problem = BackupNameProblem(path);
-        return problem.empty() ? FVault.Upgrade(password, std::move(keys))
-                               : TUpgradeResult::NoBackup;
+        problem = BackupNameError(path);
+        return !problem ? FVault.Upgrade(password, std::move(keys)) : TUpgradeResult::NoBackup;
     });
     if (result == TUpgradeResult::NoBackup) {
         FPlatform.ShowMessageBox(
-            QStringToDisplay(problem.empty()
+            QStringToDisplay(!problem
                                  ? tr("The backup file %1 could not be made. The data file was "
                                       "not hardened.")
                                        .arg(PathToQString(BackupPath(path)))
                                  : tr("The backup file could not be made: %1. The data file was "
                                       "not hardened.")
-                                       .arg(TranslatedMessage(problem))),
+                                       .arg(TranslatedMessage(*problem))),
             TMessageKind::mkError, TMessageButtons::mbOK);
         return;
     }

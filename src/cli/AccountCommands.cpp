@@ -6,6 +6,7 @@
 #include "cli/NotesFields.h"
 #include "cli/VaultAccess.h"
 #include "vault/FieldText.h"
+#include "vault/NotesLines.h"
 #include "vault/PasswordGenerator.h"
 #include "vault/WipeGuard.h"
 

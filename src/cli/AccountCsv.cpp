@@ -5,6 +5,7 @@
 #include "cli/Console.h"
 #include "vault/FieldText.h"
 #include "vault/ImportError.h"
+#include "vault/NotesLines.h"
 #include "vault/WipeGuard.h"
 
 #include <algorithm>
@@ -58,9 +59,7 @@ TPassRecord AccountFromCsvFields(const QStringList& fields, const std::string& w
 
 std::string CsvRoundTripProblem(const TPassRecord& record) {
     // Told apart here for a message that says what to change; the round trip below decides.
-    const std::size_t lastSeparator = record.Notes.rfind(';');
-    const std::size_t tail = lastSeparator == std::string::npos ? 0 : lastSeparator + 1;
-    if (tail < record.Notes.size())
+    if (!NotesTail(record.Notes).empty())
         return "the notes have text after their last line break, which CSV cannot tell from a "
                "line";
     if (record.Notes.find_first_of("\r\n") != std::string::npos)

@@ -2,8 +2,10 @@
 
 #include "base/Version.h"
 #include "cli/CliErrors.h"
+#include "cli/CommandTable.h"
 #include "cli/Console.h"
 #include "platform/FileSystem.h"
+#include "vault/MasterPassword.h"
 #include "vault/PasswordGenerator.h"
 
 #include <QCommandLineParser>
@@ -12,94 +14,6 @@
 #include <array>
 
 namespace {
-
-enum TOption : unsigned {
-    OptField = 1,
-    OptShowPassword = 2,
-    OptEditFields = 4, // --login, --notes-file, --password-prompt, --generate
-    OptCsvFlag = 8,
-    OptCsvFile = 16,
-    OptPreferOther = 32,
-    OptNoFile = 64,       // works without a vault
-    OptLengthWords = 128, // --length, --words
-    OptClip = 256,        // --field login|password|totp, --timeout
-    OptBrowserCsv = 512,
-    OptImportFrom = 1024, // --from FORMAT SOURCE and --dry-run
-    OptBreachList = 2048,
-    OptFormat = 4096,  // --format 1|2
-    OptKdf = 8192,     // --kdf-passes, --kdf-memory
-    OptReseal = 16384, // --reseal
-    OptNewPassword = 32768,
-    OptOutput = 65536, // --output NEW and --drop-damaged
-};
-
-struct TCommandEntry {
-    const char* Name;
-    const char* Summary;
-    std::array<const char*, 2> Extra; // positional arguments after FILE
-    unsigned Options;
-};
-
-constexpr std::array<TCommandEntry, 18> Commands = {{
-    {"ls", "List the account names, in the window's order.", {}, 0},
-    {"show",
-     "Show an account; the password only when asked for.",
-     {"name"},
-     OptField | OptShowPassword},
-    {"add", "Add an account.", {"name"}, OptEditFields | OptReseal},
-    {"edit",
-     "Change the given fields of an account; the others stay.",
-     {"name"},
-     OptEditFields | OptReseal},
-    {"rm", "Remove an account.", {"name"}, OptReseal},
-    {"passwd",
-     "Change the master password; the previous file is kept as FILE.bak.",
-     {},
-     OptKdf | OptReseal},
-    {"create",
-     "Create a new vault of no accounts (FILE must not exist), in the older format unless "
-     "--format 2.",
-     {},
-     OptFormat | OptKdf},
-    {"upgrade",
-     "Harden the vault (format 2: Argon2id and authenticated encryption); the previous file is "
-     "kept as FILE.bak.",
-     {},
-     OptKdf | OptNewPassword},
-    {"downgrade",
-     "Write a copy of a hardened vault in the older format, for older versions of Kestovar.",
-     {},
-     OptOutput},
-    {"export", "Write every account to standard output as CSV.", {}, OptCsvFlag | OptBrowserCsv},
-    {"import",
-     "Add every account of a CSV file or another manager's export, or none when a row cannot be "
-     "stored.",
-     {},
-     OptCsvFile | OptImportFrom | OptReseal},
-    {"merge",
-     "Take the accounts of another copy of the vault (one a file-sync tool left).",
-     {"other"},
-     OptPreferOther | OptReseal},
-    {"repair",
-     "Give a data file that another program converted (LF line ends, a byte-order mark) its "
-     "own form back.",
-     {},
-     0},
-    {"totp", "Show the account's current one-time code (from a key in its notes).", {"name"}, 0},
-    {"clip",
-     "Copy a field to the desktop clipboard, which is cleared after a while.",
-     {"name"},
-     OptClip},
-    {"generate",
-     "Print a new random password or passphrase; no vault is read.",
-     {},
-     OptNoFile | OptLengthWords},
-    {"analyze",
-     "Report weak, shared, empty and (with --hibp) breached passwords.",
-     {},
-     OptShowPassword | OptBreachList},
-    {"info", "Show the file's format, key derivation cost and line count (no password).", {}, 0},
-}};
 
 const char* PositionalHelp(const QString& name) {
     if (name == u"name")
@@ -112,7 +26,7 @@ QString ToolHelp() {
                                   "The command-line companion of Kestovar. Master passwords are "
                                   "typed without echo, or read from standard input one line "
                                   "each.\n\nCommands:\n");
-    for (const TCommandEntry& entry : Commands)
+    for (const TCommand& entry : CliCommands())
         text += QStringLiteral("  %1%2\n").arg(QLatin1String(entry.Name), -11).arg(entry.Summary);
     text += QStringLiteral("\nRun kestovar-cli COMMAND --help for a command's arguments and "
                            "options.\n");
@@ -135,8 +49,8 @@ int BoundedValue(const QString& value, int min, int max, const QString& problem,
 }
 
 int GenerateLength(const QString& value, const QString& command) {
-    return BoundedValue(value, 1, 48, QStringLiteral("--generate takes a length of 1 to 48"),
-                        command);
+    return BoundedValue(value, 1, static_cast<int>(MaxMasterPasswordLength),
+                        QStringLiteral("--generate takes a length of 1 to 48"), command);
 }
 
 TShownField ShownField(const QString& value, const QString& command) {
@@ -161,7 +75,7 @@ TClipField ClipField(const QString& value, const QString& command) {
     Usage(QStringLiteral("--field takes login, password or totp"), command);
 }
 
-TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments, bool& helpShown) {
+TArguments ParseCommand(const TCommand& entry, const QStringList& arguments, bool& helpShown) {
     const QString command = QLatin1String(entry.Name);
     QCommandLineParser parser;
     parser.setApplicationDescription(QLatin1String(entry.Summary));
@@ -394,8 +308,9 @@ TArguments ParseCommand(const TCommandEntry& entry, const QStringList& arguments
         if (parser.isSet(length) && parser.isSet(words))
             Usage(QStringLiteral("--length and --words exclude each other"), command);
         if (parser.isSet(length))
-            result.Length = BoundedValue(parser.value(length), 1, 48,
-                                         QStringLiteral("--length takes 1 to 48"), command);
+            result.Length =
+                BoundedValue(parser.value(length), 1, static_cast<int>(MaxMasterPasswordLength),
+                             QStringLiteral("--length takes 1 to 48"), command);
         if (parser.isSet(words))
             result.Words = BoundedValue(parser.value(words), MinPassphraseWords, MaxPassphraseWords,
                                         QStringLiteral("--words takes 3 to 20"), command);
@@ -456,10 +371,8 @@ std::optional<TArguments> ParseArguments(const QStringList& arguments) {
     const QStringList rest = parser.positionalArguments();
     if (rest.isEmpty())
         Usage(QStringLiteral("No command was given"), {});
-    const auto entry = std::find_if(Commands.begin(), Commands.end(), [&](const TCommandEntry& s) {
-        return rest[0] == QLatin1String(s.Name);
-    });
-    if (entry == Commands.end())
+    const TCommand* entry = FindCommand(rest[0]);
+    if (entry == nullptr)
         Usage(QStringLiteral("Unknown command \"%1\"").arg(rest[0]), {});
     // The command's own parser sees its name where a program name would stand.
     bool helpShown = false;

@@ -10,24 +10,23 @@
 #include "vault/DataFile.h"
 #include "vault/Kvf2Convert.h"
 #include "vault/LockedWrite.h"
+#include "vault/MasterPassword.h"
 
 namespace {
 
 // The new password twice, refused as the window refuses it, before any file is touched.
 std::string ReadNewMasterPassword(TPasswordInput& input, const std::string& path) {
-    std::string fresh = input.Read("New master password for " + path + ": ");
-    TWipeGuard wipeFresh(fresh);
-    std::string confirm = input.Read("Repeat the new master password: ");
-    TWipeGuard wipeConfirm(confirm);
-    if (fresh != confirm)
-        throw EUserError(
-            "The passwords were not the same. The data file was not created or changed.",
-            TOutcome::Said);
-    const std::string problem = NewMasterPasswordProblem(fresh);
-    if (!problem.empty())
-        throw EUserError(problem, TOutcome::Said);
-    std::string accepted = fresh; // not `return fresh`, which the guard would wipe in place
-    return accepted;
+    std::string password;
+    const TNewPasswordResult result = ChooseNewMasterPassword(
+        [&](TNewPasswordPrompt prompt) -> std::optional<std::string> {
+            return input.Read(prompt == TNewPasswordPrompt::First
+                                  ? "New master password for " + path + ": "
+                                  : std::string("Repeat the new master password: "));
+        },
+        password);
+    if (result.Outcome != TNewPasswordOutcome::Accepted)
+        throw EUserError(result.Problem.Text(), TOutcome::Said);
+    return password;
 }
 
 // The key derivation's cost that the command line asks for; what it leaves out stays as given.

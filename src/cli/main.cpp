@@ -2,7 +2,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/CliErrors.h"
-#include "cli/Commands.h"
+#include "cli/CommandTable.h"
 #include "cli/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformErrors.h"
@@ -11,42 +11,12 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
-#include <array>
 #include <cstdlib>
 #include <memory>
 #include <string_view>
 #include <utility>
 
 namespace {
-
-using TRun = void (*)(const TArguments&, TPasswordInput&);
-
-struct TRunEntry {
-    const char16_t* Name;
-    TRun Run;
-    bool Writes; // a refusal says that nothing was written
-};
-
-constexpr std::array<TRunEntry, 18> Runs = {{
-    {u"ls", RunList, false},
-    {u"show", RunShow, false},
-    {u"add", RunAdd, true},
-    {u"edit", RunEdit, true},
-    {u"rm", RunRemove, true},
-    {u"passwd", RunChangePassword, true},
-    {u"create", RunCreate, true},
-    {u"upgrade", RunUpgrade, true},
-    {u"downgrade", RunDowngrade, true},
-    {u"export", RunExport, false},
-    {u"import", RunImport, true},
-    {u"merge", RunMerge, true},
-    {u"repair", RunRepair, true},
-    {u"totp", RunTotp, false},
-    {u"clip", RunClip, false},
-    {u"generate", RunGenerate, false},
-    {u"analyze", RunAnalyze, false},
-    {u"info", RunInfo, false},
-}};
 
 // The refusal's line: for a command that writes, what became of the file follows.
 std::string RefusalLine(const std::exception& error, bool writes) {
@@ -94,17 +64,16 @@ int main(int argc, char** argv) {
         const std::optional<TArguments> args = ParseArguments(ArgumentsFromCommandLine(argc, argv));
         if (!args)
             return 0;
+        const TCommand* command = FindCommand(args->Command);
+        if (command == nullptr)
+            return 0;
         TPasswordInput input;
-        for (const TRunEntry& entry : Runs) {
-            if (args->Command != QStringView(entry.Name))
-                continue;
-            try {
-                entry.Run(*args, input);
-            } catch (const EUsageError&) {
-                throw;
-            } catch (const std::exception& error) {
-                return Fail(RefusalLine(error, entry.Writes).c_str(), 1);
-            }
+        try {
+            command->Run(*args, input);
+        } catch (const EUsageError&) {
+            throw;
+        } catch (const std::exception& error) {
+            return Fail(RefusalLine(error, command->Writes).c_str(), 1);
         }
         return 0;
     } catch (const EUsageError& error) {

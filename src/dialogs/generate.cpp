@@ -5,6 +5,7 @@
 #include "dialogs/WipeEdit.h"
 #include "platform/Codepage.h"
 #include "platform/MessageCatalog.h"
+#include "vault/MasterPassword.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -24,7 +25,8 @@
 
 namespace {
 
-constexpr int MaxGeneratedLength = 48; // what GeneratePassword accepts
+constexpr int MaxGeneratedLength =
+    static_cast<int>(MaxMasterPasswordLength); // what GeneratePassword accepts
 
 } // namespace
 
@@ -218,7 +220,7 @@ void TfrmGenerate::Renew() {
             std::string passphrase = GeneratePassphrase(rules);
             ShowPassword(passphrase, PassphraseStrengthBits(rules));
         } catch (const std::exception& error) {
-            lblStrength->setText(TranslatedMessage(error.what()));
+            lblStrength->setText(TranslatedMessage(ErrorMessageOf(error)));
         }
         return;
     }

@@ -36,10 +36,9 @@ constexpr int ByteForChar(char16_t ch) {
 }
 
 [[noreturn]] void RefuseCode(char32_t code) {
-    char message[80];
-    std::snprintf(message, sizeof message, "Character U+%04X cannot be held in Windows-1252",
-                  static_cast<unsigned>(code));
-    throw EConvertError(message);
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(code));
+    throw EConvertError(TErrorMessage(TErrorCode::CharacterNotInWindows1252, {hex}));
 }
 
 [[noreturn]] void RefuseCharacter(const QString& text, qsizetype index) {

@@ -1,9 +1,9 @@
 #include "platform/MessageCatalog.h"
 
+#include "base/ErrorTexts.h"
 #include "platform/Codepage.h"
 
 #include <QCoreApplication>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
@@ -14,16 +14,6 @@ constexpr const char* Context = "Messages";
 
 // Every fixed message that the layers below the window can raise, without a final full stop.
 constexpr std::array FixedMessages = {
-    // Files (EInOutError).
-    QT_TRANSLATE_NOOP("Messages", "File not found"),
-    QT_TRANSLATE_NOOP("Messages", "Invalid filename"),
-    QT_TRANSLATE_NOOP("Messages", "Too many open files"),
-    QT_TRANSLATE_NOOP("Messages", "File access denied"),
-    QT_TRANSLATE_NOOP("Messages", "Read beyond end of file"),
-    QT_TRANSLATE_NOOP("Messages", "Disk full"),
-    QT_TRANSLATE_NOOP("Messages", "Invalid numeric input"),
-    QT_TRANSLATE_NOOP("Messages", "Not a file but a device, pipe or socket"),
-    QT_TRANSLATE_NOOP("Messages", "The file changed while it was read"),
     // The cipher.
     QT_TRANSLATE_NOOP("Messages", "Blowfish: Key must be between 1 and 56 bytes"),
     QT_TRANSLATE_NOOP("Messages", "Blowfish: Key not set"),
@@ -37,8 +27,6 @@ constexpr std::array FixedMessages = {
     QT_TRANSLATE_NOOP("Messages", "No account is shown; the change was not stored"),
     QT_TRANSLATE_NOOP("Messages", "No account is shown; nothing was deleted"),
     QT_TRANSLATE_NOOP("Messages", "The undo history no longer matches the vault; it was cleared"),
-    QT_TRANSLATE_NOOP("Messages", "The password must have 1 to 48 characters. The data file was "
-                                  "not created or changed"),
     QT_TRANSLATE_NOOP("Messages", "Choose at least one kind of character"),
     QT_TRANSLATE_NOOP("Messages", "A password has 1 to 48 characters"),
     QT_TRANSLATE_NOOP("Messages", "A passphrase has 3 to 20 words"),
@@ -60,83 +48,19 @@ constexpr std::array FixedMessages = {
     QT_TRANSLATE_NOOP("Messages", "Unknown error"),
 };
 
-// Messages with a number or a name in them: the pattern's one group fills %1 of the text.
-struct TPatternMessage {
-    const char* Pattern;
-    const char* Text;
-};
-
-constexpr std::array PatternMessages = {
-    TPatternMessage{R"(I/O error (-?\d+))", QT_TRANSLATE_NOOP("Messages", "I/O error %1")},
-    TPatternMessage{R"(Invalid data type for '(.*)')",
-                    QT_TRANSLATE_NOOP("Messages", "Invalid data type for '%1'")},
-    TPatternMessage{R"(Failed to set data for '(.*)')",
-                    QT_TRANSLATE_NOOP("Messages", "Failed to set data for '%1'")},
-    TPatternMessage{R"(Character U\+([0-9A-F]+) cannot be held in Windows-1252)",
-                    QT_TRANSLATE_NOOP("Messages", "Character U+%1 cannot be held in Windows-1252")},
-    TPatternMessage{R"(List index out of bounds \((-?\d+)\))",
-                    QT_TRANSLATE_NOOP("Messages", "List index out of bounds (%1)")},
-    // Writers of one file, files that another program converted, backup names (the vault).
-    TPatternMessage{R"((.+) is being written by another program\. Nothing was written)",
-                    QT_TRANSLATE_NOOP("Messages", "%1 is being written by another program. "
-                                                  "Nothing was written")},
-    TPatternMessage{R"((.+) was changed by another program since it was read\. Nothing was )"
-                    R"(written)",
-                    QT_TRANSLATE_NOOP("Messages", "%1 was changed by another program since it "
-                                                  "was read. Nothing was written")},
-    TPatternMessage{
-        R"((.+) has LF line ends: it was converted by another program)",
-        QT_TRANSLATE_NOOP("Messages", "%1 has LF line ends: it was converted by another program")},
-    TPatternMessage{R"((.+) starts with a UTF-8 byte-order mark: it was converted by another )"
-                    R"(program)",
-                    QT_TRANSLATE_NOOP("Messages", "%1 starts with a UTF-8 byte-order mark: it was "
-                                                  "converted by another program")},
-    TPatternMessage{R"((.+) has LF line ends and starts with a UTF-8 byte-order mark: it was )"
-                    R"(converted by another program)",
-                    QT_TRANSLATE_NOOP("Messages", "%1 has LF line ends and starts with a UTF-8 "
-                                                  "byte-order mark: it was converted by another "
-                                                  "program")},
-    TPatternMessage{R"((.+) is read-only or may not be written, and is not replaced)",
-                    QT_TRANSLATE_NOOP(
-                        "Messages", "%1 is read-only or may not be written, and is not replaced")},
-    TPatternMessage{R"((.+) is a folder, and is not replaced)",
-                    QT_TRANSLATE_NOOP("Messages", "%1 is a folder, and is not replaced")},
-    TPatternMessage{R"((.+) is not a file but a device, pipe or socket, and is not replaced)",
-                    QT_TRANSLATE_NOOP("Messages", "%1 is not a file but a device, pipe or socket, "
-                                                  "and is not replaced")},
-};
-
-QString TranslatedWhole(const QString& message) {
-    const QByteArray key = message.toUtf8();
+QString TranslatedSentence(const QString& sentence) {
+    const QByteArray key = sentence.toUtf8();
     const auto fixed = std::find_if(FixedMessages.begin(), FixedMessages.end(),
                                     [&](const char* text) { return key == text; });
-    if (fixed != FixedMessages.end())
-        return QCoreApplication::translate(Context, *fixed);
-    for (const TPatternMessage& entry : PatternMessages) {
-        const QRegularExpression pattern(
-            QRegularExpression::anchoredPattern(QLatin1String(entry.Pattern)));
-        const QRegularExpressionMatch match = pattern.match(message);
-        if (match.hasMatch())
-            return QCoreApplication::translate(Context, entry.Text).arg(match.captured(1));
-    }
-    return message;
+    return fixed != FixedMessages.end() ? QCoreApplication::translate(Context, *fixed) : sentence;
 }
 
-// A file's error comes after the file's name ("PATH: File access denied"); the name may hold ": "
-// itself, so each place is tried from the left.
-QString Translated(const QString& message) {
-    const QString whole = TranslatedWhole(message);
-    if (whole != message)
-        return whole;
-    const QLatin1String separator(": ");
-    for (qsizetype at = message.indexOf(separator); at > 0;
-         at = message.indexOf(separator, at + 1)) {
-        const QString rest = message.mid(at + separator.size());
-        const QString translated = TranslatedWhole(rest);
-        if (translated != rest)
-            return message.left(at + separator.size()) + translated;
-    }
-    return message;
+// A full stop at the message's end stays apart from the lookup, so that a message reads alike
+// with the error display's added stop and without.
+QString WithFullStop(QString text, bool stop) {
+    if (stop)
+        text += QLatin1Char('.');
+    return text;
 }
 
 } // namespace
@@ -146,8 +70,23 @@ QString TranslatedMessage(const std::string& message) {
     const bool stop = text.endsWith(QLatin1Char('.'));
     if (stop)
         text.chop(1);
-    text = Translated(text);
-    if (stop)
-        text += QLatin1Char('.');
-    return text;
+    return WithFullStop(TranslatedSentence(text), stop);
+}
+
+QString TranslatedMessage(const TErrorMessage& message) {
+    QString text;
+    if (const TErrorText* entry = ErrorTextOf(message.Code())) {
+        text = QCoreApplication::translate(Context, entry->Template);
+        for (const std::string& arg : message.Args())
+            text = text.arg(DisplayToQString(arg));
+        text = WithFullStop(text, message.FullStop());
+    } else {
+        std::string sentence = message.Args().empty() ? std::string() : message.Args().front();
+        if (message.FullStop() && (sentence.empty() || sentence.back() != '.'))
+            sentence += '.';
+        text = TranslatedMessage(sentence);
+    }
+    if (message.Subject().empty())
+        return text;
+    return DisplayToQString(message.Subject()) + QLatin1String(": ") + text;
 }

@@ -2,11 +2,54 @@
 
 #include "platform/IoErrorCodes.h"
 
-#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+TErrorCode TextCode(int code) {
+    switch (code) {
+    case IoErrorCodes::FileNotFound:
+        return TErrorCode::FileNotFound;
+    case IoErrorCodes::PathNotFound:
+        return TErrorCode::InvalidFileName;
+    case IoErrorCodes::TooManyOpenFiles:
+        return TErrorCode::TooManyOpenFiles;
+    case IoErrorCodes::AccessDenied:
+        return TErrorCode::FileAccessDenied;
+    case 100:
+        return TErrorCode::ReadBeyondEndOfFile;
+    // 101 is the runtime's own number for a full disk, 112 the system's.
+    case 101:
+    case IoErrorCodes::DiskFull:
+        return TErrorCode::DiskFull;
+    case 106:
+        return TErrorCode::InvalidNumericInput;
+    case IoErrorCodes::NotARegularFile:
+        return TErrorCode::NotARegularFile;
+    case IoErrorCodes::FileChangedWhileRead:
+        return TErrorCode::FileChangedWhileRead;
+    default:
+        return TErrorCode::IoErrorNumber;
+    }
+}
+
+} // namespace
+
+TErrorMessage EInOutError::ErrorMessageForCode(int code, const std::string& path) {
+    const TErrorCode text = TextCode(code);
+    return {text,
+            text == TErrorCode::IoErrorNumber ? std::vector{std::to_string(code)}
+                                              : std::vector<std::string>{},
+            path};
+}
+
+std::string EInOutError::MessageForCode(int code) {
+    return ErrorMessageForCode(code).Text();
+}
 
 EInOutError::EInOutError(int code, const std::string& path)
-    : Exception(path.empty() ? MessageForCode(code) : path + ": " + MessageForCode(code)),
-      FErrorCode(code), FPath(path) {}
+    : Exception(ErrorMessageForCode(code, path)), FErrorCode(code), FPath(path) {}
 
 EInOutError EInOutError::AfterReplacing(int code, const std::string& path) {
     EInOutError error(code, path);
@@ -15,32 +58,4 @@ EInOutError EInOutError::AfterReplacing(int code, const std::string& path) {
 }
 
 EFileBusy::EFileBusy(const std::string& path)
-    : Exception(path + " is being written by another program. Nothing was written.") {}
-
-std::string EInOutError::MessageForCode(int code) {
-    switch (code) {
-    case 2:
-        return "File not found";
-    case 3:
-        return "Invalid filename";
-    case 4:
-        return "Too many open files";
-    case 5:
-        return "File access denied";
-    case 100:
-        return "Read beyond end of file";
-    case 101:
-        return "Disk full";
-    case 106:
-        return "Invalid numeric input";
-    case IoErrorCodes::NotARegularFile:
-        return "Not a file but a device, pipe or socket";
-    case IoErrorCodes::FileChangedWhileRead:
-        return "The file changed while it was read";
-    default: {
-        char text[32];
-        std::snprintf(text, sizeof text, "I/O error %d", code);
-        return text;
-    }
-    }
-}
+    : Exception(TErrorMessage(TErrorCode::FileBeingWritten, {path})) {}

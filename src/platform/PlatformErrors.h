@@ -8,8 +8,9 @@
 
 // A failed file operation. The code is the Windows system error number on every platform, so that
 // users see the same messages everywhere (2 file not found, 3 path not found, 5 access denied,
-// ...). The message is the code's text, after the file's name when one is known
-// ("/home/ann/PassData.kvf: File access denied").
+// 112 a full disk, ...). The message is the code's text, after the file's name when one is known
+// ("/home/ann/PassData.kvf: File access denied"); a number without a text of its own is shown
+// ("I/O error 1117").
 class EInOutError : public Exception {
 public:
     explicit EInOutError(int code, const std::string& path = {});
@@ -22,6 +23,9 @@ public:
     // Whether the file was written before the failure.
     bool FileReplaced() const noexcept { return FFileReplaced; }
 
+    // The message of a failure with this code (on the file at path, when one is given), and its
+    // English text.
+    static TErrorMessage ErrorMessageForCode(int code, const std::string& path = {});
     static std::string MessageForCode(int code);
 
 private:

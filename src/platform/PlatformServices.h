@@ -8,6 +8,8 @@
 // Texts of message boxes and of the error display are in the local 8-bit encoding (see
 // DisplayToQString); passwords and account names are Windows-1252 byte strings.
 
+#include "base/Errors.h"
+
 #include <chrono>
 #include <cstdint>
 #include <exception>
@@ -63,16 +65,17 @@ public:
                                TMessageButtons buttons) = 0;
     // The application's error display: a full stop is added when the message's last byte sorts
     // after "."; the box has the application title, the error icon and one OK button.
-    void ShowErrorBox(const std::string& message) { ShowErrorText(ErrorDisplayText(message)); }
+    void ShowErrorBox(const std::string& message) { ShowErrorBox(TErrorMessage(message)); }
+    void ShowErrorBox(const TErrorMessage& message) { ShowError(message.ForDisplay()); }
     // Shows the exception being handled; to be called from inside a catch block.
     void ShowCurrentException() {
-        std::string message;
+        TErrorMessage message;
         try {
             throw;
         } catch (const std::exception& error) {
-            message = error.what();
+            message = ErrorMessageOf(error);
         } catch (...) {
-            message = "Unknown error";
+            message = TErrorMessage("Unknown error");
         }
         ShowErrorBox(message);
     }
@@ -110,6 +113,9 @@ public:
     }
 
 protected:
+    // The error display's message, its full stop added; a platform that translates takes it by
+    // its code.
+    virtual void ShowError(const TErrorMessage& message) { ShowErrorText(message.Text()); }
     virtual void ShowErrorText(const std::string& text) = 0;
 };
 

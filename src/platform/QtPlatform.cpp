@@ -152,10 +152,14 @@ int TQtPlatform::ShowMessageBox(const std::string& text, TMessageKind kind,
                          DisplayToQString(text), buttons);
 }
 
-void TQtPlatform::ShowErrorText(const std::string& text) {
-    // The error comes in English from below the window.
+void TQtPlatform::ShowError(const TErrorMessage& message) {
+    // The error comes from below the window, which translates nothing.
     RunMessageBox(QString::fromLatin1(ApplicationTitle), QMessageBox::Critical,
-                  TranslatedMessage(text), TMessageButtons::mbOK);
+                  TranslatedMessage(message), TMessageButtons::mbOK);
+}
+
+void TQtPlatform::ShowErrorText(const std::string& text) {
+    ShowError(TErrorMessage(text));
 }
 
 bool TQtPlatform::ExecuteFileDialog(TFileDialog& dialog) {

@@ -21,6 +21,7 @@ public:
     void OpenWebAddress(const std::string& address) override;
 
 protected:
+    void ShowError(const TErrorMessage& message) override;
     void ShowErrorText(const std::string& text) override;
 
 private:

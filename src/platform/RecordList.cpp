@@ -3,7 +3,7 @@
 #include "platform/PlatformErrors.h"
 #include "platform/TextCompare.h"
 
-#include <cstdio>
+#include <string>
 
 void TRecordList::Add(std::string line) {
     FLines.push_back(std::move(line));
@@ -43,7 +43,6 @@ void TRecordList::Sort() {
 void TRecordList::CheckIndex(int index) const {
     if (index >= 0 && index < Count())
         return;
-    char message[64];
-    std::snprintf(message, sizeof message, "List index out of bounds (%d)", index);
-    throw EStringListError(message);
+    throw EStringListError(
+        TErrorMessage(TErrorCode::ListIndexOutOfBounds, {std::to_string(index)}));
 }

@@ -30,12 +30,6 @@ bool ParseKeyPath(const std::string& keyPath, TKeyName& name) {
     return true;
 }
 
-std::string WithValueName(const char* format, const std::string& name) {
-    std::string message(format);
-    message.replace(message.find("%s"), 2, name);
-    return message;
-}
-
 #ifdef Q_OS_WIN
 
 bool KeyExists(const QSettings&, const TKeyName& name) {
@@ -102,7 +96,7 @@ std::string TSettingsStore::ReadSettingsString(const std::string& name) {
     if (!value.isValid())
         return {};
     if (value.typeId() != QMetaType::QString)
-        throw ERegistryException(WithValueName("Invalid data type for '%s'", name));
+        throw ERegistryException(TErrorMessage(TErrorCode::SettingOfWrongType, {name}));
     std::string text = PathFromQString(value.toString());
     // A registry string ends at its first NUL.
     if (const auto nul = text.find('\0'); nul != std::string::npos)
@@ -111,7 +105,7 @@ std::string TSettingsStore::ReadSettingsString(const std::string& name) {
 }
 
 void TSettingsStore::WriteSettingsString(const std::string& name, const std::string& value) {
-    const std::string failure = WithValueName("Failed to set data for '%s'", name);
+    const TErrorMessage failure(TErrorCode::SettingNotStored, {name});
     if (!FSettings || !FSettings->isWritable())
         throw ERegistryException(failure);
     FSettings->setValue(QString::fromStdString(name), PathToQString(value));

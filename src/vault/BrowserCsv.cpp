@@ -2,6 +2,7 @@
 
 #include "base/SecureWipe.h"
 #include "vault/FieldText.h"
+#include "vault/NotesLines.h"
 
 #include <vector>
 

@@ -87,17 +87,19 @@ TFileConversion DetectFileConversion(const std::string& path) {
     }
 }
 
-std::string ConversionProblem(const std::string& path, const TFileConversion& conversion) {
+std::optional<TErrorMessage> ConversionError(const std::string& path,
+                                             const TFileConversion& conversion) {
     if (!conversion.Any())
-        return {};
-    std::string what;
-    if (conversion.LfLineEnds)
-        what = "has LF line ends";
-    if (conversion.LfLineEnds && conversion.ByteOrderMark)
-        what += " and ";
-    if (conversion.ByteOrderMark)
-        what += "starts with a UTF-8 byte-order mark";
-    return path + " " + what + ": it was converted by another program";
+        return std::nullopt;
+    const TErrorCode code = !conversion.ByteOrderMark ? TErrorCode::LfLineEnds
+                            : !conversion.LfLineEnds  ? TErrorCode::ByteOrderMark
+                                                      : TErrorCode::LfLineEndsAndByteOrderMark;
+    return TErrorMessage(code, {path});
+}
+
+std::string ConversionProblem(const std::string& path, const TFileConversion& conversion) {
+    const std::optional<TErrorMessage> error = ConversionError(path, conversion);
+    return error ? error->Text() : std::string();
 }
 
 TRepairResult RepairConvertedFile(const std::string& path, const std::string& password) {

@@ -5,6 +5,9 @@
 // as it is (such a file opens under no password); these tell the user what happened instead of
 // "wrong password", and give the file its own form back.
 
+#include "base/ErrorMessage.h"
+
+#include <optional>
 #include <string>
 
 struct TFileConversion {
@@ -19,7 +22,10 @@ struct TFileConversion {
 TFileConversion DetectFileConversion(const std::string& path);
 
 // What to tell the user: "PATH has LF line ends: it was converted by another program", or the
-// same for the byte-order mark or both; empty for no conversion.
+// same for the byte-order mark or both; nothing for no conversion. And its English text, or the
+// empty string.
+std::optional<TErrorMessage> ConversionError(const std::string& path,
+                                             const TFileConversion& conversion);
 std::string ConversionProblem(const std::string& path, const TFileConversion& conversion);
 
 enum class TRepairResult { Repaired, NotConverted, WrongPassword };

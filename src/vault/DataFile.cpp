@@ -12,7 +12,6 @@
 namespace {
 
 // A record key is the master password and the eight-byte suffix, and a key has at most 56 bytes.
-constexpr std::size_t MaxMasterPasswordLength = 48;
 
 } // namespace
 
@@ -106,18 +105,23 @@ std::string BackupPath(const std::string& path) {
     return path + ".bak";
 }
 
-std::string BackupNameProblem(const std::string& path) {
+std::optional<TErrorMessage> BackupNameError(const std::string& path) {
     const std::string backup = BackupPath(path);
     if (FolderPresent(backup))
-        return backup + " is a folder, and is not replaced";
+        return TErrorMessage(TErrorCode::BackupIsFolder, {backup});
     switch (ReplacementRefusal(backup)) {
     case 0:
-        return {};
+        return std::nullopt;
     case IoErrorCodes::NotARegularFile:
-        return backup + " is not a file but a device, pipe or socket, and is not replaced";
+        return TErrorMessage(TErrorCode::BackupNotAFile, {backup});
     default:
-        return backup + " is read-only or may not be written, and is not replaced";
+        return TErrorMessage(TErrorCode::BackupNotWritable, {backup});
     }
+}
+
+std::string BackupNameProblem(const std::string& path) {
+    const std::optional<TErrorMessage> error = BackupNameError(path);
+    return error ? error->Text() : std::string();
 }
 
 bool MakeBackup(const std::string& path, std::string* problem) {
@@ -136,10 +140,4 @@ bool MakeBackup(const std::string& path, std::string* problem) {
     if (problem)
         *problem = std::move(reason);
     return false;
-}
-
-std::string NewMasterPasswordProblem(const std::string& password) {
-    if (!password.empty() && password.size() <= MaxMasterPasswordLength)
-        return {};
-    return "The password must have 1 to 48 characters. The data file was not created or changed.";
 }

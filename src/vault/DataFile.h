@@ -3,9 +3,12 @@
 // The data file: a check line of 16 hexadecimal digits made from the master password, then one
 // record line per account, each line followed by CR LF.
 
+#include "base/ErrorMessage.h"
 #include "cipher/Blowfish.h"
 #include "platform/ContentHash.h"
+#include "vault/MasterPassword.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,13 +45,11 @@ std::string BackupPath(const std::string& path);
 // with the reason (a sentence naming the backup file) in `problem` when it is asked for.
 bool MakeBackup(const std::string& path, std::string* problem = nullptr);
 // Why the backup name of the data file at path cannot take a new backup (a sentence naming it:
-// a folder, pipe or device, or a read-only file is there), or the empty string.
+// a folder, pipe or device, or a read-only file is there), or nothing; and its English text, or the
+// empty string.
+std::optional<TErrorMessage> BackupNameError(const std::string& path);
 std::string BackupNameProblem(const std::string& path);
 
 // The same with a check line already made from the master password; returns what was written.
 TContentDigest WriteDataFileWithCheckLine(const std::string& path, const std::string& checkLine,
                                           const std::vector<std::string>& lines);
-
-// Empty when the password can be a new master password (1 to 48 bytes); otherwise the sentence to
-// show in a message box.
-std::string NewMasterPasswordProblem(const std::string& password);

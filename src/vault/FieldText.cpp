@@ -9,6 +9,7 @@
 #include "platform/PlatformErrors.h"
 #include "platform/WipeQString.h"
 #include "vault/ImportError.h"
+#include "vault/NotesLines.h"
 #include "vault/RecordCodec.h"
 
 #include <QFile>
@@ -27,7 +28,7 @@ std::string AnsiText(const QString& text, const std::string& what) {
     try {
         return QStringToAnsi(text);
     } catch (const EConvertError& error) {
-        throw EImportError(what + ": " + error.Message());
+        throw EImportError(error.Error().After(what));
     }
 }
 
@@ -71,7 +72,7 @@ std::string NotesText(const QString& text, const std::string& what) {
             if (part.endsWith(u'\r'))
                 part.chop(1);
             const std::string where = what + " line " + std::to_string(i + 1);
-            if (part.contains(u';'))
+            if (part.contains(QLatin1Char(NotesLineEnd)))
                 throw EImportError(where + " holds \";\", which the vault keeps as a line break: "
                                            "break the line there or use another character");
             if (part.contains(u'\r'))
@@ -94,7 +95,7 @@ QString ReadUtf8File(const std::string& path) {
         const int err = errno;
         throw EImportError(
             EInOutError(IoErrorCodes::CodeForFailure(err, path, IoErrorCodes::AccessDenied), path)
-                .Message());
+                .Error());
     }
     QFile file;
     if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
@@ -145,13 +146,4 @@ QString ReadUtf8File(const std::string& path) {
     // The decoder drops a byte-order mark at the start, as Windows programs write one.
     QStringDecoder decoder(QStringDecoder::Utf8);
     return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
-std::vector<std::string> NotesLines(const std::string& notes) {
-    std::vector<std::string> lines = NotesToLines(notes);
-    const std::size_t end = notes.rfind(';');
-    const std::size_t tail = end == std::string::npos ? 0 : end + 1;
-    if (tail < notes.size())
-        lines.emplace_back(notes, tail);
-    return lines;
 }

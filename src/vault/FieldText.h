@@ -19,13 +19,10 @@ std::string AccountNameText(const QString& text, const std::string& what);
 // which no command could name again and a terminal would obey.
 std::string NewAccountNameText(const QString& text, const std::string& what);
 std::string OneLineText(const QString& text, const std::string& what);
-// Notes from text lines (LF or CR LF; a final line break ends the last line and starts none).
-// A ";" inside a line is refused: the vault would keep it as a line break.
+// Notes from text lines (LF or CR LF; a final line break ends the last line and starts none), in
+// the form of vault/NotesLines.h. A ";" inside a line is refused: the vault would keep it as a
+// line break.
 std::string NotesText(const QString& text, const std::string& what);
 // A UTF-8 text file, whole, without a byte-order mark; refused when it cannot be read, is larger
 // than 256 MiB or is not UTF-8.
 QString ReadUtf8File(const std::string& path);
-
-// The notes as lines for output: each piece before a ";", and text after the last ";" (which the
-// window does not show) as one more line, so that nothing is lost.
-std::vector<std::string> NotesLines(const std::string& notes);

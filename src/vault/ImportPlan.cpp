@@ -4,6 +4,7 @@
 #include "platform/WipeQString.h"
 #include "vault/FieldText.h"
 #include "vault/ImportError.h"
+#include "vault/NotesLines.h"
 #include "vault/Vault.h"
 #include "vault/WipeGuard.h"
 
@@ -90,7 +91,7 @@ public:
         if (!lines.isEmpty() && lines.back().isEmpty())
             lines.removeLast();
         for (const QString& line : lines) {
-            QStringList pieces = line.split(u';');
+            QStringList pieces = line.split(QLatin1Char(NotesLineEnd));
             const auto wipePieces = qScopeGuard([&pieces] {
                 for (QString& piece : pieces)
                     WipeQString(piece);

@@ -13,8 +13,7 @@ void RequireUnchanged(const TVault& vault, const std::string& path,
 }
 
 EChangedElsewhere::EChangedElsewhere(const std::string& path)
-    : Exception(path + " was changed by another program since it was read. Nothing was written."),
-      FPath(path) {}
+    : Exception(TErrorMessage(TErrorCode::FileChangedSinceRead, {path})), FPath(path) {}
 
 std::optional<TOverwriteConsent> ConsentToOverwrite(const std::string& path) {
     std::optional<TFileStamp> stamp = StampFile(path);

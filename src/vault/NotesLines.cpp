@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr char LineEnd = ';';
 constexpr std::string_view Blanks = " \t\r\n";
 
 char LowerAscii(char ch) noexcept {
@@ -15,12 +14,49 @@ char LowerAscii(char ch) noexcept {
 
 std::vector<std::string_view> NotesLineViews(std::string_view notes) {
     std::vector<std::string_view> lines;
-    lines.reserve(static_cast<std::size_t>(std::count(notes.begin(), notes.end(), LineEnd)));
-    for (std::size_t end = notes.find(LineEnd); end != std::string_view::npos;
-         end = notes.find(LineEnd)) {
+    lines.reserve(static_cast<std::size_t>(std::count(notes.begin(), notes.end(), NotesLineEnd)));
+    for (std::size_t end = notes.find(NotesLineEnd); end != std::string_view::npos;
+         end = notes.find(NotesLineEnd)) {
         lines.push_back(notes.substr(0, end));
         notes.remove_prefix(end + 1);
     }
+    return lines;
+}
+
+std::vector<std::string> NotesToLines(const std::string& notes) {
+    const std::vector<std::string_view> views = NotesLineViews(notes);
+    // Reserved whole, so that no reallocation moves the lines and leaves copies behind.
+    std::vector<std::string> lines;
+    lines.reserve(views.size());
+    for (const std::string_view line : views)
+        lines.emplace_back(line);
+    return lines;
+}
+
+std::string NotesFromLines(const std::vector<std::string>& lines) {
+    std::size_t length = 0;
+    for (const auto& line : lines)
+        length += line.size() + 1;
+    // Reserved whole, so that no reallocation leaves a copy of the notes behind unwiped.
+    std::string notes;
+    notes.reserve(length);
+    for (const auto& line : lines) {
+        notes += line;
+        notes += NotesLineEnd;
+    }
+    return notes;
+}
+
+std::string_view NotesTail(std::string_view notes) noexcept {
+    const std::size_t end = notes.rfind(NotesLineEnd);
+    return end == std::string_view::npos ? notes : notes.substr(end + 1);
+}
+
+std::vector<std::string> NotesLines(const std::string& notes) {
+    std::vector<std::string> lines = NotesToLines(notes);
+    const std::string_view tail = NotesTail(notes);
+    if (!tail.empty())
+        lines.emplace_back(tail);
     return lines;
 }
 

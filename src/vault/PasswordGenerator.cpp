@@ -1,6 +1,7 @@
 #include "vault/PasswordGenerator.h"
 
 #include "base/SecureWipe.h"
+#include "vault/MasterPassword.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -21,7 +22,7 @@ constexpr std::string_view DigitChars = "0123456789";
 constexpr std::string_view SymbolChars = "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~";
 constexpr std::string_view LookAlikes = "0Oo1lI|`'\"";
 // A master password may have at most 48 characters, and so may the others, to stay usable.
-constexpr int MaxLength = 48;
+constexpr int MaxLength = static_cast<int>(MaxMasterPasswordLength);
 
 struct TClass {
     std::string_view Characters;

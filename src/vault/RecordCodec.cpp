@@ -165,33 +165,6 @@ std::string AccountColumn(const std::string& line) {
     return line.substr(0, separator);
 }
 
-std::string NotesFromLines(const std::vector<std::string>& lines) {
-    std::size_t length = 0;
-    for (const auto& line : lines)
-        length += line.size() + 1;
-    // Reserved whole, so that no reallocation leaves a copy of the notes behind unwiped.
-    std::string notes;
-    notes.reserve(length);
-    for (const auto& line : lines) {
-        notes += line;
-        notes += FieldSeparator;
-    }
-    return notes;
-}
-
-std::vector<std::string> NotesToLines(const std::string& notes) {
-    // Reserved whole, so that no reallocation moves the lines and leaves copies behind.
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(std::count(notes.begin(), notes.end(), FieldSeparator)));
-    std::size_t start = 0;
-    for (std::size_t separator = notes.find(FieldSeparator); separator != std::string::npos;
-         separator = notes.find(FieldSeparator, start)) {
-        lines.emplace_back(notes, start, separator - start);
-        start = separator + 1;
-    }
-    return lines;
-}
-
 void WipeRecord(TPassRecord& record) noexcept {
     for (const auto field : RecordFields)
         WipeString(record.*field);

@@ -5,6 +5,7 @@
 
 #include "base/SecureWipe.h"
 #include "cipher/Blowfish.h"
+#include "vault/NotesLines.h"
 
 #include <string>
 #include <string_view>
@@ -14,7 +15,7 @@ struct TPassRecord {
     std::string Account;
     std::string Login;
     std::string Password;
-    std::string Notes; // every notes line followed by ";"
+    std::string Notes; // every notes line followed by ";" (vault/NotesLines.h)
 
     // The same account: every field the same bytes.
     bool operator==(const TPassRecord&) const = default;
@@ -61,10 +62,5 @@ std::string AccountColumn(const std::string& line);
 // True exactly when DecodeRecord can decipher the line: every field is empty or a text of the
 // text form whose byte count is a non-zero multiple of 8. Tells a damaged line without a key.
 bool RecordLineReadable(std::string_view line) noexcept;
-
-// Notes conversions: each line followed by ";"; shown back as one line per piece ending at ";",
-// text after the last ";" dropped.
-std::string NotesFromLines(const std::vector<std::string>& lines);
-std::vector<std::string> NotesToLines(const std::string& notes);
 
 void WipeRecord(TPassRecord& record) noexcept;

@@ -251,7 +251,7 @@ protected:
             if (reported) {
                 EXPECT_TRUE(IsIoErrorText(errors.front(), Target())) << errors.front();
                 if (victim.Kind == TCallKind::ckWrite) {
-                    EXPECT_EQ(errors.front(), Target() + ": I/O error 112.");
+                    EXPECT_EQ(errors.front(), Target() + ": Disk full.");
                 }
                 if (replaced)
                     ++reportedAfterReplacing[victim.Kind];
@@ -272,7 +272,7 @@ protected:
         const std::vector<std::string> vault = Form->Records().Lines();
         Desk.Errors.clear();
         const TOutcome outcome = Press(button, Plan(0, space, false));
-        EXPECT_EQ(Desk.Errors, std::vector<std::string>{Target() + ": I/O error 112."});
+        EXPECT_EQ(Desk.Errors, std::vector<std::string>{Target() + ": Disk full."});
         EXPECT_TRUE(outcome.Injected);
         // Every write up to the one that found the disk full, and none after it.
         std::vector<TCall> writes;

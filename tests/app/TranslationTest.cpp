@@ -55,24 +55,54 @@ TEST_F(GermanTest, MessagesCountDamagedLinesInGerman) {
 TEST_F(GermanTest, ErrorsFromBelowTheWindowAreShownInGerman) {
     // Every message of the file layer, the numbered ones included, has its German.
     for (int code = 0; code <= 1200; ++code) {
-        const std::string english = EInOutError::MessageForCode(code) + '.';
-        EXPECT_NE(TranslatedMessage(english).toStdString(), english) << english;
+        const TErrorMessage message = EInOutError::ErrorMessageForCode(code).ForDisplay();
+        EXPECT_NE(TranslatedMessage(message).toStdString(), message.Text()) << message.Text();
     }
-    EXPECT_EQ(TranslatedMessage("I/O error 1117."), "Ein-/Ausgabefehler 1117.");
-    EXPECT_EQ(TranslatedMessage("Failed to set data for 'Datafile'."),
-              "Die Daten für „Datafile“ konnten nicht gespeichert werden.");
+    // Each message with a name or a number is translated by its code, its arguments filled in.
+    const std::vector<std::pair<TErrorMessage, std::string>> cases = {
+        {EInOutError(1117).Error(), "Ein-/Ausgabefehler 1117."},
+        // The display adds no stop after "'", which sorts before ".".
+        {TErrorMessage(TErrorCode::SettingNotStored, {"Datafile"}),
+         "Die Daten für „Datafile“ konnten nicht gespeichert werden"},
+        {TErrorMessage("Blowfish: Key not set"), "Blowfish: Kein Schlüssel gesetzt."},
+        {TErrorMessage("Something the catalog does not know"),
+         "Something the catalog does not know."},
+        // After the file's name, which may hold ": " itself.
+        {EInOutError(5, "/home/a: b/PassData.kvf").Error(),
+         "/home/a: b/PassData.kvf: Dateizugriff verweigert."},
+        {EInOutError(112, "v.kvf").Error(), "v.kvf: Datenträger voll."},
+        {EInOutError(32, "v.kvf").Error(), "v.kvf: Ein-/Ausgabefehler 32."},
+        {EFileBusy("v.kvf").Error(), "v.kvf wird gerade von einem anderen Programm geschrieben. "
+                                     "Es wurde nichts geschrieben."},
+        {TErrorMessage(TErrorCode::LfLineEnds, {"v.kvf"}),
+         "v.kvf hat LF-Zeilenenden: Die Datei wurde von einem anderen Programm umgewandelt."},
+        // A name that looks like a message is still a name.
+        {TErrorMessage(TErrorCode::BackupIsFolder, {"I/O error 5"}),
+         "I/O error 5 ist ein Ordner und wird nicht ersetzt."},
+    };
+    for (const auto& [message, german] : cases) {
+        SCOPED_TRACE(message.Text());
+        EXPECT_EQ(TranslatedMessage(message.ForDisplay()), QString::fromStdString(german));
+    }
+    // Fixed sentences are found with the display's full stop and without.
     EXPECT_EQ(TranslatedMessage("Blowfish: Key not set."), "Blowfish: Kein Schlüssel gesetzt.");
-    EXPECT_EQ(TranslatedMessage("Something the catalog does not know."),
-              "Something the catalog does not know.");
-    // After the file's name, which may hold ": " itself.
-    EXPECT_EQ(TranslatedMessage("/home/a: b/PassData.kvf: File access denied."),
-              "/home/a: b/PassData.kvf: Dateizugriff verweigert.");
-    EXPECT_EQ(TranslatedMessage("v.kvf: I/O error 112."), "v.kvf: Ein-/Ausgabefehler 112.");
-    EXPECT_EQ(TranslatedMessage("v.kvf is being written by another program. Nothing was written."),
-              "v.kvf wird gerade von einem anderen Programm geschrieben. Es wurde nichts "
-              "geschrieben.");
-    EXPECT_EQ(TranslatedMessage("v.kvf has LF line ends: it was converted by another program."),
-              "v.kvf hat LF-Zeilenenden: Die Datei wurde von einem anderen Programm umgewandelt.");
+    EXPECT_EQ(TranslatedMessage("Blowfish: Key not set"), "Blowfish: Kein Schlüssel gesetzt");
+}
+
+// The error display takes the message by its code: the real box shows the German.
+TEST_F(GermanTest, TheErrorDisplayTranslatesByCode) {
+    TDesktopPlatform platform;
+    QString shown;
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+        shown = box->text();
+        box->accept();
+    });
+    try {
+        throw EInOutError(112, "v.kvf");
+    } catch (...) {
+        platform.ShowCurrentException();
+    }
+    EXPECT_EQ(shown, "v.kvf: Datenträger voll.");
 }
 
 TEST_F(GermanTest, MessageBoxButtonsTakeQtsGerman) {

@@ -19,7 +19,9 @@ TEST(IoErrorTest, MessagesFollowTheCode) {
     EXPECT_STREQ(EInOutError(101).what(), "Disk full");
     EXPECT_STREQ(EInOutError(106).what(), "Invalid numeric input");
     EXPECT_STREQ(EInOutError(32).what(), "I/O error 32");
-    EXPECT_STREQ(EInOutError(112).what(), "I/O error 112");
+    // The system's number for a full disk (ENOSPC) reads as a full disk too.
+    EXPECT_STREQ(EInOutError(112).what(), "Disk full");
+    EXPECT_STREQ(EInOutError(1117).what(), "I/O error 1117");
     EXPECT_EQ(EInOutError(112).ErrorCode(), 112);
 }
 
