@@ -1,6 +1,7 @@
 #include "dialogs/generate.h"
 #include "DialogTestSupport.h"
 #include "PassphraseWords.h"
+#include "dialogs/StrengthText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -159,6 +160,59 @@ TEST(GenerateDialog, WordsMakeAPassphraseOfTheChosenShapeAndStrength) {
     const TModalRun accepted = RunModal(form, [&] { QTest::keyClick(&form, Qt::Key_Return); });
     EXPECT_EQ(accepted.Result, QDialog::Accepted);
     EXPECT_GE(form.Password().size(), 5u * 3);
+}
+
+} // namespace
+
+namespace {
+
+// zxcvbn's estimate stands beside the rules' figure and follows every change of the password: a
+// short run of digits and a passphrase of few words fall in lower ranges than the rules claim.
+TEST(GenerateDialog, ZxcvbnsEstimateOfTheShownPasswordFollowsEveryChange) {
+    TfrmGenerate form;
+    auto* estimate = Child<QLabel>(form, "lblEstimate");
+    ASSERT_NE(estimate, nullptr);
+    const auto expected = [&form] {
+        return QStringLiteral("(zxcvbn estimates %1)").arg(PasswordStrengthText(form.Password()));
+    };
+    EXPECT_EQ(estimate->text(), expected());
+    const struct {
+        const char* Step;
+        std::function<void()> Change;
+        TStrengthLevel Most; // the highest level the estimate may reach
+    } steps[] = {
+        {"four digits",
+         [&] {
+             Child<QCheckBox>(form, "chkUpper")->setChecked(false);
+             Child<QCheckBox>(form, "chkLower")->setChecked(false);
+             Child<QCheckBox>(form, "chkSymbols")->setChecked(false);
+             Child<QSpinBox>(form, "spnLength")->setValue(4);
+         },
+         TStrengthLevel::Poor},
+        {"three words",
+         [&] {
+             Child<QRadioButton>(form, "rdoWords")->setChecked(true);
+             Child<QSpinBox>(form, "spnWords")->setValue(MinPassphraseWords);
+             Child<QCheckBox>(form, "chkDigit")->setChecked(false);
+         },
+         TStrengthLevel::Good},
+        {"no class",
+         [&] {
+             Child<QRadioButton>(form, "rdoCharacters")->setChecked(true);
+             Child<QCheckBox>(form, "chkDigits")->setChecked(false);
+         },
+         TStrengthLevel::Poor},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.Step);
+        step.Change();
+        if (form.Password().empty()) {
+            EXPECT_EQ(estimate->text(), "") << "no password, no estimate";
+            continue;
+        }
+        EXPECT_EQ(estimate->text(), expected());
+        EXPECT_LE(EstimateStrength(form.Password()).Level, step.Most);
+    }
 }
 
 } // namespace
