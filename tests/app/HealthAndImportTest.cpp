@@ -124,18 +124,6 @@ TEST_F(HealthAndImportTest, TheReportNamesWeakSharedEmptyAndBreachedAccountsAndS
             for (const std::string& password : {strong, std::string("kite2024")})
                 EXPECT_EQ(line.find(password), std::string::npos) << line;
 
-    // A file that is no such list is named, and the report is not shown.
-    PutFileBytes(Path("notes.txt"), "shopping list\r\n");
-    Platform.ExpectMessageBox(BreachQuestion, TMessageKind::mkConfirmation,
-                              TMessageButtons::mbYesNo, idYes);
-    Platform.ExpectFileDialog(TFileDialogKind::fdOpen, "Choose the list of breached passwords",
-                              Path("notes.txt"));
-    Platform.ExpectErrorBox(Path("notes.txt") +
-                            " is not a list of SHA-1 hashes with counts (HASH:count, sorted by "
-                            "hash): a line that is not HASH:count at byte 0.");
-    Key(Qt::Key_R);
-    ASSERT_TRUE(Platform.Done());
-
     // Locked, neither command runs.
     Platform.ExpectPassword("Please enter the password to unlock", ""); // stays locked
     Key(Qt::Key_L, Qt::ControlModifier);

@@ -1,6 +1,6 @@
-// The report view: its sections and lines as given, an account line chosen by the button, Enter
-// or a double click (an account of an empty name too), nothing chosen by a heading or by Close;
-// and, as what a command will do, passed only by OK.
+// The report view: its sections and lines as given, an account line chosen by the button or Enter
+// (an account of an empty name too), nothing chosen by a heading or by Close; and, as what a
+// command will do, passed only by OK.
 
 #include "dialogs/report.h"
 #include "DialogTestSupport.h"
@@ -60,8 +60,6 @@ TEST(ReportDialog, ShowsTheSectionsAndGivesTheAccountOfTheLineChosen) {
          [](TfrmReport& form) {
              QTest::mouseClick(Child<QPushButton>(form, "btnClose"), Qt::LeftButton);
          },
-         std::nullopt},
-        {"Escape", "Mail", [](TfrmReport& form) { QTest::keyClick(&form, Qt::Key_Escape); },
          std::nullopt},
     };
     for (const auto& c : cases) {
