@@ -5,6 +5,7 @@
 #include "dialogs/harden.h"
 #include "dialogs/login.h"
 #include "dialogs/newacct.h"
+#include "dialogs/report.h"
 #include "platform/Codepage.h"
 
 #include <QApplication>
@@ -55,6 +56,17 @@ THardenChoice TDesktopPlatform::AskHarden() {
     TfrmHarden dialog(DialogOwner());
     dialog.exec();
     return dialog.Choice();
+}
+
+std::optional<std::string> TDesktopPlatform::ShowReport(const TReport& report) {
+    TfrmReport dialog(DialogOwner(), report, TReportUse::Read);
+    dialog.exec();
+    return dialog.ChosenAccount();
+}
+
+bool TDesktopPlatform::ConfirmReport(const TReport& report) {
+    TfrmReport dialog(DialogOwner(), report, TReportUse::Confirm);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void TDesktopPlatform::ShowAbout() {

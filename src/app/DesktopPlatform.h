@@ -1,7 +1,7 @@
 #pragma once
 
 // The program's platform services: Qt's message boxes and file dialogs, and the program's own
-// dialogs for the password prompt, a new account, About, the generator and hardening.
+// dialogs for the password prompt, a new account, About, the generator, hardening and reports.
 
 #include "platform/QtPlatform.h"
 
@@ -13,4 +13,6 @@ public:
     void ShowAbout() override;
     std::string AskGeneratedPassword() override;
     THardenChoice AskHarden() override;
+    std::optional<std::string> ShowReport(const TReport& report) override;
+    bool ConfirmReport(const TReport& report) override;
 };

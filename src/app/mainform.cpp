@@ -70,7 +70,9 @@ QLabel* CreateFieldLabel(QWidget* parent, const char* name, const QString& text,
 TfrmMain::TfrmMain(TPlatformServices& platform, QWidget* parent)
     : QWidget(parent), FPlatform(platform), odlDataFile(platform, TFileDialogKind::fdOpen),
       sdlDataFile(platform, TFileDialogKind::fdSave),
-      sdlOlderCopy(platform, TFileDialogKind::fdSave) {
+      sdlOlderCopy(platform, TFileDialogKind::fdSave),
+      odlBreachList(platform, TFileDialogKind::fdOpen),
+      odlImport(platform, TFileDialogKind::fdOpen) {
     for (TFileDialog* dialog : {&odlDataFile, &sdlDataFile, &sdlOlderCopy}) {
         dialog->DefaultExt = "kvf";
         dialog->FileName = "PassData";
@@ -254,6 +256,7 @@ void TfrmMain::CreateControls() {
     CreateNotesControls();
     CreateUndoCommands();
     CreateHardenedActions();
+    CreateHealthAndImportActions();
     FVault.AddObserver(*this);
 
     // Until the first enabling rule runs only Exit and the About buttons work.

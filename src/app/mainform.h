@@ -72,6 +72,11 @@ public:
     void NewHardenedClick();
     void HardenClick();
     void SaveOlderCopyClick();
+    // On the window's menu and on keys: the health report of the vault's passwords (weak, shared,
+    // empty, and breached by a downloaded list), and an import from another password manager's
+    // export, shown before it is carried out.
+    void HealthReportClick();
+    void ImportClick();
     // The desktop locked the screen.
     void ScreenLocked();
     // The program must end (SIGTERM, the desktop's log-out). With nobody to answer, unsaved
@@ -223,6 +228,10 @@ private:
     void TellBrokenSeal();
     QString RefusalText(const TVaultOpening& opening) const;
 
+    // The health report and the import.
+    void CreateHealthAndImportActions();
+    void UpdateHealthAndImportActions();
+
     TPlatformServices& FPlatform;
     TVault FVault;
     bool FLoading = false;
@@ -237,6 +246,8 @@ private:
     TFileDialog odlDataFile;
     TFileDialog sdlDataFile;
     TFileDialog sdlOlderCopy;
+    TFileDialog odlBreachList;
+    TFileDialog odlImport;
 
     QWidget* pnlControls = nullptr;
     QToolButton* spdNew = nullptr;
@@ -284,4 +295,6 @@ private:
     QAction* FNewHardened = nullptr;
     QAction* FHarden = nullptr;
     QAction* FOlderCopy = nullptr;
+    QAction* FHealthReport = nullptr;
+    QAction* FImport = nullptr;
 };

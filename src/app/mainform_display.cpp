@@ -94,6 +94,7 @@ void TfrmMain::FileChanged() {
 
 void TfrmMain::UpdateButtons() {
     UpdateHardenedActions();
+    UpdateHealthAndImportActions();
     if (FVault.Locked()) {
         // Only Exit and About work until the password is given again.
         for (QToolButton* button :

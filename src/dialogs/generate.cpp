@@ -2,6 +2,7 @@
 
 #include "base/SecureWipe.h"
 #include "dialogs/DialogPlacement.h"
+#include "dialogs/StrengthText.h"
 #include "dialogs/WipeEdit.h"
 #include "platform/Codepage.h"
 #include "platform/MessageCatalog.h"
@@ -64,6 +65,8 @@ TfrmGenerate::TfrmGenerate(QWidget* parent) : QDialog(parent, DialogWithoutSyste
     btnFresh->setAutoDefault(false);
     lblStrength = new QLabel(this);
     lblStrength->setObjectName(QStringLiteral("lblStrength"));
+    lblEstimate = new QLabel(this);
+    lblEstimate->setObjectName(QStringLiteral("lblEstimate"));
     btnOK = new QPushButton(tr("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
@@ -89,7 +92,10 @@ TfrmGenerate::TfrmGenerate(QWidget* parent) : QDialog(parent, DialogWithoutSyste
     layout->addLayout(kindRow);
     layout->addWidget(stkKind);
     layout->addLayout(form);
-    layout->addWidget(lblStrength);
+    auto* strengths = new QHBoxLayout;
+    strengths->addWidget(lblStrength);
+    strengths->addWidget(lblEstimate, 1);
+    layout->addLayout(strengths);
     layout->addLayout(buttons);
 
     connect(btnFresh, &QPushButton::clicked, this, &TfrmGenerate::Renew);
@@ -214,6 +220,7 @@ std::string TfrmGenerate::Password() const {
 void TfrmGenerate::Renew() {
     WipeLineEdit(*edtPreview);
     btnOK->setEnabled(false);
+    lblEstimate->clear();
     if (WordsChosen()) {
         const TPassphraseRules rules = PassphraseRules();
         try {
@@ -236,6 +243,7 @@ void TfrmGenerate::Renew() {
 void TfrmGenerate::ShowPassword(std::string& password, double bits) {
     edtPreview->setText(
         QString::fromLatin1(password.data(), static_cast<qsizetype>(password.size())));
+    lblEstimate->setText(tr("(zxcvbn estimates %1)").arg(PasswordStrengthText(password)));
     WipeString(password);
     lblStrength->setText(tr("Strength: %1 bits").arg(std::lround(bits)));
     btnOK->setEnabled(true);

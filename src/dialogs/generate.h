@@ -17,7 +17,9 @@ class QStackedWidget;
 
 // Makes a new password from the system's random source: either characters (a length and the
 // classes they are drawn from) or a passphrase of words (their number, a separator, capitals and
-// a digit), a preview that a button renews, and its strength in bits. The caller reads
+// a digit), a preview that a button renews, its strength in bits as the rules give it, and beside
+// it zxcvbn's estimate of the very password shown, which a guesser's model of how people choose
+// passwords may find lower (a short one, a passphrase of few words). The caller reads
 // Password() after an accepted run; a rejected one has already wiped the preview.
 class TfrmGenerate : public QDialog {
     Q_OBJECT
@@ -57,6 +59,7 @@ private:
     QLineEdit* edtPreview;
     QPushButton* btnFresh;
     QLabel* lblStrength;
+    QLabel* lblEstimate;
     QPushButton* btnOK;
     QPushButton* btnCancel;
 };

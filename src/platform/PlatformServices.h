@@ -13,7 +13,9 @@
 #include <chrono>
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <string>
+#include <vector>
 
 enum class TMessageKind { mkError, mkConfirmation, mkPlain };
 // mbOKCancelDefaultCancel: OK and Cancel with Cancel the default, for a warning that a hasty Enter
@@ -32,6 +34,26 @@ inline constexpr int idNo = 7;
 inline constexpr const char* ApplicationTitle = "Kestovar";
 
 class TPlatformServices;
+
+// A report in a window of its own: a summary and sections, each a heading over its lines. A line
+// may stand under the line before it (Depth 1), and may name an account (Windows-1252) that the
+// user can ask the window to show. Texts are in the local 8-bit encoding, as a message box's.
+struct TReportLine {
+    std::string Text;
+    std::optional<std::string> Account; // the account to show, if the line names one
+    int Depth = 0;
+};
+
+struct TReportSection {
+    std::string Heading;
+    std::vector<TReportLine> Lines;
+};
+
+struct TReport {
+    std::string Title;
+    std::string Summary;
+    std::vector<TReportSection> Sections;
+};
 
 enum class TFileDialogKind { fdOpen, fdSave };
 
@@ -94,6 +116,12 @@ public:
     // What hardening a data file does, and whether to choose a new master password with it (the
     // proposed answer). A platform without the dialog answers as if it were cancelled.
     virtual THardenChoice AskHarden() { return THardenChoice::Cancel; }
+    // Shows the report until the user closes it; the account the user chose to show, if any. A
+    // platform without the view shows nothing.
+    virtual std::optional<std::string> ShowReport(const TReport& /*report*/) { return {}; }
+    // Shows the report as what a command will do, with OK and Cancel; true for OK. A platform
+    // without the view answers Cancel.
+    virtual bool ConfirmReport(const TReport& /*report*/) { return false; }
     virtual void SetBusyCursor(bool on) = 0;
     // Cancels the open dialogs as their Cancel would, for a lock that must not wait for the user.
     // A question whose only way out would discard data (save the changes? Yes or No) stays.

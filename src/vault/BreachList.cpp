@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <numeric>
 
 namespace {
 
@@ -87,6 +88,7 @@ std::string_view TBreachList::Bytes(std::uint64_t offset, std::size_t count) {
         FBufferSize = FFile.ReadAt(offset, FBuffer.data(), size);
         FBufferOffset = offset;
         FBytesRead += FBufferSize;
+        ++FReads;
     }
     return {FBuffer.data() + (offset - FBufferOffset), wanted};
 }
@@ -138,6 +140,43 @@ TBreachList::TLine TBreachList::LineAt(std::uint64_t start) {
 }
 
 std::uint64_t TBreachList::TimesSeen(const TSha1Digest& hash) {
+    return Search(hash, {0, 0}, {FFile.Size(), 1}).Count;
+}
+
+std::vector<std::uint64_t> TBreachList::TimesSeenEach(const std::vector<TSha1Digest>& hashes) {
+    std::vector<std::size_t> order(hashes.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return hashes[a] < hashes[b]; });
+    std::vector<std::uint64_t> counts(hashes.size());
+    // A range of the sorted hashes, and the bounds that hold their lines.
+    struct TPart {
+        std::size_t First, Last; // [First, Last)
+        TBound Lo, Hi;
+    };
+    std::vector<TPart> parts{{0, order.size(), {0, 0}, {FFile.Size(), 1}}};
+    while (!parts.empty()) {
+        const TPart part = parts.back();
+        parts.pop_back();
+        if (part.First >= part.Last)
+            continue;
+        const std::size_t middle = part.First + (part.Last - part.First) / 2;
+        const TFound found = Search(hashes[order[middle]], part.Lo, part.Hi);
+        counts[order[middle]] = found.Count;
+        // Equal hashes beside it have its count.
+        std::size_t first = middle;
+        while (first > part.First && hashes[order[first - 1]] == hashes[order[middle]])
+            counts[order[--first]] = found.Count;
+        std::size_t last = middle + 1;
+        while (last < part.Last && hashes[order[last]] == hashes[order[middle]])
+            counts[order[last++]] = found.Count;
+        parts.push_back({part.First, first, part.Lo, found.Before});
+        parts.push_back({last, part.Last, found.After, part.Hi});
+    }
+    return counts;
+}
+
+TBreachList::TFound TBreachList::Search(const TSha1Digest& hash, TBound loBound, TBound hiBound) {
     signed char target[HashDigits];
     std::uint64_t targetHigh = 0;
     for (std::size_t i = 0; i < hash.size(); ++i) {
@@ -183,10 +222,13 @@ std::uint64_t TBreachList::TimesSeen(const TSha1Digest& hash) {
 
     // Every line that starts before lo has a smaller hash; every line that starts at hi or later
     // a larger one. lo is always the start of a line, hi that of a line or the file's end.
-    std::uint64_t lo = 0;
-    std::uint64_t hi = FFile.Size();
-    double loKey = 0;
-    double hiKey = 1;
+    std::uint64_t lo = loBound.Offset;
+    std::uint64_t hi = hiBound.Offset;
+    double loKey = loBound.Key;
+    double hiKey = hiBound.Key;
+    const auto found = [&](const TLine& line, std::uint64_t start) {
+        return TFound{count(line, start), {start, targetKey}, {line.Next, targetKey}};
+    };
     // The spans before the last three guesses, the oldest first.
     constexpr std::uint64_t Whole = std::numeric_limits<std::uint64_t>::max();
     std::uint64_t spans[3] = {Whole, Whole, Whole};
@@ -232,7 +274,7 @@ std::uint64_t TBreachList::TimesSeen(const TSha1Digest& hash) {
         double key = 0;
         const int order = compare(line, start, key);
         if (order == 0)
-            return count(line, start);
+            return found(line, start);
         if (order < 0) {
             lo = line.Next;
             loKey = key;
@@ -266,10 +308,10 @@ std::uint64_t TBreachList::TimesSeen(const TSha1Digest& hash) {
             first = false;
         }
         if (order == 0)
-            return count(line, lo);
+            return found(line, lo);
         if (order > 0)
             break;
         lo = line.Next;
     }
-    return 0;
+    return {0, {lo, targetKey}, {lo, targetKey}};
 }

@@ -1,6 +1,7 @@
 #include "dialogs/generate.h"
 #include "DialogTestSupport.h"
 #include "PassphraseWords.h"
+#include "dialogs/StrengthText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -159,6 +160,35 @@ TEST(GenerateDialog, WordsMakeAPassphraseOfTheChosenShapeAndStrength) {
     const TModalRun accepted = RunModal(form, [&] { QTest::keyClick(&form, Qt::Key_Return); });
     EXPECT_EQ(accepted.Result, QDialog::Accepted);
     EXPECT_GE(form.Password().size(), 5u * 3);
+}
+
+} // namespace
+
+namespace {
+
+// zxcvbn's estimate stands beside the rules' figure and follows every change of the password: a
+// short run of digits falls in a lower range than a long password of every class.
+TEST(GenerateDialog, ZxcvbnsEstimateOfTheShownPasswordFollowsEveryChange) {
+    TfrmGenerate form;
+    auto* estimate = Child<QLabel>(form, "lblEstimate");
+    ASSERT_NE(estimate, nullptr);
+    const auto check = [&](TStrengthLevel least, TStrengthLevel most) {
+        EXPECT_EQ(
+            estimate->text(),
+            QStringLiteral("(zxcvbn estimates %1)").arg(PasswordStrengthText(form.Password())));
+        const TStrengthLevel level = EstimateStrength(form.Password()).Level;
+        EXPECT_TRUE(level >= least && level <= most) << estimate->text().toStdString();
+    };
+    check(TStrengthLevel::Good, TStrengthLevel::Excellent); // 20 characters of every class
+    for (const char* name : {"chkUpper", "chkLower", "chkSymbols"})
+        Child<QCheckBox>(form, name)->setChecked(false);
+    Child<QSpinBox>(form, "spnLength")->setValue(4);
+    check(TStrengthLevel::Poor, TStrengthLevel::Poor);
+    Child<QRadioButton>(form, "rdoWords")->setChecked(true);
+    check(TStrengthLevel::Weak, TStrengthLevel::Excellent);
+    Child<QRadioButton>(form, "rdoCharacters")->setChecked(true);
+    Child<QCheckBox>(form, "chkDigits")->setChecked(false);
+    EXPECT_EQ(estimate->text(), "") << "no password, no estimate";
 }
 
 } // namespace

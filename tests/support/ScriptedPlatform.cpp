@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 const char* KindName(TScriptedPlatform::TCallKind kind) {
@@ -25,6 +27,8 @@ const char* KindName(TScriptedPlatform::TCallKind kind) {
         return "password generator";
     case K::Harden:
         return "question before hardening";
+    case K::Report:
+        return "report";
     }
     return "?";
 }
@@ -52,11 +56,12 @@ void TScriptedPlatform::ExpectErrorBox(std::string text) {
 }
 
 void TScriptedPlatform::ExpectFileDialog(TFileDialogKind kind, std::string title,
-                                         std::string chosenPath) {
+                                         std::string chosenPath, int filterIndex) {
     TExpectation e;
     e.Call = {TCallKind::FileDialog, std::move(title)};
     e.DialogKind = kind;
     e.Answer = std::move(chosenPath);
+    e.FilterIndex = filterIndex;
     FScript.push_back(std::move(e));
 }
 
@@ -108,6 +113,38 @@ void TScriptedPlatform::ExpectHarden(THardenChoice choice) {
     FScript.push_back(std::move(e));
 }
 
+void TScriptedPlatform::ExpectReport(std::string title, std::vector<std::string> lines,
+                                     std::optional<std::string> chosen) {
+    TExpectation e;
+    e.Call = {TCallKind::Report, std::move(title)};
+    e.Call.Lines = std::move(lines);
+    e.Chosen = std::move(chosen);
+    FScript.push_back(std::move(e));
+}
+
+void TScriptedPlatform::ExpectReportConfirmation(std::string title, std::vector<std::string> lines,
+                                                 bool ok) {
+    TExpectation e;
+    e.Call = {TCallKind::Report, std::move(title)};
+    e.Call.Lines = std::move(lines);
+    e.Confirmed = ok;
+    FScript.push_back(std::move(e));
+}
+
+std::vector<std::string> TScriptedPlatform::ReportLines(const TReport& report) {
+    std::vector<std::string> lines{report.Summary};
+    for (const TReportSection& section : report.Sections) {
+        lines.push_back(section.Heading);
+        for (const TReportLine& line : section.Lines) {
+            std::string text = std::string(2 * (line.Depth + 1), ' ') + line.Text;
+            if (line.Account)
+                text += " [account " + *line.Account + "]";
+            lines.push_back(std::move(text));
+        }
+    }
+    return lines;
+}
+
 TScriptedPlatform::TExpectation TScriptedPlatform::Next(const TCall& call) {
     FCalls.push_back(call);
     FCalls.back().Busy = FBusyDepth > 0;
@@ -139,11 +176,15 @@ void TScriptedPlatform::ShowErrorText(const std::string& text) {
 }
 
 bool TScriptedPlatform::ExecuteFileDialog(TFileDialog& dialog) {
-    const TExpectation answer = Next({TCallKind::FileDialog, dialog.Title});
+    TCall call{TCallKind::FileDialog, dialog.Title};
+    call.Lines = {dialog.Filter};
+    const TExpectation answer = Next(call);
     EXPECT_EQ(static_cast<int>(answer.DialogKind), static_cast<int>(dialog.Kind())) << dialog.Title;
     if (!answer.Confirmed || answer.Call.Kind != TCallKind::FileDialog)
         return false;
     dialog.FileName = answer.Answer;
+    if (answer.FilterIndex > 0)
+        dialog.FilterIndex = answer.FilterIndex;
     return true;
 }
 
@@ -166,6 +207,34 @@ std::string TScriptedPlatform::AskGeneratedPassword() {
 THardenChoice TScriptedPlatform::AskHarden() {
     const TExpectation answer = Next({TCallKind::Harden, {}});
     return answer.Call.Kind == TCallKind::Harden ? answer.Harden : THardenChoice::Cancel;
+}
+
+TScriptedPlatform::TExpectation TScriptedPlatform::NextReport(const TReport& report) {
+    TCall call{TCallKind::Report, report.Title};
+    call.Lines = ReportLines(report);
+    TExpectation expected = Next(call);
+    if (expected.Call.Kind == TCallKind::Report) {
+        EXPECT_EQ(expected.Call.Lines, call.Lines) << report.Title;
+    }
+    return expected;
+}
+
+std::optional<std::string> TScriptedPlatform::ShowReport(const TReport& report) {
+    const TExpectation answer = NextReport(report);
+    if (answer.Call.Kind != TCallKind::Report || !answer.Chosen)
+        return {};
+    // Only a line that names the account can choose it.
+    const auto names = [&](const TReportLine& line) { return line.Account == answer.Chosen; };
+    bool named = false;
+    for (const TReportSection& section : report.Sections)
+        named = named || std::any_of(section.Lines.begin(), section.Lines.end(), names);
+    EXPECT_TRUE(named) << "no line of the report names " << *answer.Chosen;
+    return named ? answer.Chosen : std::nullopt;
+}
+
+bool TScriptedPlatform::ConfirmReport(const TReport& report) {
+    const TExpectation answer = NextReport(report);
+    return answer.Call.Kind == TCallKind::Report && answer.Confirmed;
 }
 
 void TScriptedPlatform::SetBusyCursor(bool on) {

@@ -22,7 +22,8 @@ public:
         About,
         WebAddress,
         Generator,
-        Harden
+        Harden,
+        Report
     };
 
     struct TCall {
@@ -31,14 +32,22 @@ public:
         TMessageKind MessageKind = TMessageKind::mkPlain;
         TMessageButtons Buttons = TMessageButtons::mbOK;
         bool Busy = false; // the busy cursor was on when the call came
+        // A report's texts (ReportLines); a file dialog's filter, one entry a line.
+        std::vector<std::string> Lines{};
     };
+
+    // A report as lines: the summary, then each heading and its lines under it, indented two
+    // spaces for each level; a line that names an account ends with " [account NAME]".
+    static std::vector<std::string> ReportLines(const TReport& report);
 
     ~TScriptedPlatform() override;
 
     // What the next calls must be, and their answers.
     void ExpectMessageBox(std::string text, TMessageKind kind, TMessageButtons buttons, int answer);
     void ExpectErrorBox(std::string text);
-    void ExpectFileDialog(TFileDialogKind kind, std::string title, std::string chosenPath);
+    // filterIndex: the filter entry the user chooses, from 1; 0 leaves the dialog's.
+    void ExpectFileDialog(TFileDialogKind kind, std::string title, std::string chosenPath,
+                          int filterIndex = 0);
     void ExpectFileDialogCancelled(TFileDialogKind kind, std::string title);
     void ExpectPassword(std::string caption, std::string typed);
     void ExpectNewAccount(std::string name);
@@ -48,6 +57,12 @@ public:
     void ExpectGeneratedPassword(std::string password);
     // The question before a file is hardened, answered so.
     void ExpectHarden(THardenChoice choice);
+    // A report to be read, titled so and of exactly these lines (ReportLines), closed after
+    // choosing the account to show, or none.
+    void ExpectReport(std::string title, std::vector<std::string> lines,
+                      std::optional<std::string> chosen = {});
+    // A report of what a command will do, answered OK (true) or Cancel.
+    void ExpectReportConfirmation(std::string title, std::vector<std::string> lines, bool ok);
 
     // The clock stands at this time (seconds since 1970) from now on.
     void SetUnixTime(std::int64_t time) noexcept { FUnixTime = time; }
@@ -65,6 +80,8 @@ public:
     void ShowAbout() override;
     std::string AskGeneratedPassword() override;
     THardenChoice AskHarden() override;
+    std::optional<std::string> ShowReport(const TReport& report) override;
+    bool ConfirmReport(const TReport& report) override;
     void SetBusyCursor(bool on) override;
     void OpenWebAddress(const std::string& address) override;
     std::int64_t UnixTime() override {
@@ -82,9 +99,12 @@ private:
         TFileDialogKind DialogKind = TFileDialogKind::fdOpen;
         bool Confirmed = true;
         THardenChoice Harden = THardenChoice::Cancel;
+        int FilterIndex = 0;
+        std::optional<std::string> Chosen; // the account chosen in a report
     };
 
     TExpectation Next(const TCall& call);
+    TExpectation NextReport(const TReport& report);
 
     std::deque<TExpectation> FScript;
     std::vector<TCall> FCalls;

@@ -180,3 +180,52 @@ TEST(BreachList, RefusesWhatIsNoSortedList) {
 }
 
 } // namespace
+
+namespace {
+
+// Many hashes at once, each search starting between the lines found before it, give what each
+// gives alone: the first and last lines, hashes between two lines, before the first and after the
+// last, and one asked for twice.
+TEST(BreachList, HashesLookedUpTogetherFindWhatEachFindsAlone) {
+    std::vector<std::pair<std::string, unsigned long long>> entries;
+    std::mt19937_64 random(11);
+    for (int i = 0; i < 20000; ++i) {
+        TSha1Digest digest{};
+        for (unsigned char& byte : digest)
+            byte = static_cast<unsigned char>(random());
+        entries.emplace_back(HexOf(digest), random() % 1000 + 1);
+    }
+    std::sort(entries.begin(), entries.end());
+    TTempFolder folder;
+    const std::string path = folder.File("list.txt");
+    WriteBytes(path, ListText(entries, {"", "\r\n", false, true, false}));
+
+    std::vector<TSha1Digest> asked = {
+        DigestOf(entries.back().first), DigestOf(entries.front().first),
+        DigestOf(std::string(40, '0')), DigestOf(std::string(40, 'F'))};
+    for (std::size_t i = 1; i < entries.size(); i += 37) {
+        asked.push_back(DigestOf(entries[i].first));
+        TSha1Digest between = DigestOf(entries[i].first);
+        between[19] ^= 1; // a neighbour that the list almost surely lacks
+        asked.push_back(between);
+    }
+    asked.push_back(asked[5]);
+    TBreachList together(path);
+    const std::vector<std::uint64_t> counts = together.TimesSeenEach(asked);
+    ASSERT_EQ(counts.size(), asked.size());
+    TBreachList alone(path);
+    std::size_t found = 0;
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        SCOPED_TRACE(HexOf(asked[i]));
+        EXPECT_EQ(counts[i], alone.TimesSeen(asked[i]));
+        found += counts[i] > 0 ? 1 : 0;
+    }
+    EXPECT_EQ(counts[0], entries.back().second);
+    EXPECT_EQ(counts[1], entries.front().second);
+    EXPECT_EQ(counts.back(), counts[5]);
+    EXPECT_GE(found, 2 + entries.size() / 37);
+    EXPECT_LT(together.BytesRead(), alone.BytesRead()) << "the bounds found narrow the searches";
+    EXPECT_TRUE(TBreachList(path).TimesSeenEach({}).empty());
+}
+
+} // namespace

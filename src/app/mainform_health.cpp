@@ -1,0 +1,162 @@
+// The health report in the main window, on top of its specified layout: on the window's menu and
+// on a key, with the import beside it. The report names accounts and never shows a password; an
+// account chosen in it is shown in the window.
+
+#include "app/mainform.h"
+
+#include "dialogs/StrengthText.h"
+#include "platform/Codepage.h"
+#include "platform/FileSystem.h"
+#include "vault/HealthReport.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
+
+#include <optional>
+
+namespace {
+
+std::string Display(const QString& text) {
+    return QStringToDisplay(text);
+}
+
+TReportLine AccountLine(const QString& text, const THealthEntry& entry, int depth = 0) {
+    return {Display(text), entry.Name, depth};
+}
+
+TReport HealthReportView(const THealthReport& report, const std::string& vaultPath,
+                         const std::string& breachPath) {
+    TReport view;
+    view.Title = Display(TfrmMain::tr("Health report"));
+    view.Summary = Display(TfrmMain::tr("%1 accounts in %2. No password is shown here; choose an "
+                                        "account to show it in the window.")
+                               .arg(report.Accounts)
+                               .arg(PathToQString(vaultPath)));
+
+    TReportSection& weak = view.Sections.emplace_back();
+    weak.Heading =
+        Display(TfrmMain::tr("Weak passwords, below %1 bits as zxcvbn estimates them: %2")
+                    .arg(static_cast<int>(GoodFromBits))
+                    .arg(report.Weak.size()));
+    for (const THealthEntry& entry : report.Weak)
+        weak.Lines.push_back(AccountLine(
+            TfrmMain::tr("%1: %2").arg(AnsiToQString(entry.Name), StrengthText(entry.Strength)),
+            entry));
+
+    TReportSection& shared = view.Sections.emplace_back();
+    shared.Heading = Display(
+        TfrmMain::tr("Passwords that more than one account uses: %1").arg(report.Shared.size()));
+    for (const std::vector<THealthEntry>& group : report.Shared) {
+        shared.Lines.push_back(
+            {Display(TfrmMain::tr("%1 accounts share one password").arg(group.size())), {}, 0});
+        for (const THealthEntry& entry : group)
+            shared.Lines.push_back(AccountLine(AnsiToQString(entry.Name), entry, 1));
+    }
+
+    TReportSection& empty = view.Sections.emplace_back();
+    empty.Heading = Display(TfrmMain::tr("Empty passwords: %1").arg(report.Empty.size()));
+    for (const THealthEntry& entry : report.Empty)
+        empty.Lines.push_back(AccountLine(AnsiToQString(entry.Name), entry));
+
+    TReportSection& breached = view.Sections.emplace_back();
+    if (!report.BreachesChecked) {
+        breached.Heading = Display(TfrmMain::tr("Breached passwords: not looked up"));
+        return view;
+    }
+    breached.Heading = Display(TfrmMain::tr("Passwords found in %1: %2")
+                                   .arg(PathToQString(breachPath))
+                                   .arg(report.Breached.size()));
+    for (const THealthEntry& entry : report.Breached) {
+        const QString name = AnsiToQString(entry.Name);
+        breached.Lines.push_back(AccountLine(
+            entry.TimesSeen == 1 ? TfrmMain::tr("%1: seen once").arg(name)
+                                 : TfrmMain::tr("%1: seen %2 times").arg(name).arg(entry.TimesSeen),
+            entry));
+    }
+    return view;
+}
+
+} // namespace
+
+void TfrmMain::CreateHealthAndImportActions() {
+    odlBreachList.Title = Display(tr("Choose the list of breached passwords"));
+    //: Descriptions and file name patterns, separated by "|": translate the descriptions only.
+    odlBreachList.Filter = Display(tr("Have I Been Pwned SHA-1 list|*.txt|All files|*.*"));
+    odlImport.Title = Display(tr("Import from another password manager"));
+    //: Descriptions and file name patterns, separated by "|": translate the descriptions only.
+    //: The entry chosen says which manager wrote the file; keep their order.
+    odlImport.Filter = Display(tr("KeePassXC export (CSV)|*.csv|Firefox passwords (CSV)|*.csv|"
+                                  "Chrome, Edge or Brave passwords (CSV)|*.csv|"
+                                  "Bitwarden export, not encrypted (JSON)|*.json"));
+
+    const auto action = [this](const char* name, const QString& text, const QKeySequence& key,
+                               void (TfrmMain::*handler)()) {
+        auto* created = new QAction(text, this);
+        created->setObjectName(QLatin1String(name));
+        created->setShortcut(key);
+        created->setShortcutContext(Qt::WindowShortcut);
+        connect(created, &QAction::triggered, this, [this, handler] { Dispatch(handler); });
+        // The window's own, so that the key works wherever the focus is; and the window menu's.
+        addAction(created);
+        FWindowMenu->addAction(created);
+        return created;
+    };
+    FWindowMenu->addSeparator();
+    FHealthReport =
+        action("actHealthReport", tr("Health report…"),
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), &TfrmMain::HealthReportClick);
+    FImport = action("actImport", tr("Import from another password manager…"),
+                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I), &TfrmMain::ImportClick);
+}
+
+void TfrmMain::UpdateHealthAndImportActions() {
+    if (!FHealthReport)
+        return;
+    const bool unlocked = !FVault.Locked();
+    FHealthReport->setEnabled(unlocked && FVault.HasMasterPassword());
+    // As Add: the accounts go into the open data file.
+    FImport->setEnabled(unlocked && !FVault.Path().empty());
+}
+
+void TfrmMain::HealthReportClick() {
+    if (FVault.Locked() || !FVault.HasMasterPassword())
+        return;
+    const int answer = FPlatform.ShowMessageBox(
+        Display(tr("Look the passwords up in a list of breached passwords too? The list is the "
+                   "file of SHA-1 hashes that Have I Been Pwned offers for download; nothing is "
+                   "sent anywhere.")),
+        TMessageKind::mkConfirmation, TMessageButtons::mbYesNo);
+    if (answer != idYes && answer != idNo)
+        return;
+    std::optional<TBreachList> breaches;
+    if (answer == idYes) {
+        if (!odlBreachList.Execute())
+            return;
+        breaches.emplace(odlBreachList.FileName);
+    }
+    THealthOptions options;
+    options.Breaches = breaches ? &*breaches : nullptr;
+    THealthReport report;
+    {
+        FPlatform.SetBusyCursor(true);
+        const auto idle = qScopeGuard([this] { FPlatform.SetBusyCursor(false); });
+        report = CheckVaultHealth(FVault, options);
+    }
+    const std::optional<std::string> chosen =
+        FPlatform.ShowReport(HealthReportView(report, FVault.Path(), odlBreachList.FileName));
+    // A lock while the report was shown cancelled it; nothing is shown then.
+    if (!chosen || FVault.Locked())
+        return;
+    const int row = FVault.FindAccount(*chosen);
+    if (row < 0)
+        return;
+    {
+        // As a choice in the selector, which the selector's own signals must not take for typing.
+        const QScopedValueRollback loading(FLoading, true);
+        cboAccount->setCurrentIndex(row);
+    }
+    cboAccountChange();
+}
