@@ -19,56 +19,55 @@
 
 namespace {
 
-std::string Display(const QString& text) {
-    return QStringToDisplay(text);
-}
-
 TReportLine AccountLine(const QString& text, const THealthEntry& entry, int depth = 0) {
-    return {Display(text), entry.Name, depth};
+    return {QStringToDisplay(text), entry.Name, depth};
 }
 
 TReport HealthReportView(const THealthReport& report, const std::string& vaultPath,
                          const std::string& breachPath) {
     TReport view;
-    view.Title = Display(TfrmMain::tr("Health report"));
-    view.Summary = Display(TfrmMain::tr("%1 accounts in %2. No password is shown here; choose an "
-                                        "account to show it in the window.")
-                               .arg(report.Accounts)
-                               .arg(PathToQString(vaultPath)));
+    view.Title = QStringToDisplay(TfrmMain::tr("Health report"));
+    view.Summary =
+        QStringToDisplay(TfrmMain::tr("%1 accounts in %2. No password is shown here; choose an "
+                                      "account to show it in the window.")
+                             .arg(report.Accounts)
+                             .arg(PathToQString(vaultPath)));
 
     TReportSection& weak = view.Sections.emplace_back();
     weak.Heading =
-        Display(TfrmMain::tr("Weak passwords, below %1 bits as zxcvbn estimates them: %2")
-                    .arg(static_cast<int>(GoodFromBits))
-                    .arg(report.Weak.size()));
+        QStringToDisplay(TfrmMain::tr("Weak passwords, below %1 bits as zxcvbn estimates them: %2")
+                             .arg(static_cast<int>(GoodFromBits))
+                             .arg(report.Weak.size()));
     for (const THealthEntry& entry : report.Weak)
         weak.Lines.push_back(AccountLine(
             TfrmMain::tr("%1: %2").arg(AnsiToQString(entry.Name), StrengthText(entry.Strength)),
             entry));
 
     TReportSection& shared = view.Sections.emplace_back();
-    shared.Heading = Display(
+    shared.Heading = QStringToDisplay(
         TfrmMain::tr("Passwords that more than one account uses: %1").arg(report.Shared.size()));
     for (const std::vector<THealthEntry>& group : report.Shared) {
         shared.Lines.push_back(
-            {Display(TfrmMain::tr("%1 accounts share one password").arg(group.size())), {}, 0});
+            {QStringToDisplay(TfrmMain::tr("%1 accounts share one password").arg(group.size())),
+             {},
+             0});
         for (const THealthEntry& entry : group)
             shared.Lines.push_back(AccountLine(AnsiToQString(entry.Name), entry, 1));
     }
 
     TReportSection& empty = view.Sections.emplace_back();
-    empty.Heading = Display(TfrmMain::tr("Empty passwords: %1").arg(report.Empty.size()));
+    empty.Heading = QStringToDisplay(TfrmMain::tr("Empty passwords: %1").arg(report.Empty.size()));
     for (const THealthEntry& entry : report.Empty)
         empty.Lines.push_back(AccountLine(AnsiToQString(entry.Name), entry));
 
     TReportSection& breached = view.Sections.emplace_back();
     if (!report.BreachesChecked) {
-        breached.Heading = Display(TfrmMain::tr("Breached passwords: not looked up"));
+        breached.Heading = QStringToDisplay(TfrmMain::tr("Breached passwords: not looked up"));
         return view;
     }
-    breached.Heading = Display(TfrmMain::tr("Passwords found in %1: %2")
-                                   .arg(PathToQString(breachPath))
-                                   .arg(report.Breached.size()));
+    breached.Heading = QStringToDisplay(TfrmMain::tr("Passwords found in %1: %2")
+                                            .arg(PathToQString(breachPath))
+                                            .arg(report.Breached.size()));
     for (const THealthEntry& entry : report.Breached) {
         const QString name = AnsiToQString(entry.Name);
         breached.Lines.push_back(AccountLine(
@@ -82,15 +81,16 @@ TReport HealthReportView(const THealthReport& report, const std::string& vaultPa
 } // namespace
 
 void TfrmMain::CreateHealthAndImportActions() {
-    odlBreachList.Title = Display(tr("Choose the list of breached passwords"));
+    odlBreachList.Title = QStringToDisplay(tr("Choose the list of breached passwords"));
     //: Descriptions and file name patterns, separated by "|": translate the descriptions only.
-    odlBreachList.Filter = Display(tr("Have I Been Pwned SHA-1 list|*.txt|All files|*.*"));
-    odlImport.Title = Display(tr("Import from another password manager"));
+    odlBreachList.Filter = QStringToDisplay(tr("Have I Been Pwned SHA-1 list|*.txt|All files|*.*"));
+    odlImport.Title = QStringToDisplay(tr("Import from another password manager"));
     //: Descriptions and file name patterns, separated by "|": translate the descriptions only.
     //: The entry chosen says which manager wrote the file; keep their order.
-    odlImport.Filter = Display(tr("KeePassXC export (CSV)|*.csv|Firefox passwords (CSV)|*.csv|"
-                                  "Chrome, Edge or Brave passwords (CSV)|*.csv|"
-                                  "Bitwarden export, not encrypted (JSON)|*.json"));
+    odlImport.Filter =
+        QStringToDisplay(tr("KeePassXC export (CSV)|*.csv|Firefox passwords (CSV)|*.csv|"
+                            "Chrome, Edge or Brave passwords (CSV)|*.csv|"
+                            "Bitwarden export, not encrypted (JSON)|*.json"));
 
     const auto action = [this](const char* name, const QString& text, const QKeySequence& key,
                                void (TfrmMain::*handler)()) {
@@ -125,9 +125,10 @@ void TfrmMain::HealthReportClick() {
     if (FVault.Locked() || !FVault.HasMasterPassword())
         return;
     const int answer = FPlatform.ShowMessageBox(
-        Display(tr("Look the passwords up in a list of breached passwords too? The list is the "
-                   "file of SHA-1 hashes that Have I Been Pwned offers for download; nothing is "
-                   "sent anywhere.")),
+        QStringToDisplay(
+            tr("Look the passwords up in a list of breached passwords too? The list is the "
+               "file of SHA-1 hashes that Have I Been Pwned offers for download; nothing is "
+               "sent anywhere.")),
         TMessageKind::mkConfirmation, TMessageButtons::mbYesNo);
     if (answer != idYes && answer != idNo)
         return;
