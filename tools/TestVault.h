@@ -12,11 +12,23 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 inline constexpr std::uint64_t DefaultTestVaultSeed = 1;
 
-std::vector<TPassRecord> MakeTestAccounts(std::size_t count, std::uint64_t seed);
+// What the names are made of. Usual: one name in six with an accented word. Accented: half of
+// them, from a longer list of French, German, Scandinavian and Spanish words (é, ü, ß, ø, æ, œ
+// ...). SharedPrefix: the usual names, each after the same 25 characters, as in a vault whose
+// user names every account after its household or firm.
+enum class TNameMix { Usual, Accented, SharedPrefix };
+inline constexpr TNameMix NameMixes[] = {TNameMix::Usual, TNameMix::Accented,
+                                         TNameMix::SharedPrefix};
+const char* NameMixName(TNameMix mix) noexcept;
+inline constexpr std::string_view SharedNamePrefix = "Household accounts, main ";
+
+std::vector<TPassRecord> MakeTestAccounts(std::size_t count, std::uint64_t seed,
+                                          TNameMix mix = TNameMix::Usual);
 
 // Enciphers the accounts under the master password, keying the cipher once, and writes the data
 // file. Raises what WriteDataFile raises (EKeyError for an unusable password, EInOutError).
