@@ -197,11 +197,21 @@ void SortPrefixed(TPrefixedIt first, TPrefixedIt last, std::size_t from, const T
 
 template <typename Text, typename Prefix, typename Compare>
 std::vector<int> OrderByPrefixes(std::size_t count, Text text, Prefix prefix, Compare compare) {
+    // The start that all texts share, as in a vault whose every name begins alike, is passed at
+    // once.
+    std::size_t shared = count == 0 ? 0 : text(0).size();
+    for (std::size_t i = 1; i < count && shared > 0; ++i) {
+        const std::string_view head = text(0).substr(0, shared);
+        const std::string_view other = text(i);
+        shared = static_cast<std::size_t>(
+            std::mismatch(head.begin(), head.end(), other.begin(), other.end()).first -
+            head.begin());
+    }
     std::vector<TPrefixed> items;
     items.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
-        items.push_back(prefix(i, 0));
-    SortPrefixed(items.begin(), items.end(), 0, text, prefix, compare);
+        items.push_back(prefix(i, shared));
+    SortPrefixed(items.begin(), items.end(), shared, text, prefix, compare);
     std::vector<int> order;
     order.reserve(items.size());
     for (const TPrefixed& item : items)
