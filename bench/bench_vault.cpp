@@ -14,7 +14,6 @@
 #include "platform/Codepage.h"
 #include "platform/TextCompare.h"
 #include "vault/DataFile.h"
-#include "vault/Kvf2File.h"
 #include "vault/Kvf2Session.h"
 #include "vault/RecordCodec.h"
 #include "vault/Vault.h"
@@ -207,21 +206,6 @@ double ProcessCpuSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// The hardened format's keys for these rows: small, so that the derivation hardly counts; what it
-// costs is measured and taken off.
-constexpr TKvf2Params SmallParams{1, 8192};
-
-void WriteHardened(const std::string& path, const std::vector<TPassRecord>& accounts) {
-    const TKvf2Header header = TKvf2Session::NewHeader(SmallParams);
-    const TKvf2Session session =
-        TKvf2Session::Made(header, DeriveKvf2Keys(Master, SmallParams, header.Salt));
-    std::vector<std::string> lines;
-    lines.reserve(accounts.size());
-    for (const TPassRecord& account : accounts)
-        lines.push_back(session.EncodeAccount(account));
-    WriteKvf2File(path, session, lines);
-}
-
 // kestovar-cli ls of 100,000 accounts as a script runs it (whole process, output thrown away),
 // under each locale and name mix and in both formats, against the OpenSSL floor in wall and in
 // CPU time; its peak memory above the same command on an empty vault, as a multiple of the file.
@@ -243,14 +227,14 @@ void ListByLocale(const std::string& folder) {
             if (format == 1)
                 WriteTestVault(path, accounts, Master);
             else
-                WriteHardened(path, accounts);
+                WriteHardenedTestVault(path, accounts, Master, SmallKvf2Params);
             files.push_back(
                 {mix, format, path, static_cast<double>(std::filesystem::file_size(path))});
         }
     }
     const std::string empty[2] = {folder + "/empty-1.kvf", folder + "/empty-2.kvf"};
     WriteTestVault(empty[0], {}, Master);
-    WriteHardened(empty[1], {});
+    WriteHardenedTestVault(empty[1], {}, Master, SmallKvf2Params);
 
     std::vector<double> floorWall;
     std::vector<double> floorCpu;
@@ -260,9 +244,9 @@ void ListByLocale(const std::string& folder) {
         const double cpu = ProcessCpuSeconds();
         floorWall.push_back(SecondsOf([&] { sink += KeySchedules(key, LargeCount); }));
         floorCpu.push_back(ProcessCpuSeconds() - cpu);
-        const TKvf2Header header = TKvf2Session::NewHeader(SmallParams);
+        const TKvf2Header header = TKvf2Session::NewHeader(SmallKvf2Params);
         const double before = ProcessCpuSeconds();
-        sink += DeriveKvf2Keys(Master, SmallParams, header.Salt).Empty() ? 0 : 1;
+        sink += DeriveKvf2Keys(Master, SmallKvf2Params, header.Salt).Empty() ? 0 : 1;
         derivation.push_back(ProcessCpuSeconds() - before);
     }
     const double wallFloor = Median(floorWall);

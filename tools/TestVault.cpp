@@ -1,6 +1,9 @@
 #include "TestVault.h"
 
 #include "vault/DataFile.h"
+#include "vault/Kvf2File.h"
+#include "vault/Kvf2Keys.h"
+#include "vault/Kvf2Session.h"
 
 #include <array>
 #include <random>
@@ -346,4 +349,16 @@ void WriteTestVault(const std::string& path, const std::vector<TPassRecord>& acc
             lines.push_back(recordCipher.Encode(account));
     }
     WriteDataFile(cipher, path, masterPassword, lines);
+}
+
+void WriteHardenedTestVault(const std::string& path, const std::vector<TPassRecord>& accounts,
+                            const std::string& masterPassword, const TKvf2Params& params) {
+    const TKvf2Header header = TKvf2Session::NewHeader(params);
+    const TKvf2Session session =
+        TKvf2Session::Made(header, DeriveKvf2Keys(masterPassword, params, header.Salt));
+    std::vector<std::string> lines;
+    lines.reserve(accounts.size());
+    for (const TPassRecord& account : accounts)
+        lines.push_back(session.EncodeAccount(account));
+    WriteKvf2File(path, session, lines);
 }

@@ -7,6 +7,7 @@
 // Windows-1252 (mostly ASCII, some accented letters). Notes hold several short lines, each
 // followed by ";", short enough not to wrap in the notes field.
 
+#include "vault/Kvf2Header.h"
 #include "vault/RecordCodec.h"
 
 #include <cstddef>
@@ -34,3 +35,10 @@ std::vector<TPassRecord> MakeTestAccounts(std::size_t count, std::uint64_t seed,
 // file. Raises what WriteDataFile raises (EKeyError for an unusable password, EInOutError).
 void WriteTestVault(const std::string& path, const std::vector<TPassRecord>& accounts,
                     const std::string& masterPassword);
+
+// Keys of the hardened format that cost little to derive, for benchmarks of everything else.
+inline constexpr TKvf2Params SmallKvf2Params{1, 8192};
+
+// The same accounts in the hardened format, under keys of the given parameters.
+void WriteHardenedTestVault(const std::string& path, const std::vector<TPassRecord>& accounts,
+                            const std::string& masterPassword, const TKvf2Params& params);
