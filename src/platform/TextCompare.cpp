@@ -53,6 +53,10 @@ struct TFoldTable {
     static constexpr std::size_t MaxUnits = 3;
     std::array<std::array<char16_t, MaxUnits>, 256> Units{};
     std::array<std::uint8_t, 256> Count{};
+    // Each unit's place among all the units above, from 1: fewer than 256 of them differ, so a
+    // byte per unit orders as the units do, and a key is half as long as in UTF-16.
+    std::array<std::array<std::uint8_t, MaxUnits>, 256> Ranks{};
+    bool Ranked = false;
 };
 
 TFoldTable MakeFoldTable() {
@@ -67,6 +71,18 @@ TFoldTable MakeFoldTable() {
                 folded[static_cast<qsizetype>(i)].unicode();
         table.Count[static_cast<std::size_t>(byte)] = static_cast<std::uint8_t>(count);
     }
+    std::vector<char16_t> units;
+    for (std::size_t byte = 0; byte < 256; ++byte)
+        units.insert(units.end(), table.Units[byte].begin(),
+                     table.Units[byte].begin() + table.Count[byte]);
+    std::sort(units.begin(), units.end());
+    units.erase(std::unique(units.begin(), units.end()), units.end());
+    table.Ranked = units.size() < 256;
+    for (std::size_t byte = 0; byte < 256 && table.Ranked; ++byte)
+        for (std::size_t i = 0; i < table.Count[byte]; ++i)
+            table.Ranks[byte][i] = static_cast<std::uint8_t>(
+                1 + (std::lower_bound(units.begin(), units.end(), table.Units[byte][i]) -
+                     units.begin()));
     return table;
 }
 
@@ -245,10 +261,11 @@ std::vector<int> OrderByByteKeys(const std::vector<std::string_view>& keys, Tie 
 std::vector<int> FoldedOrder(const std::vector<std::string_view>& texts) {
     // The byte keys, all in one buffer: one allocation, made once.
     const TFoldTable& table = FoldTable();
+    const std::size_t unitBytes = table.Ranked ? 1 : 2;
     std::size_t length = 0;
     for (const std::string_view text : texts)
         for (const char ch : text)
-            length += 2 * std::size_t{table.Count[static_cast<unsigned char>(ch)]};
+            length += unitBytes * table.Count[static_cast<unsigned char>(ch)];
     std::string buffer(length, '\0');
     TWipeGuard wipeBuffer(buffer); // the names themselves, folded
     std::vector<std::string_view> keys;
@@ -259,8 +276,12 @@ std::vector<int> FoldedOrder(const std::vector<std::string_view>& texts) {
         for (const char ch : text) {
             const auto byte = static_cast<unsigned char>(ch);
             for (std::size_t i = 0; i < table.Count[byte]; ++i) {
-                *out++ = static_cast<char>(table.Units[byte][i] >> 8);
-                *out++ = static_cast<char>(table.Units[byte][i] & 0xFF);
+                if (table.Ranked) {
+                    *out++ = static_cast<char>(table.Ranks[byte][i]);
+                } else {
+                    *out++ = static_cast<char>(table.Units[byte][i] >> 8);
+                    *out++ = static_cast<char>(table.Units[byte][i] & 0xFF);
+                }
             }
         }
         keys.emplace_back(start, static_cast<std::size_t>(out - start));
