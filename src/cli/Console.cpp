@@ -117,9 +117,15 @@ void TOutputBuffer::AppendShown(std::string_view ansi) {
         Append(shown);
         return;
     }
+    std::size_t length = 0;
+    for (const char ch : ansi)
+        length += shownBytes.Count[static_cast<unsigned char>(ch)];
+    const std::size_t at = FBuffer.size();
+    FBuffer.resize(at + length); // within the capacity: no copy is left behind
+    char* out = FBuffer.data() + at;
     for (const char ch : ansi) {
         const auto byte = static_cast<unsigned char>(ch);
-        FBuffer.append(shownBytes.Bytes[byte].data(), shownBytes.Count[byte]);
+        out = std::copy_n(shownBytes.Bytes[byte].data(), shownBytes.Count[byte], out);
     }
 }
 
