@@ -117,6 +117,15 @@ void TOutputBuffer::AppendShown(std::string_view ansi) {
         Append(shown);
         return;
     }
+    // Printable ASCII, as most names are, goes as it is; without an early exit, the check runs
+    // over many bytes at a time.
+    bool plain = true;
+    for (const char ch : ansi)
+        plain &= ch >= ' ' && ch <= '~';
+    if (plain) {
+        FBuffer.append(ansi);
+        return;
+    }
     std::size_t length = 0;
     for (const char ch : ansi)
         length += shownBytes.Count[static_cast<unsigned char>(ch)];
