@@ -10,6 +10,7 @@
 // `--memory PATH`), one per size and one opening an empty vault: each runs every action once
 // and reports the peak resident memory of each, the peak being reset before each action.
 
+#include "LocaleRuns.h"
 #include "TestVault.h"
 #include "app/AccountFinder.h"
 #include "app/KestovarApplication.h"
@@ -25,6 +26,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,6 +38,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -676,6 +679,39 @@ int MemoryMode(const std::string& path) {
     return 0;
 }
 
+double ProcessCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Opens the vault at path OpenRounds times in a fresh window and prints the medians of the wall
+// and CPU time (every thread) of Open, the events it leaves posted included.
+constexpr int OpenRounds = 3;
+int OpenMode(const std::string& path) {
+    TScriptedAnswers answers;
+    TfrmMain form(answers);
+    form.show();
+    QCoreApplication::processEvents();
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    int records = 0;
+    for (int round = 0; round < OpenRounds; ++round) {
+        answers.ExpectOpenDialog(path);
+        answers.ExpectPassword("Please enter the password", MasterPasswords[0]);
+        const double before = ProcessCpuSeconds();
+        wall.push_back(Measure("Open", [&] { form.spdOpenClick(); }).Seconds);
+        cpu.push_back(ProcessCpuSeconds() - before);
+        answers.RequireAllAsked("Open");
+        Require(form.DataFile() == path, "the vault did not open");
+        records = form.Records().Count();
+    }
+    // In microseconds: the locale under test may write a decimal comma.
+    std::printf("open %d %lld %lld\n", records, std::llround(Median(wall) * 1e6),
+                std::llround(Median(cpu) * 1e6));
+    return 0;
+}
+
 struct TMemoryResult {
     int Records = -1;
     std::array<long, ActionCount> PeakKiB{};
@@ -838,6 +874,137 @@ void PrintMemory(const std::vector<TSizeResult>& sizes, long emptyKiB) {
     }
 }
 
+// A child of this program under a locale (its own mode in arguments), and what it printed.
+std::string ChildOutput(const std::vector<std::string>& arguments, const char* locale) {
+    std::fflush(stdout);
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : environment.keys())
+        if (name.startsWith(QStringLiteral("LC_")) || name == QStringLiteral("LANGUAGE"))
+            environment.remove(name);
+    environment.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+    environment.insert(QStringLiteral("LANG"), QString::fromLatin1(locale));
+    static const QTemporaryDir runtime; // Qt's runtime folder for the children, owner only
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    child.setProcessEnvironment(environment);
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list.push_back(QString::fromStdString(argument));
+    child.start(QCoreApplication::applicationFilePath(), list);
+    Require(child.waitForFinished(-1) && child.exitStatus() == QProcess::NormalExit &&
+                child.exitCode() == 0,
+            std::string("a child under ") + locale + " failed");
+    return child.readAllStandardOutput().toStdString();
+}
+
+TMemoryResult ParseMemory(const std::string& text) {
+    TMemoryResult result;
+    std::istringstream output(text);
+    std::string word;
+    output >> word >> result.Records;
+    for (long& peak : result.PeakKiB)
+        output >> peak;
+    Require(word == "records" && !output.fail(), "the memory child printed no figures");
+    return result;
+}
+
+// The memory child on a copy of the file: it changes the password.
+TMemoryResult PeaksInLocale(const std::string& path, const char* locale) {
+    const std::string copy = path + ".memory.kvf";
+    std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
+    const TMemoryResult result = ParseMemory(ChildOutput({"--memory", copy}, locale));
+    std::filesystem::remove(copy);
+    return result;
+}
+
+// Open of 100,000 accounts in the window, and the peak memory of every action, under each
+// locale and name mix, in both formats, each in a fresh process whose locale is set as a user's
+// would be. The hardened files have small keys, so that their derivation hardly counts in Open;
+// their Change password derives the new keys at the defaults (hundreds of MiB by design) and is
+// left out of their memory figure.
+void PrintLocaleRows(const QTemporaryDir& folder) {
+    std::vector<double> floorWall;
+    std::vector<double> floorCpu;
+    while (floorWall.size() < 3) {
+        const double cpu = ProcessCpuSeconds();
+        floorWall.push_back(OpenSslKeySchedules());
+        floorCpu.push_back(ProcessCpuSeconds() - cpu);
+    }
+    const double floorSeconds = Median(floorWall);
+    const double floorCpuSeconds = Median(floorCpu);
+    struct TFile {
+        TNameMix Mix;
+        int Format;
+        std::string Path;
+        double Bytes;
+    };
+    std::vector<TFile> files;
+    for (const TNameMix mix : NameMixes) {
+        const std::vector<TPassRecord> accounts =
+            MakeTestAccounts(LargeSize, DefaultTestVaultSeed, mix);
+        for (const int format : {1, 2}) {
+            const std::string path =
+                folder
+                    .filePath(QStringLiteral("Mix%1-%2.kvf").arg(static_cast<int>(mix)).arg(format))
+                    .toStdString();
+            if (format == 1)
+                WriteTestVault(path, accounts, MasterPasswords[0]);
+            else
+                WriteHardenedTestVault(path, accounts, MasterPasswords[0], SmallKvf2Params);
+            files.push_back(
+                {mix, format, path, static_cast<double>(std::filesystem::file_size(path))});
+        }
+    }
+    const std::string empty[2] = {folder.filePath(QStringLiteral("Empty1.kvf")).toStdString(),
+                                  folder.filePath(QStringLiteral("Empty2.kvf")).toStdString()};
+    WriteTestVault(empty[0], {}, MasterPasswords[0]);
+    WriteHardenedTestVault(empty[1], {}, MasterPasswords[0], SmallKvf2Params);
+
+    std::printf("\n== Open of %s accounts and the peak memory of every action, by locale and "
+                "name mix (each a fresh process; Open the median of %d); floor %s wall, %s CPU\n",
+                Grouped(LargeSize).c_str(), OpenRounds, Milliseconds(floorSeconds).c_str(),
+                Milliseconds(floorCpuSeconds).c_str());
+    std::printf("  %-12s %-14s %3s %10s %8s %8s %8s  %s\n", "locale", "names", "fmt", "Open ms",
+                "x floor", "CPU x", "x file", "(targets: 0.05 x floor, 3 x file)");
+    for (const char* locale : ReportLocales) {
+        if (!LocaleInstalled(locale)) {
+            std::printf(
+                "  %-12s skipped: not installed (tools/dev.sh bench generates it as root)\n",
+                locale);
+            continue;
+        }
+        long emptyPeak[2];
+        for (int format = 0; format < 2; ++format)
+            emptyPeak[format] = PeaksInLocale(empty[format], locale).PeakKiB[aOpen];
+        for (const TFile& file : files) {
+            std::istringstream open(ChildOutput({"--open", file.Path}, locale));
+            std::string word;
+            int records = 0;
+            long long wallMicroseconds = 0;
+            long long cpuMicroseconds = 0;
+            open >> word >> records >> wallMicroseconds >> cpuMicroseconds;
+            const double wall = static_cast<double>(wallMicroseconds) * 1e-6;
+            const double cpu = static_cast<double>(cpuMicroseconds) * 1e-6;
+            Require(word == "open" && records == static_cast<int>(LargeSize),
+                    "the open child opened the wrong vault");
+            const TMemoryResult peaks = PeaksInLocale(file.Path, locale);
+            double most = 0;
+            for (int action = 0; action < ActionCount; ++action)
+                if (file.Format == 1 || action != aChangePassword)
+                    most = std::max(
+                        most, static_cast<double>(peaks.PeakKiB[static_cast<std::size_t>(action)] -
+                                                  emptyPeak[file.Format - 1]) *
+                                  1024 / file.Bytes);
+            std::printf("  %-12s %-14s %3d %10.1f %8.4f %8.4f %8.2f  %s %s\n", locale,
+                        NameMixName(file.Mix), file.Format, wall * 1e3, wall / floorSeconds,
+                        cpu / floorCpuSeconds, most,
+                        Verdict(wall <= OpenFloorTarget * floorSeconds),
+                        Verdict(most <= static_cast<double>(MemoryFileFactor)));
+        }
+    }
+}
+
 bool ParseSizes(int argc, char** argv, std::vector<std::size_t>& sizes) {
     for (int i = 1; i < argc; ++i) {
         char* end = nullptr;
@@ -858,8 +1025,11 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const bool memoryMode = argc == 3 && std::strcmp(argv[1], "--memory") == 0;
+    const bool openMode = argc == 3 && std::strcmp(argv[1], "--open") == 0;
+    // bench_mainform locales: only the rows by locale and name mix.
+    const bool localesOnly = argc == 2 && std::strcmp(argv[1], "locales") == 0;
     std::vector<std::size_t> sizes;
-    if (!memoryMode && !ParseSizes(argc, argv, sizes)) {
+    if (!memoryMode && !openMode && !localesOnly && !ParseSizes(argc, argv, sizes)) {
         std::fprintf(stderr, "usage: bench_mainform [SIZE...]   (default 1000 10000 100000; "
                              "each at least 10)\n");
         return 2;
@@ -874,6 +1044,12 @@ int main(int argc, char** argv) {
     application.SetErrorDisplay(&errorDisplay);
     if (memoryMode)
         return MemoryMode(argv[2]);
+    if (openMode)
+        return OpenMode(argv[2]);
+    if (localesOnly) {
+        PrintLocaleRows(folder);
+        return 0;
+    }
 
     std::printf("bench_mainform: the main window under the offscreen platform; times include "
                 "the events each action leaves posted\n"
@@ -919,5 +1095,8 @@ int main(int argc, char** argv) {
         PrintSizeTable(result, floorSeconds, empty.PeakKiB[aOpen]);
     PrintSummary(results, floorSeconds, floor.size());
     PrintMemory(results, empty.PeakKiB[aOpen]);
+    // The default sizes only: a run on sizes of its own (the figures check) leaves them out.
+    if (argc == 1)
+        PrintLocaleRows(folder);
     return 0;
 }

@@ -5,11 +5,16 @@
 //
 // Then TVault::Open of 100,000 accounts, whole and broken into its steps, each against 100,000
 // OpenSSL key schedules of the same run.
+//
+// Last, kestovar-cli ls of 100,000 accounts under each locale and name mix, in both formats
+// (`bench_vault locales` runs only these rows).
 
+#include "LocaleRuns.h"
 #include "TestVault.h"
 #include "platform/Codepage.h"
 #include "platform/TextCompare.h"
 #include "vault/DataFile.h"
+#include "vault/Kvf2Session.h"
 #include "vault/RecordCodec.h"
 #include "vault/Vault.h"
 
@@ -22,6 +27,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -193,13 +200,114 @@ void OpenSteps(const std::string& folder) {
     std::printf("  (checksum %zu)\n", sink);
 }
 
+double ProcessCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// kestovar-cli ls of 100,000 accounts as a script runs it (whole process, output thrown away),
+// under each locale and name mix and in both formats, against the OpenSSL floor in wall and in
+// CPU time; its peak memory above the same command on an empty vault, as a multiple of the file.
+void ListByLocale(const std::string& folder) {
+    const std::string key = Master + RecordKeySuffix;
+    struct TFile {
+        TNameMix Mix;
+        int Format;
+        std::string Path;
+        double Bytes;
+    };
+    std::vector<TFile> files;
+    for (const TNameMix mix : NameMixes) {
+        const std::vector<TPassRecord> accounts =
+            MakeTestAccounts(LargeCount, DefaultTestVaultSeed, mix);
+        for (const int format : {1, 2}) {
+            const std::string path = folder + "/mix" + std::to_string(static_cast<int>(mix)) + "-" +
+                                     std::to_string(format) + ".kvf";
+            if (format == 1)
+                WriteTestVault(path, accounts, Master);
+            else
+                WriteHardenedTestVault(path, accounts, Master, SmallKvf2Params);
+            files.push_back(
+                {mix, format, path, static_cast<double>(std::filesystem::file_size(path))});
+        }
+    }
+    const std::string empty[2] = {folder + "/empty-1.kvf", folder + "/empty-2.kvf"};
+    WriteTestVault(empty[0], {}, Master);
+    WriteHardenedTestVault(empty[1], {}, Master, SmallKvf2Params);
+
+    std::vector<double> floorWall;
+    std::vector<double> floorCpu;
+    std::vector<double> derivation;
+    std::size_t sink = 0;
+    for (int round = 0; round < 3; ++round) {
+        const double cpu = ProcessCpuSeconds();
+        floorWall.push_back(SecondsOf([&] { sink += KeySchedules(key, LargeCount); }));
+        floorCpu.push_back(ProcessCpuSeconds() - cpu);
+        const TKvf2Header header = TKvf2Session::NewHeader(SmallKvf2Params);
+        const double before = ProcessCpuSeconds();
+        sink += DeriveKvf2Keys(Master, SmallKvf2Params, header.Salt).Empty() ? 0 : 1;
+        derivation.push_back(ProcessCpuSeconds() - before);
+    }
+    const double wallFloor = Median(floorWall);
+    const double cpuFloor = Median(floorCpu);
+    const double derived = Median(derivation);
+    std::printf(
+        "\nbench_vault: kestovar-cli ls of %d accounts by locale and name mix, medians of 3 "
+        "runs; floor %.1f ms wall, %.1f ms CPU; format 2 less its key derivation (%.1f ms "
+        "CPU)\n",
+        LargeCount, wallFloor * 1e3, cpuFloor * 1e3, derived * 1e3);
+    std::printf("  %-12s %-14s %3s %10s %8s %8s %8s  %s\n", "locale", "names", "fmt", "wall ms",
+                "x floor", "CPU x", "x file", "(targets: 0.05 x floor, 3 x file)");
+    const std::string input = Master + "\n";
+    for (const char* locale : ReportLocales) {
+        if (!LocaleInstalled(locale)) {
+            std::printf(
+                "  %-12s skipped: not installed (tools/dev.sh bench generates it as root)\n",
+                locale);
+            continue;
+        }
+        long emptyPeak[2];
+        for (int format = 0; format < 2; ++format)
+            emptyPeak[format] =
+                RunInLocale(KESTOVAR_CLI, {"ls", empty[format]}, locale, input).PeakKiB;
+        for (const TFile& file : files) {
+            std::vector<TChildRun> runs;
+            for (int round = 0; round < 3; ++round) {
+                runs.push_back(RunInLocale(KESTOVAR_CLI, {"ls", file.Path}, locale, input));
+                if (!runs.back().Succeeded) {
+                    std::fprintf(stderr, "bench_vault: kestovar-cli ls failed under %s\n", locale);
+                    std::exit(2);
+                }
+            }
+            const TChildRun run = MedianRun(runs);
+            const double less = file.Format == 2 ? derived : 0;
+            const double wall = (run.WallSeconds - less) / wallFloor;
+            const double cpu = (run.CpuSeconds - less) / cpuFloor;
+            const double factor =
+                static_cast<double>(run.PeakKiB - emptyPeak[file.Format - 1]) * 1024 / file.Bytes;
+            std::printf("  %-12s %-14s %3d %10.1f %8.4f %8.4f %8.2f  %s %s\n", locale,
+                        NameMixName(file.Mix), file.Format, run.WallSeconds * 1e3, wall, cpu,
+                        factor, wall <= 0.05 ? "PASS" : "MISS", factor <= 3 ? "PASS" : "MISS");
+        }
+    }
+    std::printf("  (checksum %zu)\n", sink);
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == LauncherOption)
+        return RunLauncher(argv);
     QTemporaryDir folder;
     if (!folder.isValid()) {
         std::fprintf(stderr, "bench_vault: no temporary folder\n");
         return 1;
+    }
+    // bench_vault locales: only the rows by locale and name mix.
+    if (argc == 2 && std::string(argv[1]) == "locales") {
+        ListByLocale(folder.path().toStdString());
+        return 0;
     }
     TBlowfish cipher;
     const std::string path = MakeVault(cipher, folder.filePath("PassData.kvf").toStdString());
@@ -226,5 +334,6 @@ int main() {
     std::printf("  ratio %.3f (target at most 1.3)\n", vaultMedian / floorMedian);
     std::printf("  (checksum %zu)\n", sink);
     OpenSteps(folder.path().toStdString());
+    ListByLocale(folder.path().toStdString());
     return 0;
 }

@@ -1,6 +1,9 @@
 #include "TestVault.h"
 
 #include "vault/DataFile.h"
+#include "vault/Kvf2File.h"
+#include "vault/Kvf2Keys.h"
+#include "vault/Kvf2Session.h"
 
 #include <array>
 #include <random>
@@ -43,6 +46,37 @@ constexpr std::array<std::string_view, 16> AccentedWords = {"Caf\xE9",
                                                             "Bj\xF6rk",
                                                             "Cura\xE7"
                                                             "ao"};
+
+// Words for the accented mix, beside the ones above: ligatures, sharp s and slashed o, whose
+// collation expands or differs by locale.
+constexpr std::array<std::string_view, 16> MoreAccentedWords = {"Cr\xE9"
+                                                                "dit",
+                                                                "Stra\xDF"
+                                                                "e",
+                                                                "B\xF8lge",
+                                                                "\xC6"
+                                                                "ble",
+                                                                "\x8C"
+                                                                "uvre",
+                                                                "C\x9C"
+                                                                "ur",
+                                                                "Gr\xF6\xDF"
+                                                                "e",
+                                                                "Sm\xF8rrebr\xF8"
+                                                                "d",
+                                                                "\xE0 la carte",
+                                                                "\xDC"
+                                                                "bersicht",
+                                                                "Ni\xF1"
+                                                                "o",
+                                                                "Pe\xF1"
+                                                                "a",
+                                                                "Fa\xE7"
+                                                                "ade",
+                                                                "Na\xEF"
+                                                                "ve",
+                                                                "H\xF4tel",
+                                                                "D\xE9j\xE0 vu"};
 
 constexpr std::array<std::string_view, 12> GivenNames = {"anna", "ben",   "chloe", "dev",
                                                          "elif", "frank", "gina",  "hiro",
@@ -125,7 +159,7 @@ std::string Lowered(std::string_view word) {
     return text;
 }
 
-std::string CandidateName(TPicker& pick) {
+std::string CandidateName(TPicker& pick, TNameMix mix) {
     std::string name;
     switch (pick.Below(8)) {
     case 0:
@@ -165,18 +199,27 @@ std::string CandidateName(TPicker& pick) {
             .append(")");
         break;
     }
-    if (pick.OneIn(6))
+    if (mix == TNameMix::Accented) {
+        if (pick.OneIn(2))
+            name.append(" ").append(pick.OneIn(2) ? pick.From(AccentedWords)
+                                                  : pick.From(MoreAccentedWords));
+    } else if (pick.OneIn(6)) {
         name.append(" ").append(pick.From(AccentedWords));
-    return VaryCase(pick, std::move(name));
+    }
+    name = VaryCase(pick, std::move(name));
+    if (mix == TNameMix::SharedPrefix)
+        name.insert(0, SharedNamePrefix);
+    return name;
 }
 
 // Unique names without an endless search: after a few drawn candidates collide, the account's
 // serial number is appended after " #", which no drawn candidate contains.
-std::string UniqueName(TPicker& pick, std::unordered_set<std::string>& taken, std::size_t serial) {
+std::string UniqueName(TPicker& pick, std::unordered_set<std::string>& taken, std::size_t serial,
+                       TNameMix mix) {
     constexpr int Attempts = 8;
     std::string name;
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        name = CandidateName(pick);
+        name = CandidateName(pick, mix);
         if (taken.insert(name).second)
             return name;
     }
@@ -267,7 +310,18 @@ std::string MakeNotes(TPicker& pick) {
 
 } // namespace
 
-std::vector<TPassRecord> MakeTestAccounts(std::size_t count, std::uint64_t seed) {
+const char* NameMixName(TNameMix mix) noexcept {
+    switch (mix) {
+    case TNameMix::Accented:
+        return "half accented";
+    case TNameMix::SharedPrefix:
+        return "shared prefix";
+    default:
+        return "usual";
+    }
+}
+
+std::vector<TPassRecord> MakeTestAccounts(std::size_t count, std::uint64_t seed, TNameMix mix) {
     TPicker pick(seed);
     std::unordered_set<std::string> taken;
     taken.reserve(count);
@@ -275,7 +329,7 @@ std::vector<TPassRecord> MakeTestAccounts(std::size_t count, std::uint64_t seed)
     accounts.reserve(count);
     for (std::size_t serial = 0; serial < count; ++serial) {
         TPassRecord account;
-        account.Account = UniqueName(pick, taken, serial);
+        account.Account = UniqueName(pick, taken, serial, mix);
         account.Login = MakeLogin(pick);
         account.Password = MakePassword(pick);
         account.Notes = MakeNotes(pick);
@@ -295,4 +349,16 @@ void WriteTestVault(const std::string& path, const std::vector<TPassRecord>& acc
             lines.push_back(recordCipher.Encode(account));
     }
     WriteDataFile(cipher, path, masterPassword, lines);
+}
+
+void WriteHardenedTestVault(const std::string& path, const std::vector<TPassRecord>& accounts,
+                            const std::string& masterPassword, const TKvf2Params& params) {
+    const TKvf2Header header = TKvf2Session::NewHeader(params);
+    const TKvf2Session session =
+        TKvf2Session::Made(header, DeriveKvf2Keys(masterPassword, params, header.Salt));
+    std::vector<std::string> lines;
+    lines.reserve(accounts.size());
+    for (const TPassRecord& account : accounts)
+        lines.push_back(session.EncodeAccount(account));
+    WriteKvf2File(path, session, lines);
 }

@@ -72,11 +72,15 @@ void StoreChanges(TVault& vault, const TArguments& args, TPasswordInput& input,
 // A field asked for alone goes out as it is, for scripts; among other output it is shown safely.
 void AppendLine(TOutputBuffer& out, const std::string& label, const std::string& ansi,
                 bool alone = false) {
-    std::string text = alone ? AnsiToTerminal(ansi) : AnsiToTerminalShown(ansi);
     out.Append(label);
-    out.Append(text);
+    if (alone) {
+        std::string text = AnsiToTerminal(ansi);
+        out.Append(text);
+        WipeString(text);
+    } else {
+        out.AppendShown(ansi);
+    }
     out.Append("\n");
-    WipeString(text);
 }
 
 } // namespace

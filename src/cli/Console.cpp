@@ -6,7 +6,9 @@
 #include "vault/FieldText.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <unistd.h>
 
 namespace {
@@ -85,6 +87,55 @@ void TOutputBuffer::Append(std::string_view bytes) {
         return;
     }
     FBuffer.append(bytes);
+}
+
+void TOutputBuffer::AppendShown(std::string_view ansi) {
+    // What each byte shows as in UTF-8: one to three bytes, or "?" for a control.
+    struct TShownBytes {
+        std::array<std::array<char, 3>, 256> Bytes{};
+        std::array<std::uint8_t, 256> Count{};
+    };
+    static const TShownBytes shownBytes = [] {
+        TShownBytes table;
+        for (int byte = 0; byte < 256; ++byte) {
+            const char ch = static_cast<char>(byte);
+            const std::string utf8 = IsShownAsQuestionMark(static_cast<unsigned char>(byte))
+                                         ? std::string("?")
+                                         : AnsiToUtf8(std::string_view(&ch, 1));
+            std::copy(utf8.begin(), utf8.end(),
+                      table.Bytes[static_cast<std::size_t>(byte)].begin());
+            table.Count[static_cast<std::size_t>(byte)] = static_cast<std::uint8_t>(utf8.size());
+        }
+        return table;
+    }();
+    constexpr std::size_t MostPerByte = 3;
+    if (FBuffer.size() + MostPerByte * ansi.size() > FBuffer.capacity())
+        Flush();
+    if (MostPerByte * ansi.size() > FBuffer.capacity()) {
+        std::string shown = AnsiToTerminalShown(std::string(ansi));
+        TWipeGuard wipeShown(shown);
+        Append(shown);
+        return;
+    }
+    // Printable ASCII, as most names are, goes as it is; without an early exit, the check runs
+    // over many bytes at a time.
+    bool plain = true;
+    for (const char ch : ansi)
+        plain &= ch >= ' ' && ch <= '~';
+    if (plain) {
+        FBuffer.append(ansi);
+        return;
+    }
+    std::size_t length = 0;
+    for (const char ch : ansi)
+        length += shownBytes.Count[static_cast<unsigned char>(ch)];
+    const std::size_t at = FBuffer.size();
+    FBuffer.resize(at + length); // within the capacity: no copy is left behind
+    char* out = FBuffer.data() + at;
+    for (const char ch : ansi) {
+        const auto byte = static_cast<unsigned char>(ch);
+        out = std::copy_n(shownBytes.Bytes[byte].data(), shownBytes.Count[byte], out);
+    }
 }
 
 void TOutputBuffer::Flush() {

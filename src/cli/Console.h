@@ -36,6 +36,8 @@ public:
     TOutputBuffer& operator=(const TOutputBuffer&) = delete;
 
     void Append(std::string_view bytes);
+    // Windows-1252 text as AnsiToTerminalShown shows it, converted into the buffer itself.
+    void AppendShown(std::string_view ansi);
     void Flush();
 
 private:

@@ -26,6 +26,11 @@ public:
     // The weights of the eight characters from the given one, the first in the highest byte, zeros
     // after the text's end: numbers that order texts as Compare does, as far as they reach.
     std::uint64_t Prefix(std::string_view text, std::size_t from) const noexcept;
+    // The weight of one printable ASCII character, from 1 up; equal for characters the collator
+    // finds equal.
+    std::uint8_t Weight(char ch) const noexcept {
+        return FWeight[static_cast<unsigned char>(ch) & 0x7F];
+    }
 
 private:
     std::array<std::uint8_t, 128> FWeight{};

@@ -3,6 +3,7 @@
 #include "base/SecureWipe.h"
 #include "platform/AsciiCollation.h"
 #include "platform/Codepage.h"
+#include "platform/PrimaryCollation.h"
 
 #include <QLocale>
 
@@ -28,8 +29,7 @@ struct TCollation {
     bool WeighsAscii() const noexcept { return Ascii && Ascii->Usable(); }
 };
 
-TCollation MakeCollation() {
-    QCollator collator = TextLocaleCollator();
+TCollation MakeCollation(QCollator collator) {
     const bool folding = collator.locale().language() == QLocale::C;
     // Sets the collator up now, so that the shared one is never changed while in use.
     collator.compare(QStringLiteral("a"), QStringLiteral("b"));
@@ -42,7 +42,7 @@ TCollation MakeCollation() {
 // Made once: opening a collator costs far more than one comparison. The user's locale does not
 // change while the program runs.
 const TCollation& Collation() {
-    static const TCollation collation = MakeCollation();
+    static const TCollation collation = MakeCollation(TextLocaleCollator());
     return collation;
 }
 
@@ -53,6 +53,10 @@ struct TFoldTable {
     static constexpr std::size_t MaxUnits = 3;
     std::array<std::array<char16_t, MaxUnits>, 256> Units{};
     std::array<std::uint8_t, 256> Count{};
+    // Each unit's place among all the units above, from 1: fewer than 256 of them differ, so a
+    // byte per unit orders as the units do, and a key is half as long as in UTF-16.
+    std::array<std::array<std::uint8_t, MaxUnits>, 256> Ranks{};
+    bool Ranked = false;
 };
 
 TFoldTable MakeFoldTable() {
@@ -67,6 +71,18 @@ TFoldTable MakeFoldTable() {
                 folded[static_cast<qsizetype>(i)].unicode();
         table.Count[static_cast<std::size_t>(byte)] = static_cast<std::uint8_t>(count);
     }
+    std::vector<char16_t> units;
+    for (std::size_t byte = 0; byte < 256; ++byte)
+        units.insert(units.end(), table.Units[byte].begin(),
+                     table.Units[byte].begin() + table.Count[byte]);
+    std::sort(units.begin(), units.end());
+    units.erase(std::unique(units.begin(), units.end()), units.end());
+    table.Ranked = units.size() < 256;
+    for (std::size_t byte = 0; byte < 256 && table.Ranked; ++byte)
+        for (std::size_t i = 0; i < table.Count[byte]; ++i)
+            table.Ranks[byte][i] = static_cast<std::uint8_t>(
+                1 + (std::lower_bound(units.begin(), units.end(), table.Units[byte][i]) -
+                     units.begin()));
     return table;
 }
 
@@ -118,18 +134,23 @@ int CompareKeys(std::string_view a, std::string_view b) noexcept {
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-// The first eight folded units of a text as two numbers, zeros after its end: prefixes that differ
-// order their texts, and most texts differ there (names from a few common words within eight
-// characters, record lines within four). The sort then compares numbers held next to their
-// indices instead of reaching into the texts scattered over the heap.
+// Sixteen bytes' worth of a text's order from one of its bytes on, as two numbers, zeros after
+// its end: prefixes that differ order their texts, and most texts differ in the first sixteen
+// bytes (names from a few common words within eight characters, record lines within four). The
+// sort compares numbers held next to their indices instead of reaching into the texts scattered
+// over the heap. Texts that tie are sorted again by the prefixes after the bytes they all share,
+// so that a long start common to many names or lines costs one pass over it.
 struct TPrefixed {
     std::uint64_t High;
     std::uint64_t Low;
     int Index;
 };
 
-TPrefixed FoldedPrefix(const TFoldTable& table, std::string_view text, int index) noexcept {
-    TFoldedUnits units(table, text);
+// Eight folded units from a byte on: equal bytes fold alike, so texts that share their bytes
+// before it compare as their folded units from it.
+TPrefixed FoldedPrefix(const TFoldTable& table, std::string_view text, int index,
+                       std::size_t from) noexcept {
+    TFoldedUnits units(table, text.substr(std::min(from, text.size())));
     TPrefixed prefixed{0, 0, index};
     for (std::uint64_t* half : {&prefixed.High, &prefixed.Low}) {
         for (int i = 0; i < 4; ++i) {
@@ -140,24 +161,73 @@ TPrefixed FoldedPrefix(const TFoldTable& table, std::string_view text, int index
     return prefixed;
 }
 
-// prefix(i) is the TPrefixed of the text of index i; compare(a, b) compares the texts of two
-// indices in full.
-template <typename Prefix, typename Compare>
-std::vector<int> OrderByPrefixes(std::size_t count, Prefix prefix, Compare compare) {
+// Fewer ties than this are left to the whole comparison at once.
+constexpr std::ptrdiff_t RefinedTies = 8;
+
+using TPrefixedIt = std::vector<TPrefixed>::iterator;
+
+// The texts from first to last have equal prefixes from the byte from on. text(i) is the text
+// (or key) of index i, prefix(i, from) its TPrefixed from a byte on, compare(a, b) compares two
+// whole texts.
+template <typename Text, typename Prefix, typename Compare>
+void SortPrefixed(TPrefixedIt first, TPrefixedIt last, std::size_t from, const Text& text,
+                  const Prefix& prefix, const Compare& compare) {
+    const auto samePrefix = [](const TPrefixed& a, const TPrefixed& b) {
+        return a.High == b.High && a.Low == b.Low;
+    };
+    std::sort(first, last, [](const TPrefixed& a, const TPrefixed& b) {
+        return a.High != b.High ? a.High < b.High : a.Low < b.Low;
+    });
+    for (TPrefixedIt begin = first; begin != last;) {
+        TPrefixedIt end = std::next(begin);
+        while (end != last && samePrefix(*begin, *end))
+            ++end;
+        std::size_t shared = 0;
+        if (end - begin >= RefinedTies) {
+            const std::string_view head = text(static_cast<std::size_t>(begin->Index));
+            shared = head.size();
+            for (TPrefixedIt it = std::next(begin); it != end && shared > from; ++it) {
+                const std::string_view other = text(static_cast<std::size_t>(it->Index));
+                const auto mismatch =
+                    std::mismatch(head.begin(), head.begin() + static_cast<std::ptrdiff_t>(shared),
+                                  other.begin(), other.end());
+                shared = static_cast<std::size_t>(mismatch.first - head.begin());
+            }
+        }
+        if (shared > from) {
+            for (TPrefixedIt it = begin; it != end; ++it)
+                *it = prefix(static_cast<std::size_t>(it->Index), shared);
+            SortPrefixed(begin, end, shared, text, prefix, compare);
+        } else if (end - begin > 1) {
+            // Equal texts keep their order, so that sorting the same list always gives the same
+            // result.
+            std::sort(begin, end, [&](const TPrefixed& a, const TPrefixed& b) {
+                const int result =
+                    compare(static_cast<std::size_t>(a.Index), static_cast<std::size_t>(b.Index));
+                return result < 0 || (result == 0 && a.Index < b.Index);
+            });
+        }
+        begin = end;
+    }
+}
+
+template <typename Text, typename Prefix, typename Compare>
+std::vector<int> OrderByPrefixes(std::size_t count, Text text, Prefix prefix, Compare compare) {
+    // The start that all texts share, as in a vault whose every name begins alike, is passed at
+    // once.
+    std::size_t shared = count == 0 ? 0 : text(0).size();
+    for (std::size_t i = 1; i < count && shared > 0; ++i) {
+        const std::string_view head = text(0).substr(0, shared);
+        const std::string_view other = text(i);
+        shared = static_cast<std::size_t>(
+            std::mismatch(head.begin(), head.end(), other.begin(), other.end()).first -
+            head.begin());
+    }
     std::vector<TPrefixed> items;
     items.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
-        items.push_back(prefix(i));
-    // Equal texts keep their order, so that sorting the same list always gives the same result.
-    std::sort(items.begin(), items.end(), [&](const TPrefixed& a, const TPrefixed& b) {
-        if (a.High != b.High)
-            return a.High < b.High;
-        if (a.Low != b.Low)
-            return a.Low < b.Low;
-        const int result =
-            compare(static_cast<std::size_t>(a.Index), static_cast<std::size_t>(b.Index));
-        return result < 0 || (result == 0 && a.Index < b.Index);
-    });
+        items.push_back(prefix(i, shared));
+    SortPrefixed(items.begin(), items.end(), shared, text, prefix, compare);
     std::vector<int> order;
     order.reserve(items.size());
     for (const TPrefixed& item : items)
@@ -165,13 +235,37 @@ std::vector<int> OrderByPrefixes(std::size_t count, Prefix prefix, Compare compa
     return order;
 }
 
+// Eight bytes of a key from the given one, the first in the highest byte, zeros after its end.
+std::uint64_t BigEndianAt(std::string_view key, std::size_t from) noexcept {
+    std::uint64_t number = 0;
+    for (std::size_t i = from; i < from + 8; ++i)
+        number = (number << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+    return number;
+}
+
+// Byte keys sorted as by memcmp, ties broken by tie(a, b) and then by index.
+template <typename Tie>
+std::vector<int> OrderByByteKeys(const std::vector<std::string_view>& keys, Tie tie) {
+    return OrderByPrefixes(
+        keys.size(), [&](std::size_t i) { return keys[i]; },
+        [&](std::size_t i, std::size_t from) {
+            return TPrefixed{BigEndianAt(keys[i], from), BigEndianAt(keys[i], from + 8),
+                             static_cast<int>(i)};
+        },
+        [&](std::size_t a, std::size_t b) {
+            const int result = CompareKeys(keys[a], keys[b]);
+            return result != 0 ? result : tie(a, b);
+        });
+}
+
 std::vector<int> FoldedOrder(const std::vector<std::string_view>& texts) {
     // The byte keys, all in one buffer: one allocation, made once.
     const TFoldTable& table = FoldTable();
+    const std::size_t unitBytes = table.Ranked ? 1 : 2;
     std::size_t length = 0;
     for (const std::string_view text : texts)
         for (const char ch : text)
-            length += 2 * std::size_t{table.Count[static_cast<unsigned char>(ch)]};
+            length += unitBytes * table.Count[static_cast<unsigned char>(ch)];
     std::string buffer(length, '\0');
     TWipeGuard wipeBuffer(buffer); // the names themselves, folded
     std::vector<std::string_view> keys;
@@ -182,17 +276,17 @@ std::vector<int> FoldedOrder(const std::vector<std::string_view>& texts) {
         for (const char ch : text) {
             const auto byte = static_cast<unsigned char>(ch);
             for (std::size_t i = 0; i < table.Count[byte]; ++i) {
-                *out++ = static_cast<char>(table.Units[byte][i] >> 8);
-                *out++ = static_cast<char>(table.Units[byte][i] & 0xFF);
+                if (table.Ranked) {
+                    *out++ = static_cast<char>(table.Ranks[byte][i]);
+                } else {
+                    *out++ = static_cast<char>(table.Units[byte][i] >> 8);
+                    *out++ = static_cast<char>(table.Units[byte][i] & 0xFF);
+                }
             }
         }
         keys.emplace_back(start, static_cast<std::size_t>(out - start));
     }
-    // The prefixes are the texts' first eight folded units; ties go on to the whole keys.
-    return OrderByPrefixes(
-        texts.size(),
-        [&](std::size_t i) { return FoldedPrefix(table, texts[i], static_cast<int>(i)); },
-        [&](std::size_t a, std::size_t b) { return CompareKeys(keys[a], keys[b]); });
+    return OrderByByteKeys(keys, [](std::size_t, std::size_t) { return 0; });
 }
 
 // Below this many texts a second thread costs more than it saves.
@@ -202,7 +296,8 @@ constexpr std::size_t ParallelKeys = 4096;
 // with a second thread, which opens a collator of its own, as one collator must not be used by two
 // threads at once; keys of the same locale and settings compare alike whichever made them.
 template <typename Text>
-std::vector<QCollatorSortKey> CollatorSortKeys(std::size_t count, const Text& text) {
+std::vector<QCollatorSortKey> CollatorSortKeys(const QCollator& collator, std::size_t count,
+                                               const Text& text) {
     const auto keysOf = [&](const QCollator& collator, std::size_t from, std::size_t to) {
         std::vector<QCollatorSortKey> keys;
         keys.reserve(to - from);
@@ -211,11 +306,14 @@ std::vector<QCollatorSortKey> CollatorSortKeys(std::size_t count, const Text& te
         return keys;
     };
     if (count < ParallelKeys)
-        return keysOf(Collation().Collator, 0, count);
+        return keysOf(collator, 0, count);
     const std::size_t half = count / 2;
-    std::future<std::vector<QCollatorSortKey>> second =
-        std::async(std::launch::async, [&] { return keysOf(TextLocaleCollator(), half, count); });
-    std::vector<QCollatorSortKey> keys = keysOf(Collation().Collator, 0, half);
+    std::future<std::vector<QCollatorSortKey>> second = std::async(std::launch::async, [&] {
+        QCollator own{collator.locale()};
+        own.setCaseSensitivity(collator.caseSensitivity());
+        return keysOf(own, half, count);
+    });
+    std::vector<QCollatorSortKey> keys = keysOf(collator, 0, half);
     std::vector<QCollatorSortKey> rest = second.get();
     keys.insert(keys.end(), std::make_move_iterator(rest.begin()),
                 std::make_move_iterator(rest.end()));
@@ -227,21 +325,25 @@ std::vector<int> OrderBySortKeys(const std::vector<QCollatorSortKey>& keys) {
         keys, [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b); });
 }
 
-std::vector<int> CollatedOrder(const std::vector<QString>& texts) {
-    return OrderBySortKeys(
-        CollatorSortKeys(texts.size(), [&](std::size_t i) -> const QString& { return texts[i]; }));
+std::vector<int> CollatedOrder(const QCollator& collator, const std::vector<QString>& texts) {
+    return OrderBySortKeys(CollatorSortKeys(
+        collator, texts.size(), [&](std::size_t i) -> const QString& { return texts[i]; }));
 }
 
-std::vector<int> CollatedOrder(const std::vector<std::string_view>& texts) {
-    return OrderBySortKeys(CollatorSortKeys(
-        texts.size(), [&](std::size_t i) { return AnsiToQString(std::string(texts[i])); }));
+std::vector<int> CollatedOrder(const QCollator& collator,
+                               const std::vector<std::string_view>& texts) {
+    return OrderBySortKeys(CollatorSortKeys(collator, texts.size(), [&](std::size_t i) {
+        return AnsiToQString(std::string(texts[i]));
+    }));
 }
 
 template <typename TText> std::vector<int> FoldedOrderInPlace(const std::vector<TText>& texts) {
     const TFoldTable& table = FoldTable();
     return OrderByPrefixes(
-        texts.size(),
-        [&](std::size_t i) { return FoldedPrefix(table, texts[i], static_cast<int>(i)); },
+        texts.size(), [&](std::size_t i) { return std::string_view(texts[i]); },
+        [&](std::size_t i, std::size_t from) {
+            return FoldedPrefix(table, texts[i], static_cast<int>(i), from);
+        },
         [&](std::size_t a, std::size_t b) { return CompareCaseFolded(texts[a], texts[b]); });
 }
 
@@ -249,9 +351,9 @@ template <typename TText> std::vector<int> FoldedOrderInPlace(const std::vector<
 template <typename TText>
 std::vector<int> AsciiOrder(const TAsciiCollation& ascii, const std::vector<TText>& texts) {
     return OrderByPrefixes(
-        texts.size(),
-        [&](std::size_t i) {
-            return TPrefixed{ascii.Prefix(texts[i], 0), ascii.Prefix(texts[i], 8),
+        texts.size(), [&](std::size_t i) { return std::string_view(texts[i]); },
+        [&](std::size_t i, std::size_t from) {
+            return TPrefixed{ascii.Prefix(texts[i], from), ascii.Prefix(texts[i], from + 8),
                              static_cast<int>(i)};
         },
         [&](std::size_t a, std::size_t b) { return ascii.Compare(texts[a], texts[b]); });
@@ -274,49 +376,84 @@ QString ToQString(std::string_view text) {
     return AnsiToQString(std::string(text));
 }
 
-// Names in a locale that weighs ASCII: those of printable ASCII (nearly all, as a rule) by their
-// weights, the others by sort keys, and each of those then put in among the first by a search.
-// With many others, sort keys for all cost less.
-std::vector<int> AsciiMostlyOrder(const TCollation& collation,
-                                  const std::vector<std::string_view>& texts) {
-    std::vector<std::string_view> covered;
-    std::vector<int> coveredIndex;
+// Names in a locale that weighs ASCII: those whose every character has a learnt weight (nearly
+// all, as a rule) by their byte keys made once, in one block; the others by sort keys, and each
+// of those then put in among the first by a search. With many others, sort keys for all cost less.
+std::vector<int> PrimaryOrder(const TCollation& collation,
+                              const std::vector<std::string_view>& texts) {
+    const QCollator& collator = collation.Collator;
+    const TPrimaryKeys primaries(collator, *collation.Ascii, texts);
+    std::vector<int> knownIndex;
     std::vector<int> otherIndex;
+    std::size_t length = 0;
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (TAsciiCollation::Covers(texts[i])) {
-            covered.push_back(texts[i]);
-            coveredIndex.push_back(static_cast<int>(i));
+        if (primaries.Knows(texts[i])) {
+            knownIndex.push_back(static_cast<int>(i));
+            length += primaries.KeyLength(texts[i]);
         } else {
             otherIndex.push_back(static_cast<int>(i));
         }
     }
     if (otherIndex.size() > texts.size() / 8)
-        return CollatedOrder(texts);
+        return CollatedOrder(collator, texts);
+
+    const auto text = [&](int i) { return texts[static_cast<std::size_t>(i)]; };
+    std::vector<int> knownOrder;
+    {
+        std::string buffer(length, '\0');
+        TWipeGuard wipeBuffer(buffer); // the names' letters
+        std::vector<std::string_view> keys;
+        keys.reserve(knownIndex.size());
+        char* out = buffer.data();
+        for (const int i : knownIndex) {
+            char* const start = out;
+            out = primaries.WriteKey(text(i), out);
+            keys.emplace_back(start, static_cast<std::size_t>(out - start));
+        }
+        // Equal keys: names that differ in case only are equal; accents decide the others.
+        knownOrder = OrderByByteKeys(keys, [&](std::size_t a, std::size_t b) {
+            const std::string_view textA = text(knownIndex[a]);
+            const std::string_view textB = text(knownIndex[b]);
+            if (primaries.SameIgnoringCase(textA, textB))
+                return 0;
+            return collator.compare(ToQString(textA), ToQString(textB));
+        });
+    }
+    for (int& at : knownOrder)
+        at = knownIndex[static_cast<std::size_t>(at)];
+    if (otherIndex.empty())
+        return knownOrder;
+
     std::vector<QString> others;
     others.reserve(otherIndex.size());
     for (const int i : otherIndex)
-        others.push_back(ToQString(texts[static_cast<std::size_t>(i)]));
-    std::vector<int> coveredOrder = AsciiOrder(*collation.Ascii, covered);
-    for (int& at : coveredOrder)
-        at = coveredIndex[static_cast<std::size_t>(at)];
+        others.push_back(ToQString(text(i)));
     std::vector<int> order;
     order.reserve(texts.size());
-    auto from = coveredOrder.begin();
-    for (const int at : CollatedOrder(others)) {
+    auto from = knownOrder.begin();
+    for (const int at : CollatedOrder(collator, others)) {
         const int index = otherIndex[static_cast<std::size_t>(at)];
-        const QString& text = others[static_cast<std::size_t>(at)];
+        const QString& other = others[static_cast<std::size_t>(at)];
         // Equal texts keep their order here too.
-        const auto place = std::partition_point(from, coveredOrder.end(), [&](int before) {
-            const int result = collation.Collator.compare(
-                ToQString(texts[static_cast<std::size_t>(before)]), text);
+        const auto place = std::partition_point(from, knownOrder.end(), [&](int before) {
+            const int result = collator.compare(ToQString(text(before)), other);
             return result < 0 || (result == 0 && before < index);
         });
         order.insert(order.end(), from, place);
         order.push_back(index);
         from = place;
     }
-    order.insert(order.end(), from, coveredOrder.end());
+    order.insert(order.end(), from, knownOrder.end());
     return order;
+}
+
+std::vector<int> SortedOrderIn(const TCollation& collation,
+                               const std::vector<std::string_view>& texts) {
+    if (collation.Folding)
+        return FoldedOrder(texts);
+    if (collation.WeighsAscii())
+        return PrimaryOrder(collation, texts);
+    return CollatedOrder(collation.Collator, texts);
 }
 
 } // namespace
@@ -372,12 +509,12 @@ std::vector<int> SortedOrder(const std::vector<std::string>& texts) {
 }
 
 std::vector<int> SortedOrder(const std::vector<std::string_view>& texts) {
-    const TCollation& collation = Collation();
-    if (collation.Folding)
-        return FoldedOrder(texts);
-    if (collation.WeighsAscii())
-        return AsciiMostlyOrder(collation, texts);
-    return CollatedOrder(texts);
+    return SortedOrderIn(Collation(), texts);
+}
+
+std::vector<int> SortedOrderUnder(const QCollator& collator,
+                                  const std::vector<std::string_view>& texts) {
+    return SortedOrderIn(MakeCollation(collator), texts);
 }
 
 std::optional<TTextOrder> TextOrderWithoutCollator(const std::vector<std::string>& texts) {

@@ -20,6 +20,10 @@ QCollator TextLocaleCollator();
 // Each text's sort key is made once.
 std::vector<int> SortedOrder(const std::vector<std::string>& texts);
 std::vector<int> SortedOrder(const std::vector<std::string_view>& texts);
+// The same under a case-insensitive collator of any locale rather than the user's, so that each
+// locale's order can be checked in one process.
+std::vector<int> SortedOrderUnder(const QCollator& collator,
+                                  const std::vector<std::string_view>& texts);
 
 // The same order for long texts that mostly differ early, such as record lines: where the locale
 // allows it (see TextOrderWithoutCollator) they are compared in place, without sort keys that

@@ -8,6 +8,7 @@
 #include "vault/WipeGuard.h"
 
 #include <algorithm>
+#include <limits>
 #include <string_view>
 #include <vector>
 
@@ -16,10 +17,11 @@ namespace {
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t CheckLineLength = 16;
 
-// The whole file in room sized once: it holds the check line.
-std::string ReadAll(const std::string& path) {
+// The whole file, or its first bytes up to most, in room sized once: it holds the check line.
+std::string ReadAll(const std::string& path,
+                    std::size_t most = std::numeric_limits<std::size_t>::max()) {
     TRegularFileReader reader(path);
-    std::string bytes(static_cast<std::size_t>(reader.Size()), '\0');
+    std::string bytes(std::min(static_cast<std::size_t>(reader.Size()), most), '\0');
     std::size_t used = 0;
     try {
         while (const std::size_t count = reader.Read(bytes.data() + used, bytes.size() - used))
@@ -78,8 +80,17 @@ std::vector<std::string> RestoredLines(std::string_view text, const TFileConvers
 
 TFileConversion DetectFileConversion(const std::string& path) {
     try {
-        std::string bytes = ReadAll(path);
-        const TFileConversion conversion = ConversionOf(bytes);
+        // The first line tells, but for a file whose check line ends in LF alone: only then is
+        // the whole file read, to look for a CR. Opening a large file reads it once more only
+        // then.
+        const std::size_t head = ByteOrderMark.size() + CheckLineLength + 1;
+        std::string bytes = ReadAll(path, head);
+        TFileConversion conversion = ConversionOf(bytes);
+        if (conversion.LfLineEnds && bytes.size() == head) {
+            WipeBytes(bytes);
+            bytes = ReadAll(path);
+            conversion = ConversionOf(bytes);
+        }
         WipeBytes(bytes);
         return conversion;
     } catch (const EInOutError&) {

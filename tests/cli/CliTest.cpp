@@ -696,6 +696,22 @@ TEST_F(cli, AConvertedFileIsNamedAndRepairGivesItsFormBack) {
     EXPECT_NE(run.Out.find("needs no repair"), std::string::npos);
 }
 
+// ls shows each name as UTF-8 with controls as "?": plain ASCII, accented letters and signs of
+// one to three UTF-8 bytes, escapes and C1 bytes, and a name too long for the output buffer's
+// own conversion.
+TEST_F(cli, ListShowsEveryKindOfNameSafely) {
+    const std::string vault = File("v.kvf");
+    const std::string longName = "z" + std::string(30000, 'y') + "\xE9\x1B";
+    WriteVault(vault, {{"a plain name", "", "", ""},
+                       {"b caf\xE9 \x80 \x9C", "", "", ""},
+                       {"c \x1B]0;x\x07 \x81", "", "", ""},
+                       {longName, "", "", ""}});
+    const TRun run = Run("ls", vault);
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Out, "a plain name\nb caf\u00E9 \u20AC \u0153\nc ?]0;x? ?\nz" +
+                           std::string(30000, 'y') + "\u00E9?\n");
+}
+
 TEST_F(cli, KeepsDamagedLinesAndSaysSo) {
     const std::string vault = File("v.kvf");
     WriteVault(vault, {{"a", "", "", ""}});
