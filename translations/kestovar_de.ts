@@ -487,6 +487,10 @@ Jedes Programm können Sie 30 Tage lang kostenlos testen. Besuchen Sie unsere We
         <source>Sepa&amp;rator:</source>
         <translation>&amp;Trennzeichen:</translation>
     </message>
+    <message>
+        <source>(zxcvbn estimates %1)</source>
+        <translation>(zxcvbn schätzt %1)</translation>
+    </message>
 </context>
 <context>
     <name>TfrmHarden</name>
@@ -961,6 +965,112 @@ Die Sicherung (der Dateiname mit .bak), ältere Kopien und der Verlauf eines Syn
         <source>The copy for older versions was written.</source>
         <translation>Die Kopie für ältere Versionen wurde geschrieben.</translation>
     </message>
+    <message>
+        <source>Health report</source>
+        <translation>Gesundheitsbericht</translation>
+    </message>
+    <message>
+        <source>%1 accounts in %2. No password is shown here; choose an account to show it in the window.</source>
+        <translation>%1 Konten in %2. Hier wird kein Kennwort gezeigt; wählen Sie ein Konto, um es im Fenster zu zeigen.</translation>
+    </message>
+    <message>
+        <source>Weak passwords, below %1 bits as zxcvbn estimates them: %2</source>
+        <translation>Schwache Kennwörter, unter %1 Bit nach Schätzung von zxcvbn: %2</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>Passwords that more than one account uses: %1</source>
+        <translation>Kennwörter, die mehr als ein Konto verwendet: %1</translation>
+    </message>
+    <message>
+        <source>%1 accounts share one password</source>
+        <translation>%1 Konten teilen ein Kennwort</translation>
+    </message>
+    <message>
+        <source>Empty passwords: %1</source>
+        <translation>Leere Kennwörter: %1</translation>
+    </message>
+    <message>
+        <source>Breached passwords: not looked up</source>
+        <translation>Kompromittierte Kennwörter: nicht nachgeschlagen</translation>
+    </message>
+    <message>
+        <source>Passwords found in %1: %2</source>
+        <translation>In %1 gefundene Kennwörter: %2</translation>
+    </message>
+    <message>
+        <source>%1: seen once</source>
+        <translation>%1: einmal gesehen</translation>
+    </message>
+    <message>
+        <source>%1: seen %2 times</source>
+        <translation>%1: %2-mal gesehen</translation>
+    </message>
+    <message>
+        <source>Choose the list of breached passwords</source>
+        <translation>Liste kompromittierter Kennwörter wählen</translation>
+    </message>
+    <message>
+        <source>Have I Been Pwned SHA-1 list|*.txt|All files|*.*</source>
+        <extracomment>Descriptions and file name patterns, separated by &quot;|&quot;: translate the descriptions only.</extracomment>
+        <translation>SHA-1-Liste von Have I Been Pwned|*.txt|Alle Dateien|*.*</translation>
+    </message>
+    <message>
+        <source>Import from another password manager</source>
+        <translation>Aus einem anderen Kennwortmanager importieren</translation>
+    </message>
+    <message>
+        <source>KeePassXC export (CSV)|*.csv|Firefox passwords (CSV)|*.csv|Chrome, Edge or Brave passwords (CSV)|*.csv|Bitwarden export, not encrypted (JSON)|*.json</source>
+        <extracomment>Descriptions and file name patterns, separated by &quot;|&quot;: translate the descriptions only. The entry chosen says which manager wrote the file; keep their order.</extracomment>
+        <translation>KeePassXC-Export (CSV)|*.csv|Firefox-Kennwörter (CSV)|*.csv|Chrome-, Edge- oder Brave-Kennwörter (CSV)|*.csv|Bitwarden-Export, unverschlüsselt (JSON)|*.json</translation>
+    </message>
+    <message>
+        <source>Health report…</source>
+        <translation>Gesundheitsbericht…</translation>
+    </message>
+    <message>
+        <source>Import from another password manager…</source>
+        <translation>Aus einem anderen Kennwortmanager importieren…</translation>
+    </message>
+    <message>
+        <source>Look the passwords up in a list of breached passwords too? The list is the file of SHA-1 hashes that Have I Been Pwned offers for download; nothing is sent anywhere.</source>
+        <translation>Die Kennwörter auch in einer Liste kompromittierter Kennwörter nachschlagen? Die Liste ist die Datei der SHA-1-Hashes, die Have I Been Pwned zum Herunterladen anbietet; nichts wird irgendwohin gesendet.</translation>
+    </message>
+    <message>
+        <source>Import from %1</source>
+        <translation>Import aus %1</translation>
+    </message>
+    <message>
+        <source>%1 accounts from %2 will be added to this vault, %3 of them renamed. No password is shown here. OK adds them; Undo takes them back one at a time.</source>
+        <translation>%1 Konten aus %2 werden diesem Tresor hinzugefügt, %3 davon umbenannt. Hier wird kein Kennwort gezeigt. OK fügt sie hinzu; Rückgängig nimmt sie einzeln zurück.</translation>
+    </message>
+    <message>
+        <source>Accounts to add: %1</source>
+        <translation>Hinzuzufügende Konten: %1</translation>
+    </message>
+    <message>
+        <source>Renamed, as the vault or the export has the name already: %1</source>
+        <translation>Umbenannt, da der Tresor oder der Export den Namen schon hat: %1</translation>
+    </message>
+    <message>
+        <source>%1 (a &quot;;&quot; of its notes becomes a line break)</source>
+        <translation>%1 (ein „;“ seiner Notizen wird zum Zeilenumbruch)</translation>
+    </message>
+    <message>
+        <source>%1 (%2) becomes %3</source>
+        <translation>%1 (%2) wird zu %3</translation>
+    </message>
+    <message>
+        <source>%1 holds no accounts. Nothing was imported.</source>
+        <translation>%1 enthält keine Konten. Nichts wurde importiert.</translation>
+    </message>
+    <message>
+        <source>%1 accounts imported.</source>
+        <translation>%1 Konten importiert.</translation>
+    </message>
 </context>
 <context>
     <name>TfrmNewAcct</name>
@@ -975,6 +1085,25 @@ Die Sicherung (der Dateiname mit .bak), ältere Kopien und der Verlauf eines Syn
     <message>
         <source>Account Name:</source>
         <translation>Kontoname:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmReport</name>
+    <message>
+        <source>&amp;Show account</source>
+        <translation>Konto &amp;zeigen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
     </message>
     <message>
         <source>OK</source>
