@@ -18,7 +18,7 @@ packages=(
     libssl-dev nettle-dev libsodium-dev libzxcvbn-dev
     fonts-liberation
     desktop-file-utils appstream libxml2-utils dpkg-dev lintian
-    xvfb xauth xclip zsh locales
+    xvfb xauth xclip zsh dbus at-spi2-core locales
 )
 
 install_missing() {
