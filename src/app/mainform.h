@@ -151,6 +151,9 @@ private:
     // Daily use.
     void CreateDailyActions();
     QAction* CreateKeyAction(const QKeySequence& shortcut, void (TfrmMain::*handler)());
+    // A key action with a name and a text, for a menu to list as well.
+    QAction* CreateNamedAction(const char* name, const QString& text, const QKeySequence& shortcut,
+                               void (TfrmMain::*handler)());
     void ApplyPreferences(const TUserPreferences& preferences);
     void UpdateDailyActions();
     void CopyField(const std::string TPassRecord::*field, const QString& what);

@@ -66,6 +66,14 @@ QAction* TfrmMain::CreateKeyAction(const QKeySequence& shortcut, void (TfrmMain:
     return action;
 }
 
+QAction* TfrmMain::CreateNamedAction(const char* name, const QString& text,
+                                     const QKeySequence& shortcut, void (TfrmMain::*handler)()) {
+    QAction* action = CreateKeyAction(shortcut, handler);
+    action->setObjectName(QLatin1String(name));
+    action->setText(text);
+    return action;
+}
+
 void TfrmMain::CreateDailyActions() {
     // The actions inside the fields do what their keys do; the keys are the window's, so they
     // work from any field.

@@ -71,16 +71,11 @@ bool PasswordCanBeMaster(const std::string& password) {
 } // namespace
 
 void TfrmMain::CreateHardenedActions() {
+    // The window's own keys, so that they work wherever the focus is; and the New button's,
+    // whose context menu lists them.
     const auto action = [this](const char* name, const QString& text, const QKeySequence& key,
                                void (TfrmMain::*handler)()) {
-        auto* created = new QAction(text, this);
-        created->setObjectName(QLatin1String(name));
-        created->setShortcut(key);
-        created->setShortcutContext(Qt::WindowShortcut);
-        connect(created, &QAction::triggered, this, [this, handler] { Dispatch(handler); });
-        // The window's own, so that the key works wherever the focus is; and the New button's,
-        // whose context menu lists them.
-        addAction(created);
+        QAction* created = CreateNamedAction(name, text, key, handler);
         spdNew->addAction(created);
         return created;
     };

@@ -92,15 +92,10 @@ void TfrmMain::CreateHealthAndImportActions() {
                             "Chrome, Edge or Brave passwords (CSV)|*.csv|"
                             "Bitwarden export, not encrypted (JSON)|*.json"));
 
+    // The window's own keys, so that they work wherever the focus is; and the window menu's.
     const auto action = [this](const char* name, const QString& text, const QKeySequence& key,
                                void (TfrmMain::*handler)()) {
-        auto* created = new QAction(text, this);
-        created->setObjectName(QLatin1String(name));
-        created->setShortcut(key);
-        created->setShortcutContext(Qt::WindowShortcut);
-        connect(created, &QAction::triggered, this, [this, handler] { Dispatch(handler); });
-        // The window's own, so that the key works wherever the focus is; and the window menu's.
-        addAction(created);
+        QAction* created = CreateNamedAction(name, text, key, handler);
         FWindowMenu->addAction(created);
         return created;
     };
