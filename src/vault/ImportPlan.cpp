@@ -1,6 +1,7 @@
 #include "vault/ImportPlan.h"
 
 #include "base/SecureWipe.h"
+#include "platform/Codepage.h"
 #include "platform/WipeQString.h"
 #include "vault/FieldText.h"
 #include "vault/ImportError.h"
@@ -196,7 +197,8 @@ TImportPlan PlanImportFile(TImportFormat format, const std::string& path, const 
 void CarryOutImport(TVault& vault, const TImportPlan& plan) {
     for (const TPlannedAccount& account : plan.Accounts) {
         if (vault.FindAccount(account.Record.Account) >= 0)
-            throw EImportError("The vault has an account named " + account.Record.Account +
+            throw EImportError("The vault has an account named " +
+                               AnsiToDisplay(account.Record.Account) +
                                " since the import was planned. Nothing was imported.");
     }
     for (const TPlannedAccount& account : plan.Accounts) {

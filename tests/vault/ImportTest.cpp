@@ -212,6 +212,17 @@ TEST(ImportPlan, CarriesOutIntoTheVaultOrNotAtAll) {
     vault.Select(row);
     EXPECT_EQ(vault.Current().Login, "carl");
     EXPECT_EQ(vault.Current().Notes, "https://other.example.com/;");
+
+    // The name in the refusal reads as the user typed it, not as its Windows-1252 bytes.
+    TImportPlan accented;
+    accented.Accounts.emplace_back().Record.Account = "Cr\xE9" "dit";
+    ASSERT_TRUE(vault.Add("Cr\xE9" "dit"));
+    try {
+        CarryOutImport(vault, accented);
+        ADD_FAILURE() << "a taken name was imported";
+    } catch (const EImportError& error) {
+        EXPECT_THAT(error.what(), testing::HasSubstr("named Cr\xC3\xA9" "dit since"));
+    }
 }
 
 TEST(ImportPlan, AMissingFileIsARefusal) {
