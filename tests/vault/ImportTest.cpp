@@ -11,6 +11,8 @@
 #include "vault/ImportPlan.h"
 #include "vault/Vault.h"
 
+#include <gmock/gmock.h>
+
 #include <set>
 
 namespace {
@@ -215,13 +217,16 @@ TEST(ImportPlan, CarriesOutIntoTheVaultOrNotAtAll) {
 
     // The name in the refusal reads as the user typed it, not as its Windows-1252 bytes.
     TImportPlan accented;
-    accented.Accounts.emplace_back().Record.Account = "Cr\xE9" "dit";
-    ASSERT_TRUE(vault.Add("Cr\xE9" "dit"));
+    accented.Accounts.emplace_back().Record.Account = "Cr\xE9"
+                                                      "dit";
+    ASSERT_TRUE(vault.Add("Cr\xE9"
+                          "dit"));
     try {
         CarryOutImport(vault, accented);
         ADD_FAILURE() << "a taken name was imported";
     } catch (const EImportError& error) {
-        EXPECT_THAT(error.what(), testing::HasSubstr("named Cr\xC3\xA9" "dit since"));
+        EXPECT_THAT(error.what(), testing::HasSubstr("named Cr\xC3\xA9"
+                                                     "dit since"));
     }
 }
 
