@@ -1044,10 +1044,6 @@ Die Sicherung (der Dateiname mit .bak), ältere Kopien und der Verlauf eines Syn
         <translation>Import aus %1</translation>
     </message>
     <message>
-        <source>%1 accounts from %2 will be added to this vault, %3 of them renamed. No password is shown here. OK adds them; Undo takes them back one at a time.</source>
-        <translation>%1 Konten aus %2 werden diesem Tresor hinzugefügt, %3 davon umbenannt. Hier wird kein Kennwort gezeigt. OK fügt sie hinzu; Rückgängig nimmt sie einzeln zurück.</translation>
-    </message>
-    <message>
         <source>Accounts to add: %1</source>
         <translation>Hinzuzufügende Konten: %1</translation>
     </message>
@@ -1070,6 +1066,10 @@ Die Sicherung (der Dateiname mit .bak), ältere Kopien und der Verlauf eines Syn
     <message>
         <source>%1 accounts imported.</source>
         <translation>%1 Konten importiert.</translation>
+    </message>
+    <message>
+        <source>%1 accounts from %2 will be added to this vault, %3 of them renamed. No password is shown here. OK adds them; one Undo takes them all back.</source>
+        <translation>%1 Konten aus %2 werden diesem Tresor hinzugefügt, %3 davon umbenannt. Hier wird kein Kennwort gezeigt. OK fügt sie hinzu; ein Rückgängig nimmt sie alle zurück.</translation>
     </message>
 </context>
 <context>

@@ -42,7 +42,7 @@ TReport ImportView(const TImportPlan& plan, TImportFormat format, const std::str
     view.Title = QStringToDisplay(TfrmMain::tr("Import from %1").arg(ManagerName(format)));
     view.Summary = QStringToDisplay(
         TfrmMain::tr("%1 accounts from %2 will be added to this vault, %3 of them renamed. No "
-                     "password is shown here. OK adds them; Undo takes them back one at a time.")
+                     "password is shown here. OK adds them; one Undo takes them all back.")
             .arg(plan.Accounts.size())
             .arg(PathToQString(path))
             .arg(renamedCount));

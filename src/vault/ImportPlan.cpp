@@ -201,6 +201,7 @@ void CarryOutImport(TVault& vault, const TImportPlan& plan) {
                                AnsiToDisplay(account.Record.Account) +
                                " since the import was planned. Nothing was imported.");
     }
+    const TVault::TUndoGroup oneStep(vault);
     for (const TPlannedAccount& account : plan.Accounts) {
         if (!vault.Add(account.Record))
             throw std::logic_error("An account of a planned name could not be added");

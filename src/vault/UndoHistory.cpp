@@ -32,7 +32,7 @@ void TUndoHistory::Deleted(std::string line, TLineSpot spot) {
 
 void TUndoHistory::Edited(std::string TPassRecord::*field, std::string before, std::string after) {
     DropRedo();
-    if (field && CanUndo() && !AtSaved()) {
+    if (field && CanUndo() && !AtSaved() && FOpenGroup == 0) {
         TUndoStep& last = FSteps[FDone - 1];
         if (last.Kind == TUndoKind::Edit && last.Field == field && last.After == before) {
             WipeString(before);
@@ -55,6 +55,7 @@ void TUndoHistory::Edited(std::string TPassRecord::*field, std::string before, s
 
 void TUndoHistory::Push(TUndoStep step) {
     DropRedo();
+    step.Group = FOpenGroup;
     ReserveOneMore(FSteps);
     FSteps.push_back(std::move(step));
     ++FDone;

@@ -23,6 +23,9 @@ struct TUndoStep {
     // Edit: the field edited, so that the keystrokes of one edit are one step; none for an edit of
     // the whole account.
     std::string TPassRecord::*Field = nullptr;
+    // Steps of one command (an import's Adds) share a number and are taken back together; 0 for
+    // a step of its own.
+    unsigned Group = 0;
 };
 
 class TUndoHistory {
@@ -45,6 +48,10 @@ public:
     // started from goes.
     void Edited(std::string TPassRecord::*field, std::string before, std::string after);
 
+    // The steps pushed between the two are one group, which Undo and Redo take whole.
+    void BeginGroup() noexcept { FOpenGroup = ++FLastGroup; }
+    void EndGroup() noexcept { FOpenGroup = 0; }
+
     // The step that Undo takes back, or Redo does again, or null; after it was applied (and the
     // vault may record where it went), Undone or Redone moves past it.
     TUndoStep* NextUndo() noexcept { return CanUndo() ? &FSteps[FDone - 1] : nullptr; }
@@ -65,4 +72,6 @@ private:
     std::vector<TUndoStep> FSteps;
     std::size_t FDone = 0;     // the steps before it are done, the rest undone
     std::ptrdiff_t FSaved = 0; // the state the data file holds, by FDone; -1 for none
+    unsigned FLastGroup = 0;
+    unsigned FOpenGroup = 0; // the group that steps pushed now join, or 0
 };

@@ -263,10 +263,24 @@ public:
     // in the file, announced as any change is. The account it touched is shown (after taking back
     // an Add, or doing a Delete again, the first one), and the vault is modified unless it is back
     // where it was saved. Nothing, and no result, when there is nothing to take back or do again.
+    // The steps of a group (see TUndoGroup) go back and come again together.
     std::optional<TUndoKind> Undo();
     std::optional<TUndoKind> Redo();
     bool CanUndo() const noexcept { return FUndo.CanUndo(); }
     bool CanRedo() const noexcept { return FUndo.CanRedo(); }
+    // While one lives, the vault's changes are one step for Undo and Redo.
+    class TUndoGroup {
+    public:
+        explicit TUndoGroup(TVault& vault) noexcept : FHistory(vault.FUndo) {
+            FHistory.BeginGroup();
+        }
+        ~TUndoGroup() { FHistory.EndGroup(); }
+        TUndoGroup(const TUndoGroup&) = delete;
+        TUndoGroup& operator=(const TUndoGroup&) = delete;
+
+    private:
+        TUndoHistory& FHistory;
+    };
 
 private:
     void ForgetMasterPassword() noexcept;

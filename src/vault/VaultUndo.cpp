@@ -14,8 +14,12 @@ std::optional<TUndoKind> TVault::Undo() {
     if (!step)
         return std::nullopt;
     const TUndoKind kind = step->Kind;
-    ApplyStep(*step, false);
-    FUndo.Undone();
+    const unsigned group = step->Group;
+    do {
+        ApplyStep(*step, false);
+        FUndo.Undone();
+        step = FUndo.NextUndo();
+    } while (group != 0 && step && step->Group == group);
     SetModified(!FUndo.AtSaved());
     return kind;
 }
@@ -26,8 +30,12 @@ std::optional<TUndoKind> TVault::Redo() {
     if (!step)
         return std::nullopt;
     const TUndoKind kind = step->Kind;
-    ApplyStep(*step, true);
-    FUndo.Redone();
+    const unsigned group = step->Group;
+    do {
+        ApplyStep(*step, true);
+        FUndo.Redone();
+        step = FUndo.NextRedo();
+    } while (group != 0 && step && step->Group == group);
     SetModified(!FUndo.AtSaved());
     return kind;
 }

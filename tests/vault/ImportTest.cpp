@@ -209,6 +209,14 @@ TEST(ImportPlan, CarriesOutIntoTheVaultOrNotAtAll) {
     plan = PlanImportFile(TImportFormat::Chrome, Sample("chrome.csv"), vault);
     CarryOutImport(vault, plan);
     EXPECT_EQ(vault.AccountCount(), 7);
+    // The import is one step for Undo, apart from an Add after it.
+    ASSERT_TRUE(vault.Add("Later"));
+    vault.Undo();
+    EXPECT_EQ(vault.AccountCount(), 7);
+    vault.Undo();
+    EXPECT_EQ(vault.AccountCount(), 2);
+    vault.Redo();
+    EXPECT_EQ(vault.AccountCount(), 7);
     const int row = vault.FindAccount("Example (3)");
     ASSERT_GE(row, 0);
     vault.Select(row);
