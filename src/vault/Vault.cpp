@@ -845,10 +845,6 @@ void TVault::BuildAccounts(TNameScan* scanned, bool showFirst) {
     if (FLines.Empty())
         return;
     const std::vector<std::string>& lines = FLines.Stored();
-    // The order of the lines is needed only by the first change; it is learnt on the other core
-    // meanwhile (where it needs no collator, nearly always), or then by a vault only read.
-    FLines.LearnOrderLater(FLearnOrderBeside && lines.size() >= ParallelLines);
-
     // One key set-up for all lines. Each line gives only its name here; the whole record is
     // deciphered when its account is shown.
     const std::unique_ptr<TAccountCodec> codec = FFormat->Codec();
@@ -873,6 +869,10 @@ void TVault::BuildAccounts(TNameScan* scanned, bool showFirst) {
         WipeString(entry.Name); // a short name moved out leaves its bytes behind
     }
     FAccounts.Assign(std::move(ordered));
+    // The order of the lines is needed only by the first change: it is learnt on the other core
+    // from now on (where it needs no collator, nearly always), once the names no longer need both
+    // cores; or then, by a vault that is only read.
+    FLines.LearnOrderLater(FLearnOrderBeside && lines.size() >= ParallelLines);
 
     // The first account that reads whole is shown; the reset covers any that fails.
     while (showFirst && !FAccounts.Empty() && !ShowRow(0, *codec, false)) {
