@@ -48,6 +48,19 @@ TBlowfish::~TBlowfish() {
     Wipe();
 }
 
+void TBlowfish::CopyKeyOf(const TBlowfish& keyed) {
+    if (!keyed.FKeySet)
+        throw EKeyError(KeyNotSetMessage);
+    const TBlowCore& from = *keyed.FCore;
+    TBlowCore& to = *FCore;
+    to.P = from.P;
+    to.S0 = from.S0;
+    to.S1 = from.S1;
+    to.S2 = from.S2;
+    to.S3 = from.S3;
+    FKeySet = true;
+}
+
 void TBlowfish::SetKey(const std::string& key) {
     if (!KeyLengthValid(key.size()))
         throw EKeyError(KeyLengthMessage);

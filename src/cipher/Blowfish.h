@@ -43,6 +43,9 @@ public:
     // Runs the key schedule on the key's bytes (1 to 56). Raises EKeyError otherwise, and then
     // a key set before stays in force. The IV and the chaining register are not touched.
     void SetKey(const std::string& key);
+    // Takes the key schedule of another cipher, which has one, without running it again: a second
+    // thread deciphers under the same key. The IV and the chaining register are not touched.
+    void CopyKeyOf(const TBlowfish& keyed);
     // The IV is the text's bytes, zero-filled on the right to 8 and folded with exclusive-or
     // beyond 8; any length, the empty string too. Resets the chaining register.
     void SetIV(const std::string& text) noexcept;

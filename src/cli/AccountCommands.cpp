@@ -87,6 +87,7 @@ void AppendLine(TOutputBuffer& out, const std::string& label, const std::string&
 
 void RunList(const TArguments& args, TPasswordInput& input) {
     TVault vault;
+    vault.LearnLineOrderBeside(false); // only read: no change needs the order
     OpenVault(vault, args.File, input);
     TOutputBuffer out;
     for (int row = 0; row < vault.AccountCount(); ++row)
@@ -97,6 +98,7 @@ void RunList(const TArguments& args, TPasswordInput& input) {
 void RunShow(const TArguments& args, TPasswordInput& input) {
     const std::string name = AccountNameText(args.Name, "The account name");
     TVault vault;
+    vault.LearnLineOrderBeside(false); // only read: no change needs the order
     OpenVault(vault, args.File, input);
     SelectAccount(vault, name);
     const TPassRecord& record = vault.Current();

@@ -64,6 +64,7 @@ void RunAnalyze(const TArguments& args, TPasswordInput& input) {
         }
     }
     TVault vault;
+    vault.LearnLineOrderBeside(false); // only read: no change needs the order
     OpenVault(vault, args.File, input);
     THealthOptions options;
     options.Breaches = breaches ? &*breaches : nullptr;

@@ -48,6 +48,7 @@ void RunClip(const TArguments& args, TPasswordInput& input) {
                          "is not set (on Wayland, XWayland sets it)");
     const std::string name = AccountNameText(args.Name, "The account name");
     TVault vault;
+    vault.LearnLineOrderBeside(false); // only read: no change needs the order
     OpenVault(vault, args.File, input);
     SelectAccount(vault, name);
     std::string value = FieldValue(vault.Current(), args.ClipField);

@@ -10,6 +10,7 @@
 void RunTotp(const TArguments& args, TPasswordInput& input) {
     const std::string name = AccountNameText(args.Name, "The account name");
     TVault vault;
+    vault.LearnLineOrderBeside(false); // only read: no change needs the order
     OpenVault(vault, args.File, input);
     SelectAccount(vault, name);
     std::string code = AccountOneTimeCode(vault.Current());

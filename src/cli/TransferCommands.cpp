@@ -150,6 +150,7 @@ std::vector<TPassRecord> RecordsFromCsv(const std::vector<TCsvRecord>& csv,
 
 void RunExport(const TArguments& args, TPasswordInput& input) {
     TVault vault;
+    vault.LearnLineOrderBeside(false); // only read: no change needs the order
     OpenVault(vault, args.File, input);
     // One key schedule for every account, as the window's open has.
     TVault::TAccountReader reader = vault.Reader();

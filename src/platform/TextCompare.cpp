@@ -211,8 +211,14 @@ void SortPrefixed(TPrefixedIt first, TPrefixedIt last, std::size_t from, const T
     }
 }
 
+// Below this many texts a second thread sorts nothing.
+constexpr std::size_t ParallelSortTexts = 4096;
+
+// With `parallel` (for text, prefix and compare that any thread may call at once), many texts are
+// sorted in two halves, one on each core, and the halves merged.
 template <typename Text, typename Prefix, typename Compare>
-std::vector<int> OrderByPrefixes(std::size_t count, Text text, Prefix prefix, Compare compare) {
+std::vector<int> OrderByPrefixes(std::size_t count, Text text, Prefix prefix, Compare compare,
+                                 bool parallel = false) {
     // The start that all texts share, as in a vault whose every name begins alike, is passed at
     // once.
     std::size_t shared = count == 0 ? 0 : text(0).size();
@@ -227,11 +233,37 @@ std::vector<int> OrderByPrefixes(std::size_t count, Text text, Prefix prefix, Co
     items.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
         items.push_back(prefix(i, shared));
-    SortPrefixed(items.begin(), items.end(), shared, text, prefix, compare);
     std::vector<int> order;
     order.reserve(items.size());
-    for (const TPrefixed& item : items)
-        order.push_back(item.Index);
+    if (!parallel || count < ParallelSortTexts) {
+        SortPrefixed(items.begin(), items.end(), shared, text, prefix, compare);
+        for (const TPrefixed& item : items)
+            order.push_back(item.Index);
+        return order;
+    }
+    const auto middle = items.begin() + static_cast<std::ptrdiff_t>(count / 2);
+    {
+        // Should this half raise, the future waits for the other as it goes.
+        std::future<void> second = std::async(std::launch::async, [&] {
+            SortPrefixed(middle, items.end(), shared, text, prefix, compare);
+        });
+        SortPrefixed(items.begin(), middle, shared, text, prefix, compare);
+        second.get();
+    }
+    // Every index of the first half is below those of the second: equal texts take the first.
+    const std::vector<TPrefixed>& sorted = items;
+    auto first = sorted.begin();
+    const auto half = sorted.begin() + static_cast<std::ptrdiff_t>(count / 2);
+    auto later = half;
+    while (first != half && later != sorted.end()) {
+        const int result =
+            compare(static_cast<std::size_t>(later->Index), static_cast<std::size_t>(first->Index));
+        order.push_back((result < 0 ? later++ : first++)->Index);
+    }
+    for (; first != half; ++first)
+        order.push_back(first->Index);
+    for (; later != sorted.end(); ++later)
+        order.push_back(later->Index);
     return order;
 }
 
@@ -245,7 +277,8 @@ std::uint64_t BigEndianAt(std::string_view key, std::size_t from) noexcept {
 
 // Byte keys sorted as by memcmp, ties broken by tie(a, b) and then by index.
 template <typename Tie>
-std::vector<int> OrderByByteKeys(const std::vector<std::string_view>& keys, Tie tie) {
+std::vector<int> OrderByByteKeys(const std::vector<std::string_view>& keys, Tie tie,
+                                 bool parallel = false) {
     return OrderByPrefixes(
         keys.size(), [&](std::size_t i) { return keys[i]; },
         [&](std::size_t i, std::size_t from) {
@@ -255,7 +288,8 @@ std::vector<int> OrderByByteKeys(const std::vector<std::string_view>& keys, Tie 
         [&](std::size_t a, std::size_t b) {
             const int result = CompareKeys(keys[a], keys[b]);
             return result != 0 ? result : tie(a, b);
-        });
+        },
+        parallel);
 }
 
 std::vector<int> FoldedOrder(const std::vector<std::string_view>& texts) {
@@ -286,7 +320,9 @@ std::vector<int> FoldedOrder(const std::vector<std::string_view>& texts) {
         }
         keys.emplace_back(start, static_cast<std::size_t>(out - start));
     }
-    return OrderByByteKeys(keys, [](std::size_t, std::size_t) { return 0; });
+    // Keys alone decide: both cores may sort them.
+    return OrderByByteKeys(
+        keys, [](std::size_t, std::size_t) { return 0; }, true);
 }
 
 // Below this many texts a second thread costs more than it saves.

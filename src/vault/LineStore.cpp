@@ -3,6 +3,7 @@
 #include "base/Containers.h"
 
 #include <algorithm>
+#include <chrono>
 #include <numeric>
 #include <utility>
 
@@ -17,6 +18,7 @@ std::size_t AddHeadroom(std::size_t count) {
 } // namespace
 
 void TLineStore::Assign(std::vector<std::string> lines) {
+    DropPendingOrder();
     lines.reserve(lines.size() + AddHeadroom(lines.size()));
     FLines.Assign(std::move(lines));
     AdoptOrder({});
@@ -27,6 +29,7 @@ void TLineStore::KeepFileOrder(bool keep) noexcept {
 }
 
 void TLineStore::AdoptOrder(TTextOrder order) {
+    DropPendingOrder();
     if (FKeepFileOrder)
         order = {};
     FLinesSorted = order.Sorted;
@@ -43,7 +46,34 @@ void TLineStore::AdoptOrder(TTextOrder order) {
         FLinePlace[static_cast<std::size_t>(FLineOrder[place])] = static_cast<int>(place);
 }
 
+void TLineStore::LearnOrderLater(bool beside) {
+    AdoptOrder({});
+    if (FKeepFileOrder || FLines.Empty())
+        return;
+    FPendingOrder = std::async(beside ? std::launch::async : std::launch::deferred,
+                               TextOrderWithoutCollator, std::cref(FLines.Lines()));
+}
+
+void TLineStore::SettleOrder() {
+    if (!FPendingOrder.valid())
+        return;
+    std::optional<TTextOrder> found = FPendingOrder.get();
+    if (!found)
+        found = TextOrder(FLines.Lines());
+    AdoptOrder(std::move(*found));
+}
+
+void TLineStore::DropPendingOrder() noexcept {
+    // A deferred order is never learnt; one learnt beside is waited for (and what it raised
+    // dropped with it).
+    if (FPendingOrder.valid() &&
+        FPendingOrder.wait_for(std::chrono::seconds(0)) != std::future_status::deferred)
+        FPendingOrder.wait();
+    FPendingOrder = {};
+}
+
 void TLineStore::Clear() noexcept {
+    DropPendingOrder();
     FLines.Clear();
     FLinesSorted = true;
     FOrderInIndex = false;
@@ -53,6 +83,9 @@ void TLineStore::Clear() noexcept {
 }
 
 std::vector<std::string> TLineStore::Take() {
+    // An order not learnt yet had no Add: the lines are in file order already.
+    if (FPendingOrder.valid())
+        DropPendingOrder();
     InFileOrder([](const auto&) {});
     std::vector<std::string> lines = FLines.Take();
     Clear();
@@ -60,6 +93,7 @@ std::vector<std::string> TLineStore::Take() {
 }
 
 int TLineStore::Add(std::string line) {
+    SettleOrder();
     if (FKeepFileOrder) {
         FLines.Add(std::move(line));
         return FLines.Count() - 1;
@@ -177,13 +211,15 @@ void TLineStore::EraseFromOrder(int index) {
     FOrderInIndex = orderInIndex;
 }
 
-TLineOrder TLineStore::Order() const noexcept {
+TLineOrder TLineStore::Order() {
+    SettleOrder();
     if (FLinesSorted)
         return TLineOrder::Sorted;
     return FOrderInIndex ? TLineOrder::Indexed : TLineOrder::AsRead;
 }
 
-TLineSpot TLineStore::SpotOf(int index) const {
+TLineSpot TLineStore::SpotOf(int index) {
+    SettleOrder();
     static_cast<void>(FLines.Get(index)); // a bad index raises
     return {index, FLinesSorted ? index : FLinePlace[static_cast<std::size_t>(index)]};
 }
@@ -228,6 +264,7 @@ int TLineStore::InsertAt(TLineSpot spot, std::string line) {
 }
 
 bool TLineStore::ReturnToOrder(TLineOrder before) {
+    SettleOrder();
     if (Order() != TLineOrder::Indexed)
         // Moved into order since: a sorted file stays sorted, the order a file was read in is lost.
         return before != TLineOrder::AsRead || Order() == TLineOrder::AsRead;

@@ -18,6 +18,7 @@
 #include "platform/TextCompare.h"
 
 #include <algorithm>
+#include <future>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,6 +53,10 @@ public:
     void Assign(std::vector<std::string> lines);
     // How the lines stored now stand in CompareTextLocale order; they stay where they are.
     void AdoptOrder(TTextOrder order);
+    // The same, learnt only when something first needs it: by the other core from now on
+    // (`beside`), or by the caller then. Reading the lines needs no order, so a vault that is only
+    // read never waits for it, nor, when it is learnt beside, makes its reader wait.
+    void LearnOrderLater(bool beside);
     // Every line goes, and the room of the index with it.
     void Clear() noexcept;
     // Hands the lines over in file order and leaves the store empty; indices held elsewhere are
@@ -60,6 +65,7 @@ public:
 
     // The lines in the order of the file, moved into it first if needed.
     template <typename TRenumber> const TRecordList& InFileOrder(TRenumber renumber) {
+        // An order still to be learnt had no Add since: the lines stand in the file's order.
         if (FOrderInIndex) {
             PutLinesInOrder();
             renumber([this](int old) { return FLinePlace[static_cast<std::size_t>(old)]; });
@@ -71,6 +77,7 @@ public:
     int Add(std::string line);
     // Replaces the line at the index and keeps the order.
     template <typename TRenumber> void Put(int index, std::string line, TRenumber renumber) {
+        SettleOrder();
         FLines.Put(index, std::move(line));
         if (FKeepFileOrder)
             return;
@@ -79,19 +86,21 @@ public:
     }
     // Removes the line at the index; the later lines move up by one.
     template <typename TRenumber> void Erase(int index, TRenumber renumber) {
+        SettleOrder();
         EraseFromOrder(index);
         FLines.Delete(index);
         renumber([index](int old) { return old > index ? old - 1 : old; });
     }
 
     // What takes an Erase or an Add back exactly, so that the file is written as it was before.
-    TLineOrder Order() const noexcept;
-    TLineSpot SpotOf(int index) const;
+    TLineOrder Order();
+    TLineSpot SpotOf(int index);
     // Puts an erased line back at the spot it had, the later lines moving down by one; returns its
     // index. A place where the line no longer sorts (the order changed meanwhile) gives way to the
     // place it sorts to.
     template <typename TRenumber>
     int Restore(TLineSpot spot, std::string line, TRenumber renumber) {
+        SettleOrder();
         const int index = InsertAt(spot, std::move(line));
         renumber([index](int old) { return old >= index ? old + 1 : old; });
         return index;
@@ -102,6 +111,11 @@ public:
     bool ReturnToOrder(TLineOrder before);
 
 private:
+    // Takes the order learnt later, once it is needed.
+    void SettleOrder();
+    // Forgets an order still to be learnt, waiting for the other core to let go of the lines.
+    void DropPendingOrder() noexcept;
+
     // Lines whose places from..to were rotated so that the line at `from` went to `to`.
     struct TRotation {
         int From = 0;
@@ -136,4 +150,7 @@ private:
     // After an Add: the file's order is FLineOrder, and new lines are appended to FLines.
     bool FOrderInIndex = false;
     bool FKeepFileOrder = false;
+    // The order still to be learnt (see LearnOrderLater): nothing without a collator, or a
+    // collator needed. Last, so that it lets go of the lines before they go.
+    std::future<std::optional<TTextOrder>> FPendingOrder;
 };

@@ -80,6 +80,12 @@ TRecordCipher::TRecordCipher(TBlowfish& cipher, const std::string& masterPasswor
     }
 }
 
+TRecordCipher::TRecordCipher(TBlowfish& cipher, const TBlowfish& keyed) : FCipher(cipher) {
+    FCipher.SetCipherMode(TCipherMode::CBC);
+    FCipher.SetStringMode(TStringMode::smEncode);
+    FCipher.CopyKeyOf(keyed);
+}
+
 TRecordCipher::~TRecordCipher() {
     FCipher.Wipe();
 }

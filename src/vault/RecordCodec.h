@@ -37,6 +37,9 @@ TPassRecord DecodeRecord(TBlowfish& cipher, const std::string& line,
 class TRecordCipher {
 public:
     TRecordCipher(TBlowfish& cipher, const std::string& masterPassword);
+    // Keys the cipher with the schedule of one that a TRecordCipher keyed, without a schedule of
+    // its own: for a second thread reading lines of the same vault.
+    TRecordCipher(TBlowfish& cipher, const TBlowfish& keyed);
     ~TRecordCipher();
     TRecordCipher(const TRecordCipher&) = delete;
     TRecordCipher& operator=(const TRecordCipher&) = delete;

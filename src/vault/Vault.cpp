@@ -845,15 +845,6 @@ void TVault::BuildAccounts(TNameScan* scanned, bool showFirst) {
     if (FLines.Empty())
         return;
     const std::vector<std::string>& lines = FLines.Stored();
-    // The order of the lines is learnt beside the names, on the other core, where it needs no
-    // collator (nearly always); the lines are only read meanwhile. The future waits for it also
-    // when the names raise. A format that keeps the file's order needs none.
-    const bool sorted = !FLines.KeepsFileOrder();
-    const bool parallel = sorted && lines.size() >= ParallelLines;
-    std::future<std::optional<TTextOrder>> lineOrder =
-        std::async(parallel ? std::launch::async : std::launch::deferred, TextOrderWithoutCollator,
-                   std::cref(lines));
-
     // One key set-up for all lines. Each line gives only its name here; the whole record is
     // deciphered when its account is shown.
     const std::unique_ptr<TAccountCodec> codec = FFormat->Codec();
@@ -878,13 +869,11 @@ void TVault::BuildAccounts(TNameScan* scanned, bool showFirst) {
         WipeString(entry.Name); // a short name moved out leaves its bytes behind
     }
     FAccounts.Assign(std::move(ordered));
+    // The order of the lines is needed only by the first change: it is learnt on the other core
+    // from now on (where it needs no collator, nearly always), once the names no longer need both
+    // cores; or then, by a vault that is only read.
+    FLines.LearnOrderLater(FLearnOrderBeside && lines.size() >= ParallelLines);
 
-    if (sorted) {
-        std::optional<TTextOrder> found = lineOrder.get();
-        if (!found)
-            found = TextOrder(lines);
-        FLines.AdoptOrder(std::move(*found));
-    }
     // The first account that reads whole is shown; the reset covers any that fails.
     while (showFirst && !FAccounts.Empty() && !ShowRow(0, *codec, false)) {
     }

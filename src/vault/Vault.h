@@ -104,6 +104,10 @@ public:
     TDataFormat Format() const noexcept {
         return FFormat ? FFormat->Format() : TDataFormat::Classic;
     }
+    // Whether the opens to come learn the order of the record lines on the other core, for the
+    // first change to find ready (the default), or only when a change needs it: a vault that is
+    // only read never does.
+    void LearnLineOrderBeside(bool beside) noexcept { FLearnOrderBeside = beside; }
     // The record lines in the order of the file they would be written to. Reading them whole puts
     // them in that order first, which changes no line.
     const TRecordList& Records();
@@ -354,6 +358,7 @@ private:
     std::string FStampPath; // where FStamp was taken
     std::optional<TKvf2SealVerdict> FBrokenSeal;
     bool FNewSealAgreed = false;
+    bool FLearnOrderBeside = true;
     TBlowfish FCipher;           // for the check lines of other files
     std::future<void> FDisposal; // the accounts of a closed vault, being wiped and freed
     std::vector<TVaultObserver*> FObservers;

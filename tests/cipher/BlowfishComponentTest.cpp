@@ -398,3 +398,25 @@ TEST(BlowfishTextForm, RoundTripsAndIgnoresLeftoverBits) {
 }
 
 } // namespace
+
+TEST(BlowfishKeyCopy, ACopiedScheduleDeciphersAsTheKeyedCipherAndAnUnkeyedOneIsRefused) {
+    TBlowfish keyed;
+    keyed.SetKey("a master password");
+    keyed.SetCipherMode(TCipherMode::CBC);
+    keyed.SetIV("an iv");
+    std::string enciphered;
+    keyed.EncryptString("some text of more than one block", enciphered);
+    TBlowfish copy;
+    copy.CopyKeyOf(keyed);
+    copy.SetCipherMode(TCipherMode::CBC);
+    copy.SetIV("an iv");
+    std::string plain;
+    copy.DecryptString(enciphered, plain);
+    EXPECT_EQ(plain, "some text of more than one block");
+
+    TBlowfish unkeyed;
+    TBlowfish target;
+    EXPECT_THROW(target.CopyKeyOf(unkeyed), EKeyError);
+    keyed.Wipe();
+    EXPECT_THROW(target.CopyKeyOf(keyed), EKeyError) << "a wiped cipher has no key to give";
+}

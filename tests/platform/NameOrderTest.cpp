@@ -78,8 +78,9 @@ std::vector<std::string> SampleNames(TMix mix) {
     const auto from = [&](const std::vector<std::string>& words) {
         return CaseVaried(random, words[random() % words.size()]);
     };
+    // Enough names for the sorts that share the work with a second core.
     std::vector<std::string> names;
-    for (int i = 0; i < 2500; ++i) {
+    for (int i = 0; i < 5000; ++i) {
         std::string name = from(AsciiWords);
         if (random() % 2 == 0)
             name += " " + from(AsciiWords);

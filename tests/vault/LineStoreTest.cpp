@@ -42,6 +42,36 @@ TEST(LineStoreTest, AFileOutOfOrderIsWrittenAsReadUntilAnAddPutsItInOrder) {
     EXPECT_EQ(held, (std::vector<int>{1, 2, 1, 0}));
 }
 
+TEST(LineStoreTest, AnOrderLearntLaterServesTheFirstChangeAndAStoreOnlyReadNeverNeedsIt) {
+    for (const bool beside : {true, false}) {
+        SCOPED_TRACE(beside ? "beside" : "when needed");
+        TLineStore store;
+        store.Assign({"c", "a", "b"});
+        store.LearnOrderLater(beside);
+        EXPECT_EQ(store.InFileOrder([](const auto&) {}).Lines(),
+                  (std::vector<std::string>{"c", "a", "b"}));
+        std::vector<int> held{0, 1, 2};
+        const auto renumber = [&held](const auto& map) {
+            for (int& index : held)
+                index = map(index);
+        };
+        EXPECT_EQ(store.Order(), TLineOrder::AsRead);
+        held.push_back(store.Add("ab"));
+        EXPECT_EQ(store.InFileOrder(renumber).Lines(),
+                  (std::vector<std::string>{"a", "ab", "b", "c"}));
+        EXPECT_EQ(held, (std::vector<int>{3, 0, 2, 1}));
+
+        // Taken or replaced before anything needed it, the order is never learnt.
+        store.Assign({"z", "y"});
+        store.LearnOrderLater(beside);
+        EXPECT_EQ(store.Take(), (std::vector<std::string>{"z", "y"}));
+        store.Assign({"z", "y"});
+        store.LearnOrderLater(beside);
+        store.Assign({"y", "x"});
+        EXPECT_EQ(store.Order(), TLineOrder::Sorted) << "Assign takes no order of the lines before";
+    }
+}
+
 } // namespace
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include "VaultTestSupport.h"
 
+#include "cipher/BlowCore.h"
 #include "cipher/TextForm.h"
 #include "platform/TextCompare.h"
 #include "vault/DataFile.h"
@@ -393,4 +394,47 @@ TEST_F(VaultTest, ABlankLineIsKeptButIsNoAccountAndAnEmptyNameIsOne) {
     EXPECT_EQ(vault.Current().Login, "named at last");
     vault.DeleteCurrent();
     EXPECT_EQ(vault.AccountCount(), 1);
+}
+
+TEST_F(VaultTest, ALargeVaultReadOnBothCoresListsEveryNameAndKeepsItsOrderForTheFirstAdd) {
+    // Enough lines for the second core, with a blank, a damaged and a foreign line in each half,
+    // so that what each half found is put together by its own line numbers.
+    constexpr int Count = 6000;
+    std::vector<std::string> lines;
+    {
+        TBlowfish cipher;
+        TRecordCipher codec(cipher, "secret");
+        for (int i = Count; i > 0; --i)
+            lines.push_back(codec.Encode({"n" + std::to_string(i * 7919 % 10007), "", "", ""}));
+    }
+    const std::string foreign = EncodeRecord(Cipher, {"Elsewhere", "", "", ""}, "other");
+    for (const int at : {10, 4000}) {
+        lines[static_cast<std::size_t>(at)] = "";
+        lines[static_cast<std::size_t>(at + 1)] = "Bank;not a field!";
+        lines[static_cast<std::size_t>(at + 2)] = foreign;
+    }
+    Write(lines);
+    for (const bool beside : {true, false}) {
+        SCOPED_TRACE(beside ? "order learnt beside" : "order learnt when needed");
+        TVault vault;
+        vault.LearnLineOrderBeside(beside);
+        const std::uint64_t schedulesBefore = KeyScheduleCount();
+        ASSERT_EQ(vault.Open(Path, "secret"), TOpenResult::Opened);
+        EXPECT_EQ(KeyScheduleCount() - schedulesBefore, 2u) << "the second core copies the key";
+        EXPECT_EQ(vault.DamagedLines(), (std::vector<int>{11, 12, 4001, 4002}));
+        ASSERT_EQ(vault.AccountCount(), Count - 6);
+        std::vector<std::string> names;
+        for (int row = 0; row < vault.AccountCount(); ++row)
+            names.push_back(vault.Account(row).Name);
+        EXPECT_TRUE(InTextLocaleOrder(names));
+
+        vault.Save();
+        EXPECT_EQ(ReadDataFile(Path), lines) << "read only, the file keeps its order";
+        ASSERT_TRUE(vault.Add("n5000-new"));
+        vault.Save();
+        const std::vector<std::string> saved = ReadDataFile(Path);
+        EXPECT_EQ(saved.size(), lines.size() + 1);
+        EXPECT_TRUE(InTextLocaleOrder(saved)) << "the first Add puts the file in order";
+        Write(lines);
+    }
 }
