@@ -220,6 +220,8 @@ private:
     // file asks for more memory than the computer may give (said). Raises what the derivation
     // raises.
     std::optional<TKvf2Keys> DeriveKeys(const std::string& password, const TKvf2Header& header);
+    // The header with the keys derived for it, for a file written under new keys.
+    std::optional<TNewKeys> DeriveNewKeys(const std::string& password, TKvf2Header header);
     // Opens the file read for opening in its format, a hardened one's keys derived as above;
     // nothing when a lock came first.
     std::optional<TOpenResult> OpenFile(TVaultOpening opening, const std::string& password);

@@ -127,13 +127,11 @@ void TfrmMain::NewFile(TDataFormat format) {
     if (!AskNewMasterPassword(password))
         return;
     if (format == TDataFormat::Hardened) {
-        TNewKeys keys{TKvf2Session::NewHeader(FKdfParams), {}};
-        std::optional<TKvf2Keys> derived = DeriveKeys(password, keys.Header);
-        if (!derived)
+        std::optional<TNewKeys> keys = DeriveNewKeys(password, TKvf2Session::NewHeader(FKdfParams));
+        if (!keys)
             return;
-        keys.Keys = std::move(*derived);
         FClipboard->ClearOwnText();
-        FVault.Create(path, password, std::move(keys));
+        FVault.Create(path, password, std::move(*keys));
     } else {
         FClipboard->ClearOwnText();
         FVault.Create(path, password);
@@ -207,11 +205,11 @@ void TfrmMain::spdChangePasswordClick() {
     // A hardened file's new keys: never below its own cost nor the one set for new keys.
     TNewKeys keys;
     if (FVault.Format() == TDataFormat::Hardened) {
-        keys.Header = FVault.PasswordChangeHeader(FKdfParams);
-        std::optional<TKvf2Keys> derived = DeriveKeys(password, keys.Header);
+        std::optional<TNewKeys> derived =
+            DeriveNewKeys(password, FVault.PasswordChangeHeader(FKdfParams));
         if (!derived)
             return;
-        keys.Keys = std::move(*derived);
+        keys = std::move(*derived);
     }
     SetPanel(2, PathToQString(FVault.Path()));
     const auto keepStranded = [this](const std::vector<TStrandedLine>& stranded) {

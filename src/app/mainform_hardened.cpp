@@ -113,6 +113,13 @@ void TfrmMain::UpdateTitle() {
     setWindowTitle(title);
 }
 
+std::optional<TNewKeys> TfrmMain::DeriveNewKeys(const std::string& password, TKvf2Header header) {
+    std::optional<TKvf2Keys> derived = DeriveKeys(password, header);
+    if (!derived)
+        return std::nullopt;
+    return TNewKeys{std::move(header), std::move(*derived)};
+}
+
 std::optional<TKvf2Keys> TfrmMain::DeriveKeys(const std::string& password,
                                               const TKvf2Header& header) {
     // Refused before anything is allocated, naming the amount.
@@ -259,18 +266,16 @@ void TfrmMain::HardenClick() {
     std::optional<TOverwriteConsent> consent;
     if (!ConfirmOverwrite(path, consent))
         return;
-    TNewKeys keys{TKvf2Session::NewHeader(FKdfParams), {}};
-    std::optional<TKvf2Keys> derived = DeriveKeys(password, keys.Header);
-    if (!derived)
+    std::optional<TNewKeys> keys = DeriveNewKeys(password, TKvf2Session::NewHeader(FKdfParams));
+    if (!keys)
         return;
-    keys.Keys = std::move(*derived);
     FClipboard->ClearOwnText();
     std::optional<TErrorMessage> problem;
     // Under the file's write lock, as a password change: no other writer comes between the backup
     // and the write.
     const TUpgradeResult result = WriteUnderLock(FVault, path, consent, [&] {
         problem = BackupNameError(path);
-        return !problem ? FVault.Upgrade(password, std::move(keys)) : TUpgradeResult::NoBackup;
+        return !problem ? FVault.Upgrade(password, std::move(*keys)) : TUpgradeResult::NoBackup;
     });
     if (result == TUpgradeResult::NoBackup) {
         FPlatform.ShowMessageBox(
