@@ -717,6 +717,17 @@ struct TMemoryResult {
     std::array<long, ActionCount> PeakKiB{};
 };
 
+TMemoryResult ParseMemory(const std::string& text) {
+    TMemoryResult result;
+    std::istringstream output(text);
+    std::string word;
+    output >> word >> result.Records;
+    for (long& peak : result.PeakKiB)
+        output >> peak;
+    Require(word == "records" && !output.fail(), "the memory child printed no figures");
+    return result;
+}
+
 TMemoryResult PeaksOfActions(const std::string& path) {
     std::fflush(stdout); // the child writes to the same error stream
     QProcess child;
@@ -726,14 +737,7 @@ TMemoryResult PeaksOfActions(const std::string& path) {
     Require(child.waitForFinished(-1), "the memory child did not run");
     Require(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
             "the memory child failed");
-    TMemoryResult result;
-    std::istringstream output(child.readAllStandardOutput().toStdString());
-    std::string word;
-    output >> word >> result.Records;
-    for (long& peak : result.PeakKiB)
-        output >> peak;
-    Require(word == "records" && !output.fail(), "the memory child printed no figures");
-    return result;
+    return ParseMemory(child.readAllStandardOutput().toStdString());
 }
 
 // ---- Report.
@@ -898,17 +902,6 @@ std::string ChildOutput(const std::vector<std::string>& arguments, const char* l
     return child.readAllStandardOutput().toStdString();
 }
 
-TMemoryResult ParseMemory(const std::string& text) {
-    TMemoryResult result;
-    std::istringstream output(text);
-    std::string word;
-    output >> word >> result.Records;
-    for (long& peak : result.PeakKiB)
-        output >> peak;
-    Require(word == "records" && !output.fail(), "the memory child printed no figures");
-    return result;
-}
-
 // The memory child on a copy of the file: it changes the password.
 TMemoryResult PeaksInLocale(const std::string& path, const char* locale) {
     const std::string copy = path + ".memory.kvf";
@@ -933,29 +926,8 @@ void PrintLocaleRows(const QTemporaryDir& folder) {
     }
     const double floorSeconds = Median(floorWall);
     const double floorCpuSeconds = Median(floorCpu);
-    struct TFile {
-        TNameMix Mix;
-        int Format;
-        std::string Path;
-        double Bytes;
-    };
-    std::vector<TFile> files;
-    for (const TNameMix mix : NameMixes) {
-        const std::vector<TPassRecord> accounts =
-            MakeTestAccounts(LargeSize, DefaultTestVaultSeed, mix);
-        for (const int format : {1, 2}) {
-            const std::string path =
-                folder
-                    .filePath(QStringLiteral("Mix%1-%2.kvf").arg(static_cast<int>(mix)).arg(format))
-                    .toStdString();
-            if (format == 1)
-                WriteTestVault(path, accounts, MasterPasswords[0]);
-            else
-                WriteHardenedTestVault(path, accounts, MasterPasswords[0], SmallKvf2Params);
-            files.push_back(
-                {mix, format, path, static_cast<double>(std::filesystem::file_size(path))});
-        }
-    }
+    const std::vector<TMixVault> files =
+        WriteMixVaults(folder.path().toStdString(), LargeSize, MasterPasswords[0]);
     const std::string empty[2] = {folder.filePath(QStringLiteral("Empty1.kvf")).toStdString(),
                                   folder.filePath(QStringLiteral("Empty2.kvf")).toStdString()};
     WriteTestVault(empty[0], {}, MasterPasswords[0]);
@@ -977,7 +949,7 @@ void PrintLocaleRows(const QTemporaryDir& folder) {
         long emptyPeak[2];
         for (int format = 0; format < 2; ++format)
             emptyPeak[format] = PeaksInLocale(empty[format], locale).PeakKiB[aOpen];
-        for (const TFile& file : files) {
+        for (const TMixVault& file : files) {
             std::istringstream open(ChildOutput({"--open", file.Path}, locale));
             std::string word;
             int records = 0;

@@ -211,27 +211,7 @@ double ProcessCpuSeconds() {
 // CPU time; its peak memory above the same command on an empty vault, as a multiple of the file.
 void ListByLocale(const std::string& folder) {
     const std::string key = Master + RecordKeySuffix;
-    struct TFile {
-        TNameMix Mix;
-        int Format;
-        std::string Path;
-        double Bytes;
-    };
-    std::vector<TFile> files;
-    for (const TNameMix mix : NameMixes) {
-        const std::vector<TPassRecord> accounts =
-            MakeTestAccounts(LargeCount, DefaultTestVaultSeed, mix);
-        for (const int format : {1, 2}) {
-            const std::string path = folder + "/mix" + std::to_string(static_cast<int>(mix)) + "-" +
-                                     std::to_string(format) + ".kvf";
-            if (format == 1)
-                WriteTestVault(path, accounts, Master);
-            else
-                WriteHardenedTestVault(path, accounts, Master, SmallKvf2Params);
-            files.push_back(
-                {mix, format, path, static_cast<double>(std::filesystem::file_size(path))});
-        }
-    }
+    const std::vector<TMixVault> files = WriteMixVaults(folder, LargeCount, Master);
     const std::string empty[2] = {folder + "/empty-1.kvf", folder + "/empty-2.kvf"};
     WriteTestVault(empty[0], {}, Master);
     WriteHardenedTestVault(empty[1], {}, Master, SmallKvf2Params);
@@ -271,7 +251,7 @@ void ListByLocale(const std::string& folder) {
         for (int format = 0; format < 2; ++format)
             emptyPeak[format] =
                 RunInLocale(KESTOVAR_CLI, {"ls", empty[format]}, locale, input).PeakKiB;
-        for (const TFile& file : files) {
+        for (const TMixVault& file : files) {
             std::vector<TChildRun> runs;
             for (int round = 0; round < 3; ++round) {
                 runs.push_back(RunInLocale(KESTOVAR_CLI, {"ls", file.Path}, locale, input));

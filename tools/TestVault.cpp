@@ -6,6 +6,7 @@
 #include "vault/Kvf2Session.h"
 
 #include <array>
+#include <filesystem>
 #include <random>
 #include <string_view>
 #include <unordered_set>
@@ -361,4 +362,24 @@ void WriteHardenedTestVault(const std::string& path, const std::vector<TPassReco
     for (const TPassRecord& account : accounts)
         lines.push_back(session.EncodeAccount(account));
     WriteKvf2File(path, session, lines);
+}
+
+std::vector<TMixVault> WriteMixVaults(const std::string& folder, std::size_t count,
+                                      const std::string& masterPassword) {
+    std::vector<TMixVault> files;
+    for (const TNameMix mix : NameMixes) {
+        const std::vector<TPassRecord> accounts =
+            MakeTestAccounts(count, DefaultTestVaultSeed, mix);
+        for (const int format : {1, 2}) {
+            const std::string path = folder + "/mix" + std::to_string(static_cast<int>(mix)) + "-" +
+                                     std::to_string(format) + ".kvf";
+            if (format == 1)
+                WriteTestVault(path, accounts, masterPassword);
+            else
+                WriteHardenedTestVault(path, accounts, masterPassword, SmallKvf2Params);
+            files.push_back(
+                {mix, format, path, static_cast<double>(std::filesystem::file_size(path))});
+        }
+    }
+    return files;
 }

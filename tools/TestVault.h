@@ -42,3 +42,13 @@ inline constexpr TKvf2Params SmallKvf2Params{1, 8192};
 // The same accounts in the hardened format, under keys of the given parameters.
 void WriteHardenedTestVault(const std::string& path, const std::vector<TPassRecord>& accounts,
                             const std::string& masterPassword, const TKvf2Params& params);
+
+// A vault of count accounts for each name mix in both formats, in folder, cheap keys for format 2.
+struct TMixVault {
+    TNameMix Mix;
+    int Format;
+    std::string Path;
+    double Bytes;
+};
+std::vector<TMixVault> WriteMixVaults(const std::string& folder, std::size_t count,
+                                      const std::string& masterPassword);
