@@ -84,8 +84,7 @@ void TLineStore::Clear() noexcept {
 
 std::vector<std::string> TLineStore::Take() {
     // An order not learnt yet had no Add: the lines are in file order already.
-    if (FPendingOrder.valid())
-        DropPendingOrder();
+    DropPendingOrder();
     InFileOrder([](const auto&) {});
     std::vector<std::string> lines = FLines.Take();
     Clear();
