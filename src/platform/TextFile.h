@@ -11,10 +11,13 @@
 // while open for writing is discarded and the target stays as it was.
 
 #include "platform/ContentHash.h"
+#include "platform/PageBuffer.h"
 
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 class TReplacingFile;
 
@@ -28,6 +31,9 @@ public:
     void OpenTextForReading(const std::string& path);
     void OpenTextForWriting(const std::string& path);
     std::string ReadTextLine();
+    // The lines from the next one to the end, as ReadTextLine would give them; a large file is
+    // cut on both cores.
+    std::vector<std::string> ReadRemainingLines();
     bool TextAtEnd() const;
     void WriteTextLine(const std::string& text);
     void CloseTextFile();
@@ -35,6 +41,8 @@ public:
     // The bytes of the file: while it is open for reading, those read; after a write has been
     // closed, those written. Lets the caller tell later whether another program changed the file.
     TContentDigest Digest() const noexcept;
+    // The size of the file open for reading; 0 otherwise.
+    std::size_t Size() const noexcept { return FMode == TMode::tmReading ? FText.size() : 0; }
 
 private:
     enum class TMode { tmClosed, tmReading, tmWriting };
@@ -46,7 +54,8 @@ private:
     void ReleaseReadData() noexcept;
     void CloseCurrent() noexcept;
 
-    std::string FData; // the whole file while reading
+    TPageBuffer FData;      // the whole file while reading
+    std::string_view FText; // its bytes
     std::size_t FPosition = 0;
     std::size_t FEnd = 0; // where the text ends: before the Ctrl-Z bytes that end the file
     std::unique_ptr<TReplacingFile> FWriter;

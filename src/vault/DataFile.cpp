@@ -9,9 +9,12 @@
 
 #include <QScopeGuard>
 
+#include <future>
+
 namespace {
 
-// A record key is the master password and the eight-byte suffix, and a key has at most 56 bytes.
+// Below this a second thread costs more than it saves.
+constexpr std::size_t ParallelDigestBytes = std::size_t{1} << 20;
 
 } // namespace
 
@@ -73,11 +76,16 @@ std::vector<std::string> ReadDataFile(const std::string& path, TContentDigest& c
                                       std::string& checkLine) {
     TTextFile file;
     file.OpenTextForReading(path);
+    // The digest of a large file is worked out on the other core while its lines are cut.
+    std::future<TContentDigest> digest =
+        std::async(ParallelDigestBytes <= file.Size() ? std::launch::async : std::launch::deferred,
+                   [&file] { return file.Digest(); });
+    auto waitForDigest = qScopeGuard([&digest] { digest.wait(); });
     checkLine = file.ReadTextLine();
     std::vector<std::string> lines;
-    while (!file.TextAtEnd())
-        lines.push_back(file.ReadTextLine());
-    content = file.Digest();
+    lines = file.ReadRemainingLines();
+    content = digest.get();
+    waitForDigest.dismiss();
     file.CloseTextFile();
     return lines;
 }

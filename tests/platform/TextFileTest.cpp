@@ -100,6 +100,30 @@ TEST_F(TextFileTest, ReadsLinesByTheDataFileConventions) {
     }
 }
 
+TEST_F(TextFileTest, ALargeFileIsCutAsLineByLineWhereverItsMiddleFalls) {
+    // Over a megabyte, a file is cut in two halves from its middle on: each added byte moves the
+    // middle half a byte, over every place of the repeated piece (a CR LF, a lone LF, CR CR and
+    // a Ctrl-Z within a line). The last file is one that is read into large pages.
+    const std::string piece = "ab\r\n\ncd\r\r\x1A";
+    std::string bytes = "check\r\n";
+    while (bytes.size() < (std::size_t{17} << 16))
+        bytes += piece;
+    const std::size_t lastAdded = 2 * piece.size() + 2;
+    for (std::size_t added = 0; added <= lastAdded; ++added) {
+        SCOPED_TRACE(added);
+        const std::string more =
+            added < lastAdded ? std::string(added, 'x') : std::string(std::size_t{4} << 20, 'y');
+        WriteFileBytes(Path("large.kvf"), bytes + more + "\x1A\x1A");
+        TTextFile file;
+        file.OpenTextForReading(Path("large.kvf"));
+        std::vector<std::string> lines{file.ReadTextLine()};
+        const std::vector<std::string> rest = file.ReadRemainingLines();
+        EXPECT_TRUE(file.TextAtEnd());
+        lines.insert(lines.end(), rest.begin(), rest.end());
+        EXPECT_EQ(lines, ReadLines(Path("large.kvf")));
+    }
+}
+
 TEST_F(TextFileTest, TheFirstLineAloneIsReadAsFarAsAComparisonNeeds) {
     struct Case {
         std::string Bytes;

@@ -1,0 +1,72 @@
+#include "platform/PageBuffer.h"
+
+#include "base/SecureWipe.h"
+
+#include <new>
+#include <utility>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+namespace {
+
+// Below this a heap block is as quick: the system's large pages are 2 MiB.
+constexpr std::size_t MappedSize = std::size_t{4} << 20;
+
+} // namespace
+
+TPageBuffer::TPageBuffer(std::size_t size) : FSize(size) {
+    if (size == 0)
+        return;
+#ifdef __linux__
+    if (size >= MappedSize) {
+        void* const pages =
+            ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (pages != MAP_FAILED) {
+            FData = static_cast<char*>(pages);
+            FMapped = true;
+            // Both are hints: a system without them faults the pages in one by one as usual.
+            //::madvise(pages, size, MADV_HUGEPAGE);
+#ifdef MADV_POPULATE_WRITE
+            ::madvise(pages, size, MADV_POPULATE_WRITE);
+#endif
+            return;
+        }
+    }
+#endif
+    FData = new char[size]; // not cleared: the caller fills it
+}
+
+TPageBuffer::~TPageBuffer() {
+    Release();
+}
+
+TPageBuffer::TPageBuffer(TPageBuffer&& other) noexcept
+    : FData(std::exchange(other.FData, nullptr)), FSize(std::exchange(other.FSize, 0)),
+      FMapped(std::exchange(other.FMapped, false)) {}
+
+TPageBuffer& TPageBuffer::operator=(TPageBuffer&& other) noexcept {
+    if (this != &other) {
+        Release();
+        FData = std::exchange(other.FData, nullptr);
+        FSize = std::exchange(other.FSize, 0);
+        FMapped = std::exchange(other.FMapped, false);
+    }
+    return *this;
+}
+
+void TPageBuffer::Release() noexcept {
+    if (FData == nullptr)
+        return;
+    SecureZero(FData, FSize);
+#ifdef __linux__
+    if (FMapped)
+        ::munmap(FData, FSize);
+    else
+#endif
+        delete[] FData;
+    FData = nullptr;
+    FSize = 0;
+    FMapped = false;
+}

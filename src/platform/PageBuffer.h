@@ -1,0 +1,31 @@
+#pragma once
+
+// A large buffer straight from the system, for a whole file read at once: its bytes are not
+// cleared first (the read fills them), it comes in large pages where the system offers them, and
+// its pages are set up in one call instead of one fault each. Its bytes are wiped before it goes.
+
+#include <cstddef>
+#include <memory>
+
+class TPageBuffer {
+public:
+    TPageBuffer() = default;
+    explicit TPageBuffer(std::size_t size);
+    ~TPageBuffer();
+    TPageBuffer(TPageBuffer&& other) noexcept;
+    TPageBuffer& operator=(TPageBuffer&& other) noexcept;
+    TPageBuffer(const TPageBuffer&) = delete;
+    TPageBuffer& operator=(const TPageBuffer&) = delete;
+
+    char* data() noexcept { return FData; }
+    const char* data() const noexcept { return FData; }
+    std::size_t size() const noexcept { return FSize; }
+
+    // Wipes the bytes and gives the memory back.
+    void Release() noexcept;
+
+private:
+    char* FData = nullptr;
+    std::size_t FSize = 0;
+    bool FMapped = false; // from mmap rather than the heap
+};
