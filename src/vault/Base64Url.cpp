@@ -1,5 +1,7 @@
 #include "vault/Base64Url.h"
 
+#include "base/AlnumScan.h"
+
 #include <array>
 #include <cstdint>
 
@@ -75,9 +77,9 @@ std::size_t Base64UrlDecodedSize(std::size_t textLength) noexcept {
 bool Base64UrlCanonical(std::string_view text) noexcept {
     if (Base64UrlDecodedSize(text.size()) == std::string_view::npos)
         return false;
-    for (const char ch : text)
-        if (ValueOf(ch) == NotInAlphabet)
-            return false;
+    // Letters, digits, "-" and "_": checked over every line of a file as it opens.
+    if (!ScanAlnum(text, '-', '_', '_').Only)
+        return false;
     return text.empty() || (ValueOf(text.back()) & UnusedBitsMask(text.size())) == 0;
 }
 

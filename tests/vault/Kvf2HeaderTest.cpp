@@ -48,6 +48,27 @@ TEST(Kvf2Base64, EncodesAsLibsodiumAndDecodesBack) {
     }
 }
 
+TEST(Kvf2Base64, CanonicalIsExactlyWhatDecodesWithAnyByteAnywhere) {
+    // Every byte value at every place of texts of every length around sixteen, the width that
+    // the check takes at once.
+    const std::string text = Base64UrlEncode(std::string(30, '\x5A'));
+    for (std::size_t length = 0; length <= text.size(); ++length) {
+        for (std::size_t place = 0; place < length; ++place) {
+            for (int byte = 0; byte < 256; ++byte) {
+                std::string changed = text.substr(0, length);
+                changed[place] = static_cast<char>(byte);
+                const std::size_t size = Base64UrlDecodedSize(changed.size());
+                std::string bytes(size == std::string::npos ? 0 : size, '\0');
+                const bool decodes =
+                    size != std::string::npos &&
+                    Base64UrlDecode(changed, reinterpret_cast<unsigned char*>(bytes.data()));
+                if (Base64UrlCanonical(changed) != decodes)
+                    FAIL() << testing::PrintToString(changed);
+            }
+        }
+    }
+}
+
 TEST(Kvf2Base64, AcceptsOnlyTheTextThatEncodingMakes) {
     const struct {
         const char* Text;

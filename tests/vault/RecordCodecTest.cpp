@@ -192,6 +192,39 @@ TEST_F(RecordLineSplit, SemicolonsAfterTheThirdBelongToTheNotesText) {
     EXPECT_THROW(DecodeRecord(FCipher, ";;;" + FNotesOnly + ";", Master), EConvertError);
 }
 
+TEST(RecordCodec, ReadableIsExactlyWhatDecodesWithAnyByteAnywhere) {
+    // Every byte value at the places around the sixteen bytes checked at once and at the end, in
+    // every start of a readable line.
+    TBlowfish cipher;
+    TRecordCipher recordCipher(cipher, Master);
+    const std::string readable = recordCipher.Encode({"Bank", "me@example.org", "", "pin"});
+    ASSERT_TRUE(RecordLineReadable(readable));
+    int readableCount = 0;
+    for (std::size_t length = 0; length <= readable.size(); ++length) {
+        for (const std::size_t place :
+             {std::size_t{0}, std::size_t{15}, std::size_t{16}, std::size_t{31}, std::size_t{32},
+              length / 2, length - 2, length - 1}) {
+            if (place >= length)
+                continue;
+            for (int byte = 0; byte < 256; ++byte) {
+                std::string line = readable.substr(0, length);
+                line[place] = static_cast<char>(byte);
+                bool decodes = true;
+                try {
+                    TPassRecord record = recordCipher.Decode(line);
+                    WipeRecord(record);
+                } catch (const std::exception&) {
+                    decodes = false;
+                }
+                readableCount += decodes ? 1 : 0;
+                if (RecordLineReadable(line) != decodes)
+                    FAIL() << testing::PrintToString(line);
+            }
+        }
+    }
+    EXPECT_GT(readableCount, 0);
+}
+
 TEST(RecordCodec, DamagedFieldsRaiseTheCipherErrors) {
     TBlowfish cipher;
     const std::string valid = AccountColumn(EncodeRecord(cipher, {"Bank", "", "", ""}, Master));
