@@ -1,6 +1,7 @@
 #include "platform/TextCompare.h"
 
 #include "base/SecureWipe.h"
+#include "base/TwoCores.h"
 #include "platform/AsciiCollation.h"
 #include "platform/Codepage.h"
 #include "platform/PrimaryCollation.h"
@@ -13,8 +14,10 @@
 #include <cstring>
 #include <future>
 #include <iterator>
+#include <limits>
 #include <numeric>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -211,14 +214,12 @@ void SortPrefixed(TPrefixedIt first, TPrefixedIt last, std::size_t from, const T
     }
 }
 
-// Below this many texts a second thread sorts nothing.
-constexpr std::size_t ParallelSortTexts = 4096;
-
-// With `parallel` (for text, prefix and compare that any thread may call at once), many texts are
-// sorted in two halves, one on each core, and the halves merged.
-template <typename Text, typename Prefix, typename Compare>
-std::vector<int> OrderByPrefixes(std::size_t count, Text text, Prefix prefix, Compare compare,
-                                 bool parallel = false) {
+// With `parallel`, many texts are sorted in two halves, one on each core, and the halves merged.
+// makeCompare(onOtherThread) gives the compare of each thread; text and prefix may be called by
+// both at once.
+template <typename Text, typename Prefix, typename MakeCompare>
+std::vector<int> OrderByPrefixes(std::size_t count, Text text, Prefix prefix,
+                                 MakeCompare makeCompare, bool parallel = false) {
     // The start that all texts share, as in a vault whose every name begins alike, is passed at
     // once.
     std::size_t shared = count == 0 ? 0 : text(0).size();
@@ -229,40 +230,37 @@ std::vector<int> OrderByPrefixes(std::size_t count, Text text, Prefix prefix, Co
             std::mismatch(head.begin(), head.end(), other.begin(), other.end()).first -
             head.begin());
     }
-    std::vector<TPrefixed> items;
-    items.reserve(count);
-    for (std::size_t i = 0; i < count; ++i)
-        items.push_back(prefix(i, shared));
+    std::vector<TPrefixed> items(count);
+    const auto compare = makeCompare(false);
+    // Each half makes its prefixes and sorts them on its own core.
+    const std::size_t half = parallel && count >= TwoCoreItems ? count / 2 : count;
+    const auto sortPart = [&](std::size_t begin, std::size_t end, const auto& partCompare) {
+        for (std::size_t i = begin; i < end; ++i)
+            items[i] = prefix(i, shared);
+        SortPrefixed(items.begin() + static_cast<std::ptrdiff_t>(begin),
+                     items.begin() + static_cast<std::ptrdiff_t>(end), shared, text, prefix,
+                     partCompare);
+    };
+    if (half == count)
+        sortPart(0, count, compare);
+    else
+        OnTwoCores(
+            count, half, [&](std::size_t begin, std::size_t end) { sortPart(begin, end, compare); },
+            [&](std::size_t begin, std::size_t end) { sortPart(begin, end, makeCompare(true)); });
     std::vector<int> order;
     order.reserve(items.size());
-    if (!parallel || count < ParallelSortTexts) {
-        SortPrefixed(items.begin(), items.end(), shared, text, prefix, compare);
-        for (const TPrefixed& item : items)
-            order.push_back(item.Index);
-        return order;
-    }
-    const auto middle = items.begin() + static_cast<std::ptrdiff_t>(count / 2);
-    {
-        // Should this half raise, the future waits for the other as it goes.
-        std::future<void> second = std::async(std::launch::async, [&] {
-            SortPrefixed(middle, items.end(), shared, text, prefix, compare);
-        });
-        SortPrefixed(items.begin(), middle, shared, text, prefix, compare);
-        second.get();
-    }
     // Every index of the first half is below those of the second: equal texts take the first.
-    const std::vector<TPrefixed>& sorted = items;
-    auto first = sorted.begin();
-    const auto half = sorted.begin() + static_cast<std::ptrdiff_t>(count / 2);
-    auto later = half;
-    while (first != half && later != sorted.end()) {
+    auto first = items.cbegin();
+    const auto firstEnd = items.cbegin() + static_cast<std::ptrdiff_t>(half);
+    auto later = firstEnd;
+    while (first != firstEnd && later != items.cend()) {
         const int result =
             compare(static_cast<std::size_t>(later->Index), static_cast<std::size_t>(first->Index));
         order.push_back((result < 0 ? later++ : first++)->Index);
     }
-    for (; first != half; ++first)
+    for (; first != firstEnd; ++first)
         order.push_back(first->Index);
-    for (; later != sorted.end(); ++later)
+    for (; later != items.cend(); ++later)
         order.push_back(later->Index);
     return order;
 }
@@ -275,9 +273,9 @@ std::uint64_t BigEndianAt(std::string_view key, std::size_t from) noexcept {
     return number;
 }
 
-// Byte keys sorted as by memcmp, ties broken by tie(a, b) and then by index.
-template <typename Tie>
-std::vector<int> OrderByByteKeys(const std::vector<std::string_view>& keys, Tie tie,
+// Byte keys sorted as by memcmp, ties broken by makeTie(onOtherThread)(a, b) and then by index.
+template <typename MakeTie>
+std::vector<int> OrderByByteKeys(const std::vector<std::string_view>& keys, MakeTie makeTie,
                                  bool parallel = false) {
     return OrderByPrefixes(
         keys.size(), [&](std::size_t i) { return keys[i]; },
@@ -285,44 +283,95 @@ std::vector<int> OrderByByteKeys(const std::vector<std::string_view>& keys, Tie 
             return TPrefixed{BigEndianAt(keys[i], from), BigEndianAt(keys[i], from + 8),
                              static_cast<int>(i)};
         },
-        [&](std::size_t a, std::size_t b) {
-            const int result = CompareKeys(keys[a], keys[b]);
-            return result != 0 ? result : tie(a, b);
+        [&](bool onOtherThread) {
+            return [&keys, tie = makeTie(onOtherThread)](std::size_t a, std::size_t b) {
+                const int result = CompareKeys(keys[a], keys[b]);
+                return result != 0 ? result : tie(a, b);
+            };
         },
         parallel);
 }
 
+// No tie-break: equal keys are equal texts.
+const auto NoTie = [](bool) { return [](std::size_t, std::size_t) { return 0; }; };
+
+// Byte keys of many texts in one block, made on both cores: length(text) is the size of a text's
+// key, or NoKey for a text that has none, and write(text, out) writes the key and returns its end.
+class TKeyBlock {
+public:
+    static constexpr std::size_t NoKey = std::numeric_limits<std::size_t>::max();
+
+    template <typename Length, typename Write>
+    TKeyBlock(const std::vector<std::string_view>& texts, Length length, Write write)
+        : FKeys(texts.size()), FStarts(texts.size()) {
+        const std::size_t count = texts.size();
+        OnTwoCores(
+            count, count / 2,
+            [&](std::size_t begin, std::size_t end) {
+                for (std::size_t i = begin; i < end; ++i)
+                    FStarts[i] = length(texts[i]);
+            },
+            [&](std::size_t begin, std::size_t end) {
+                for (std::size_t i = begin; i < end; ++i)
+                    FStarts[i] = length(texts[i]);
+            });
+        std::size_t total = 0;
+        for (std::size_t& start : FStarts)
+            if (start != NoKey)
+                total += std::exchange(start, total);
+        FBytes.assign(total, '\0');
+        const auto writePart = [&](std::size_t begin, std::size_t end) {
+            for (std::size_t i = begin; i < end; ++i) {
+                if (FStarts[i] == NoKey)
+                    continue;
+                char* const start = FBytes.data() + FStarts[i];
+                FKeys[i] = std::string_view(
+                    start, static_cast<std::size_t>(write(texts[i], start) - start));
+            }
+        };
+        OnTwoCores(count, count / 2, writePart, writePart);
+    }
+    ~TKeyBlock() { WipeString(FBytes); } // the names' letters
+    TKeyBlock(const TKeyBlock&) = delete;
+    TKeyBlock& operator=(const TKeyBlock&) = delete;
+
+    bool Has(std::size_t i) const noexcept { return FStarts[i] != NoKey; }
+    // The key of every text, empty for one that has none.
+    const std::vector<std::string_view>& Keys() const noexcept { return FKeys; }
+
+private:
+    std::string FBytes;
+    std::vector<std::string_view> FKeys;
+    std::vector<std::size_t> FStarts; // where each key starts in FBytes, or NoKey
+};
+
 std::vector<int> FoldedOrder(const std::vector<std::string_view>& texts) {
-    // The byte keys, all in one buffer: one allocation, made once.
     const TFoldTable& table = FoldTable();
     const std::size_t unitBytes = table.Ranked ? 1 : 2;
-    std::size_t length = 0;
-    for (const std::string_view text : texts)
-        for (const char ch : text)
-            length += unitBytes * table.Count[static_cast<unsigned char>(ch)];
-    std::string buffer(length, '\0');
-    TWipeGuard wipeBuffer(buffer); // the names themselves, folded
-    std::vector<std::string_view> keys;
-    keys.reserve(texts.size());
-    char* out = buffer.data();
-    for (const std::string_view text : texts) {
-        char* const start = out;
-        for (const char ch : text) {
-            const auto byte = static_cast<unsigned char>(ch);
-            for (std::size_t i = 0; i < table.Count[byte]; ++i) {
-                if (table.Ranked) {
-                    *out++ = static_cast<char>(table.Ranks[byte][i]);
-                } else {
-                    *out++ = static_cast<char>(table.Units[byte][i] >> 8);
-                    *out++ = static_cast<char>(table.Units[byte][i] & 0xFF);
+    const TKeyBlock block(
+        texts,
+        [&](std::string_view text) {
+            std::size_t length = 0;
+            for (const char ch : text)
+                length += unitBytes * table.Count[static_cast<unsigned char>(ch)];
+            return length;
+        },
+        [&](std::string_view text, char* out) {
+            for (const char ch : text) {
+                const auto byte = static_cast<unsigned char>(ch);
+                for (std::size_t i = 0; i < table.Count[byte]; ++i) {
+                    if (table.Ranked) {
+                        *out++ = static_cast<char>(table.Ranks[byte][i]);
+                    } else {
+                        *out++ = static_cast<char>(table.Units[byte][i] >> 8);
+                        *out++ = static_cast<char>(table.Units[byte][i] & 0xFF);
+                    }
                 }
             }
-        }
-        keys.emplace_back(start, static_cast<std::size_t>(out - start));
-    }
+            return out;
+        });
     // Keys alone decide: both cores may sort them.
-    return OrderByByteKeys(
-        keys, [](std::size_t, std::size_t) { return 0; }, true);
+    return OrderByByteKeys(block.Keys(), NoTie, true);
 }
 
 // Below this many texts a second thread costs more than it saves.
@@ -380,7 +429,10 @@ template <typename TText> std::vector<int> FoldedOrderInPlace(const std::vector<
         [&](std::size_t i, std::size_t from) {
             return FoldedPrefix(table, texts[i], static_cast<int>(i), from);
         },
-        [&](std::size_t a, std::size_t b) { return CompareCaseFolded(texts[a], texts[b]); });
+        [&](bool) {
+            return
+                [&](std::size_t a, std::size_t b) { return CompareCaseFolded(texts[a], texts[b]); };
+        });
 }
 
 // Texts that TAsciiCollation covers, by their weights.
@@ -392,7 +444,9 @@ std::vector<int> AsciiOrder(const TAsciiCollation& ascii, const std::vector<TTex
             return TPrefixed{ascii.Prefix(texts[i], from), ascii.Prefix(texts[i], from + 8),
                              static_cast<int>(i)};
         },
-        [&](std::size_t a, std::size_t b) { return ascii.Compare(texts[a], texts[b]); });
+        [&](bool) {
+            return [&](std::size_t a, std::size_t b) { return ascii.Compare(texts[a], texts[b]); };
+        });
 }
 
 template <typename TText> bool AllCovered(const std::vector<TText>& texts) {
@@ -412,6 +466,47 @@ QString ToQString(std::string_view text) {
     return AnsiToQString(std::string(text));
 }
 
+// Breaks the ties of equal primary keys: names that differ in case only are equal, and the
+// collator decides the others. A collator must not be used by two threads at once: on the other
+// thread the tie opens one of its own, at its first tie.
+class TPrimaryTie {
+public:
+    // The locale is the shared collator's, taken on the thread that uses that collator.
+    TPrimaryTie(const TPrimaryKeys& primaries, const QCollator& shared, const QLocale& locale,
+                bool own, const std::vector<std::string_view>& texts,
+                const std::vector<int>& knownIndex)
+        : FPrimaries(primaries), FShared(shared), FLocale(locale), FCase(shared.caseSensitivity()),
+          FOwn(own), FTexts(texts), FKnownIndex(knownIndex) {}
+
+    int operator()(std::size_t a, std::size_t b) const {
+        const std::string_view textA = FTexts[static_cast<std::size_t>(FKnownIndex[a])];
+        const std::string_view textB = FTexts[static_cast<std::size_t>(FKnownIndex[b])];
+        if (FPrimaries.SameIgnoringCase(textA, textB))
+            return 0;
+        return Collator().compare(ToQString(textA), ToQString(textB));
+    }
+
+private:
+    const QCollator& Collator() const {
+        if (!FOwn)
+            return FShared;
+        if (!FMade) {
+            FMade.emplace(FLocale);
+            FMade->setCaseSensitivity(FCase);
+        }
+        return *FMade;
+    }
+
+    const TPrimaryKeys& FPrimaries;
+    const QCollator& FShared;
+    const QLocale& FLocale;
+    Qt::CaseSensitivity FCase;
+    bool FOwn;
+    const std::vector<std::string_view>& FTexts;
+    const std::vector<int>& FKnownIndex;
+    mutable std::optional<QCollator> FMade;
+};
+
 // Names in a locale that weighs ASCII: those whose every character has a learnt weight (nearly
 // all, as a rule) by their byte keys made once, in one block; the others by sort keys, and each
 // of those then put in among the first by a search. With many others, sort keys for all cost less.
@@ -419,13 +514,21 @@ std::vector<int> PrimaryOrder(const TCollation& collation,
                               const std::vector<std::string_view>& texts) {
     const QCollator& collator = collation.Collator;
     const TPrimaryKeys primaries(collator, *collation.Ascii, texts);
+    const TKeyBlock block(
+        texts,
+        [&](std::string_view text) {
+            return primaries.Knows(text) ? primaries.KeyLength(text) : TKeyBlock::NoKey;
+        },
+        [&](std::string_view text, char* out) { return primaries.WriteKey(text, out); });
     std::vector<int> knownIndex;
     std::vector<int> otherIndex;
-    std::size_t length = 0;
+    std::vector<std::string_view> keys;
+    keys.reserve(texts.size());
+    knownIndex.reserve(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (primaries.Knows(texts[i])) {
+        if (block.Has(i)) {
             knownIndex.push_back(static_cast<int>(i));
-            length += primaries.KeyLength(texts[i]);
+            keys.push_back(block.Keys()[i]);
         } else {
             otherIndex.push_back(static_cast<int>(i));
         }
@@ -434,27 +537,13 @@ std::vector<int> PrimaryOrder(const TCollation& collation,
         return CollatedOrder(collator, texts);
 
     const auto text = [&](int i) { return texts[static_cast<std::size_t>(i)]; };
-    std::vector<int> knownOrder;
-    {
-        std::string buffer(length, '\0');
-        TWipeGuard wipeBuffer(buffer); // the names' letters
-        std::vector<std::string_view> keys;
-        keys.reserve(knownIndex.size());
-        char* out = buffer.data();
-        for (const int i : knownIndex) {
-            char* const start = out;
-            out = primaries.WriteKey(text(i), out);
-            keys.emplace_back(start, static_cast<std::size_t>(out - start));
-        }
-        // Equal keys: names that differ in case only are equal; accents decide the others.
-        knownOrder = OrderByByteKeys(keys, [&](std::size_t a, std::size_t b) {
-            const std::string_view textA = text(knownIndex[a]);
-            const std::string_view textB = text(knownIndex[b]);
-            if (primaries.SameIgnoringCase(textA, textB))
-                return 0;
-            return collator.compare(ToQString(textA), ToQString(textB));
-        });
-    }
+    const QLocale locale = collator.locale();
+    std::vector<int> knownOrder = OrderByByteKeys(
+        keys,
+        [&](bool onOtherThread) {
+            return TPrimaryTie(primaries, collator, locale, onOtherThread, texts, knownIndex);
+        },
+        true);
     for (int& at : knownOrder)
         at = knownIndex[static_cast<std::size_t>(at)];
     if (otherIndex.empty())

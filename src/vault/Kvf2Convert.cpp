@@ -1,9 +1,9 @@
 #include "vault/Kvf2Convert.h"
 
 #include "base/SecureWipe.h"
+#include "base/TwoCores.h"
 #include "cipher/Blowfish.h"
 #include "vault/DataFile.h"
-#include "vault/TwoCores.h"
 #include "vault/WipeGuard.h"
 
 #include <algorithm>

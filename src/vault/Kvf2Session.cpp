@@ -1,7 +1,7 @@
 #include "vault/Kvf2Session.h"
 
 #include "base/SecureWipe.h"
-#include "vault/TwoCores.h"
+#include "base/TwoCores.h"
 
 #include <sodium.h>
 

@@ -1,18 +1,19 @@
 #pragma once
 
-// Work over the lines of a large vault, shared between this thread and one other.
+// Work over many items (the lines of a large vault, the names to sort), shared between this
+// thread and one other.
 
 #include <cstddef>
 #include <future>
 
-// Below this many lines a second thread costs more than it saves.
-inline constexpr std::size_t TwoCoreLines = 4096;
+// Below this many items a second thread costs more than it saves.
+inline constexpr std::size_t TwoCoreItems = 4096;
 
 // Runs here(0, split) on this thread and there(split, count) on another one when count is large
 // enough, else both here; returns when both are done, raising the first error of either.
 template <typename THere, typename TThere>
 void OnTwoCores(std::size_t count, std::size_t split, THere here, TThere there) {
-    if (count < TwoCoreLines) {
+    if (count < TwoCoreItems) {
         here(std::size_t{0}, split);
         there(split, count);
         return;
