@@ -1,4 +1,5 @@
 // ls, show, add, edit and rm.
+#include "base/Prefetch.h"
 
 #include "cli/CliErrors.h"
 #include "cli/Commands.h"
@@ -90,8 +91,12 @@ void RunList(const TArguments& args, TPasswordInput& input) {
     vault.LearnLineOrderBeside(false); // only read: no change needs the order
     OpenVault(vault, args.File, input);
     TOutputBuffer out;
-    for (int row = 0; row < vault.AccountCount(); ++row)
+    const int count = vault.AccountCount();
+    for (int row = 0; row < count; ++row) {
+        if (row + static_cast<int>(PrefetchDistance) < count)
+            PrefetchForRead(vault.Account(row + static_cast<int>(PrefetchDistance)).Name.data());
         AppendLine(out, {}, vault.Account(row).Name);
+    }
     out.Flush();
 }
 

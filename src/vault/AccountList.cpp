@@ -1,11 +1,21 @@
 #include "vault/AccountList.h"
 
 #include "base/Containers.h"
+#include "base/Prefetch.h"
 #include "base/SecureWipe.h"
 
 #include <numeric>
 #include <stdexcept>
 #include <utility>
+
+void WipeNames(std::vector<TAccountEntry>& entries) noexcept {
+    // The names lie on the heap in the order they were deciphered, not in this one.
+    for (std::size_t at = 0; at < entries.size(); ++at) {
+        if (at + PrefetchDistance < entries.size())
+            PrefetchForWrite(entries[at + PrefetchDistance].Name.data());
+        WipeString(entries[at].Name);
+    }
+}
 
 const TAccountEntry& TAccountList::operator[](int row) const {
     return FSlots[static_cast<std::size_t>(FRows.at(static_cast<std::size_t>(row)))];
@@ -61,8 +71,7 @@ void TAccountList::Erase(int row) {
 }
 
 void TAccountList::Clear() noexcept {
-    for (TAccountEntry& entry : FSlots)
-        WipeString(entry.Name);
+    WipeNames(FSlots);
     FSlots.clear();
     FRows.clear();
     FFree.clear();

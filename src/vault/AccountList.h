@@ -13,6 +13,9 @@ struct TAccountEntry {
     int Line = -1;
 };
 
+// Wipes the names of entries that lie in any order, as the rows leave them.
+void WipeNames(std::vector<TAccountEntry>& entries) noexcept;
+
 class TAccountList {
 public:
     TAccountList() = default;

@@ -8,15 +8,6 @@
 #include <stdexcept>
 #include <utility>
 
-namespace {
-
-void WipeNames(std::vector<TAccountEntry>& accounts) noexcept {
-    for (TAccountEntry& entry : accounts)
-        WipeString(entry.Name);
-}
-
-} // namespace
-
 TKvf2Scan::~TKvf2Scan() {
     WipeNames(Accounts);
 }

@@ -1,4 +1,5 @@
 #include "vault/Vault.h"
+#include "base/Prefetch.h"
 
 #include "base/Containers.h"
 #include "base/SecureWipe.h"
@@ -593,8 +594,7 @@ void TVault::DropAccounts() {
     const bool large = FLines.Stored().size() >= ParallelLines;
     std::vector<std::string> stored = FLines.Take();
     auto dispose = [lines = std::move(stored), accounts = FAccounts.Take()]() mutable {
-        for (TAccountEntry& entry : accounts)
-            WipeString(entry.Name);
+        WipeNames(accounts);
         // Freed here: the captures themselves go with the future, on the thread that waits.
         std::vector<std::string>().swap(lines);
         std::vector<TAccountEntry>().swap(accounts);
@@ -863,8 +863,10 @@ void TVault::BuildAccounts(TNameScan* scanned, bool showFirst) {
     // Placed in the selector's order, so that a pass over the rows reads the names in a row.
     std::vector<TAccountEntry> ordered;
     ordered.reserve(entries.size() + AddHeadroom(entries.size())); // kept for the Adds to come
-    for (const int i : order) {
-        TAccountEntry& entry = entries[static_cast<std::size_t>(i)];
+    for (std::size_t at = 0; at < order.size(); ++at) {
+        if (at + PrefetchDistance < order.size())
+            PrefetchForWrite(&entries[static_cast<std::size_t>(order[at + PrefetchDistance])]);
+        TAccountEntry& entry = entries[static_cast<std::size_t>(order[at])];
         ordered.push_back(std::move(entry));
         WipeString(entry.Name); // a short name moved out leaves its bytes behind
     }

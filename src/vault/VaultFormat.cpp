@@ -5,8 +5,7 @@
 #include <stdexcept>
 
 TNameScan::~TNameScan() {
-    for (TAccountEntry& entry : Accounts)
-        WipeString(entry.Name);
+    WipeNames(Accounts);
 }
 
 TVaultFormat::~TVaultFormat() {
