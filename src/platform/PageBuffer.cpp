@@ -11,7 +11,7 @@
 
 namespace {
 
-// Below this a heap block is as quick: the system's large pages are 2 MiB.
+// Below this a heap block is as quick.
 constexpr std::size_t MappedSize = std::size_t{4} << 20;
 
 } // namespace
@@ -26,8 +26,7 @@ TPageBuffer::TPageBuffer(std::size_t size) : FSize(size) {
         if (pages != MAP_FAILED) {
             FData = static_cast<char*>(pages);
             FMapped = true;
-            // Both are hints: a system without them faults the pages in one by one as usual.
-            //::madvise(pages, size, MADV_HUGEPAGE);
+            // A hint: without it, the pages are faulted in one by one as the read fills them.
 #ifdef MADV_POPULATE_WRITE
             ::madvise(pages, size, MADV_POPULATE_WRITE);
 #endif

@@ -1,8 +1,8 @@
 #pragma once
 
-// A large buffer straight from the system, for a whole file read at once: its bytes are not
-// cleared first (the read fills them), it comes in large pages where the system offers them, and
-// its pages are set up in one call instead of one fault each. Its bytes are wiped before it goes.
+// A buffer for a whole file read at once: its bytes are not cleared first (the read fills them),
+// and a large one comes straight from the system with its pages set up in one call instead of one
+// fault each. Its bytes are wiped before it goes.
 
 #include <cstddef>
 #include <memory>
