@@ -170,9 +170,13 @@ std::string_view NextLine(std::string_view text, std::size_t& at) noexcept {
 
 // The lines of text as ReadTextLine gives them one after the other.
 std::vector<std::string> CutLines(std::string_view text) {
+    // Room for every line first: the CRs are found by memchr, many bytes at a time.
+    std::size_t count = 1;
+    for (std::size_t at = text.find(CarriageReturn); at != std::string_view::npos;
+         at = text.find(CarriageReturn, at + 1))
+        ++count;
     std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), CarriageReturn)) +
-                  1);
+    lines.reserve(count);
     for (std::size_t at = 0; at < text.size();)
         lines.emplace_back(NextLine(text, at));
     return lines;
