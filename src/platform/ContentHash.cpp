@@ -14,11 +14,16 @@ std::uint64_t LoadWord(const unsigned char* bytes) noexcept {
     return word;
 }
 
+std::uint64_t Mixed(std::uint64_t state, std::uint64_t word) noexcept {
+    // One multiplication on the chain per word; the other is off it.
+    return std::rotl(state ^ (word * Spread), 29) * Multiplier;
+}
+
 } // namespace
 
-void TContentHash::Mix(std::uint64_t word) noexcept {
-    // One multiplication on the chain per eight bytes; the other is off it.
-    FState = std::rotl(FState ^ (word * Spread), 29) * Multiplier;
+void TContentHash::MixBlock(const unsigned char* block) noexcept {
+    for (std::size_t lane = 0; lane < Lanes; ++lane)
+        FState[lane] = Mixed(FState[lane], LoadWord(block + 8 * lane));
 }
 
 void TContentHash::Add(std::string_view bytes) noexcept {
@@ -33,22 +38,23 @@ void TContentHash::Add(std::string_view bytes) noexcept {
         size -= taken;
         if (FPendingCount < sizeof FPending)
             return;
-        Mix(LoadWord(FPending));
+        MixBlock(FPending);
         FPendingCount = 0;
     }
-    for (; size >= 8; in += 8, size -= 8)
-        Mix(LoadWord(in));
+    for (; size >= BlockSize; in += BlockSize, size -= BlockSize)
+        MixBlock(in);
     std::memcpy(FPending, in, size);
     FPendingCount = size;
 }
 
 TContentDigest TContentHash::Digest() const noexcept {
     TContentHash last = *this;
-    unsigned char tail[8] = {};
+    unsigned char tail[BlockSize] = {};
     std::memcpy(tail, FPending, FPendingCount);
-    last.Mix(LoadWord(tail));
-    last.Mix(FLength);
-    std::uint64_t hash = last.FState;
+    last.MixBlock(tail);
+    std::uint64_t hash = Mixed(last.FState[0], FLength);
+    for (std::size_t lane = 1; lane < Lanes; ++lane)
+        hash = Mixed(hash, last.FState[lane]);
     hash ^= hash >> 33;
     hash *= Multiplier;
     hash ^= hash >> 29;

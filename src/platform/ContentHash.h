@@ -20,10 +20,16 @@ public:
     TContentDigest Digest() const noexcept;
 
 private:
-    void Mix(std::uint64_t word) noexcept;
+    // Four chains, one for each word of 32 bytes: their multiplications overlap, where one chain
+    // would wait for each in turn.
+    static constexpr std::size_t Lanes = 4;
+    static constexpr std::size_t BlockSize = 8 * Lanes;
 
-    std::uint64_t FState = 0x9E3779B97F4A7C15ULL;
+    void MixBlock(const unsigned char* block) noexcept;
+
+    std::uint64_t FState[Lanes] = {0x9E3779B97F4A7C15ULL, 0xBF58476D1CE4E5B9ULL,
+                                   0x94D049BB133111EBULL, 0x2545F4914F6CDD1DULL};
     std::uint64_t FLength = 0;
-    unsigned char FPending[8] = {};
+    unsigned char FPending[BlockSize] = {};
     std::size_t FPendingCount = 0;
 };
