@@ -223,6 +223,11 @@ TEST(RecordCodec, ReadableIsExactlyWhatDecodesWithAnyByteAnywhere) {
         }
     }
     EXPECT_GT(readableCount, 0);
+    // Separators far into long notes are still counted, however many.
+    const std::string longNotes(8 * 1000, 'A');
+    EXPECT_TRUE(RecordLineReadable(";;;" + longNotes));
+    EXPECT_FALSE(RecordLineReadable(";;;" + longNotes + ";" + longNotes));
+    EXPECT_FALSE(RecordLineReadable(std::string(3 + 4096, ';')));
 }
 
 TEST(RecordCodec, DamagedFieldsRaiseTheCipherErrors) {
