@@ -1,9 +1,7 @@
 #include "platform/FileStamp.h"
 
-#include "base/SecureWipe.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformErrors.h"
-#include "platform/RegularFile.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -37,15 +35,9 @@ std::optional<TFileStamp> StampFile(const std::string& path) {
     try {
         // Something other than a file that took the name since, or a file that grows while it
         // is read, cannot be compared: the reader refuses both rather than wait or read on.
-        TRegularFileReader file(path);
-        stamp.Present = true;
         stamp.ModifiedMs = ModifiedMsOf(path);
-        TContentHash content;
-        std::string buffer(64 * 1024, '\0'); // holds the check line
-        TWipeGuard bufferGuard(buffer);
-        while (const std::size_t count = file.Read(buffer.data(), buffer.size()))
-            content.Add(std::string_view(buffer.data(), count));
-        stamp.Content = content.Digest();
+        stamp.Content = DigestOfFile(path, TLinkAtReading::Follow);
+        stamp.Present = true;
     } catch (const EInOutError&) {
         return std::nullopt;
     }

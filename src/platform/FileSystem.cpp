@@ -224,7 +224,11 @@ bool CopyFileReplacing(const std::string& from, const std::string& to) {
 }
 
 TContentDigest DigestOfOwnFile(const std::string& path) {
-    TRegularFileReader file(path, TLinkAtReading::Refuse);
+    return DigestOfFile(path, TLinkAtReading::Refuse);
+}
+
+TContentDigest DigestOfFile(const std::string& path, TLinkAtReading link) {
+    TRegularFileReader file(path, link);
     TContentHash content;
     std::string buffer(64 * 1024, '\0'); // holds the check line
     TWipeGuard bufferGuard(buffer);

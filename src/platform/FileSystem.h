@@ -3,6 +3,7 @@
 // File-system operations on paths held as byte strings in the file system's encoding.
 
 #include "platform/ContentHash.h"
+#include "platform/RegularFile.h"
 
 #include <QString>
 #include <QStringList>
@@ -49,7 +50,9 @@ int ReplacementRefusal(const std::string& to);
 bool CopyFileReplacing(const std::string& from, const std::string& to);
 // Whether two paths name one existing file, through links and other spellings of the path.
 bool SameFile(const std::string& first, const std::string& second);
-// The digest of a regular file's bytes; a symbolic link is refused (EInOutError).
+// The digest of a regular file's bytes, read a piece at a time (EInOutError when it cannot be).
+TContentDigest DigestOfFile(const std::string& path, TLinkAtReading link);
+// The same of a file of the program's own: a symbolic link is refused.
 TContentDigest DigestOfOwnFile(const std::string& path);
 
 #ifndef _WIN32

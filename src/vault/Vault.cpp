@@ -509,8 +509,9 @@ TUpgradeResult TVault::Upgrade(const std::string& password, TNewKeys keys) {
     std::string header = session.HeaderLine(upgrade.Lines);
     const TContentDigest content = WriteDataFileWithCheckLine(FPath, header, upgrade.Lines);
     // What reached the disk is what was checked, or the older file comes back from its backup.
-    const TDataFileText written = ReadDataFileText(FPath);
-    if (written.FirstLine != header || written.Lines != upgrade.Lines) {
+    // Read back a piece at a time: the whole of it, beside the older lines and the new ones,
+    // would take more than twice the memory of both.
+    if (DigestOfFile(FPath, TLinkAtReading::Follow) != content) {
         CopyFileReplacing(BackupPath(FPath), FPath);
         throw std::runtime_error("The hardened file did not read back as it was written; the "
                                  "older file was put back");
