@@ -683,3 +683,7 @@ std::vector<int> SortedOrderInPlace(const std::vector<std::string>& texts) {
 bool TextOrderFoldsCase() {
     return Collation().Folding;
 }
+
+void PrepareTextOrder() {
+    Collation();
+}

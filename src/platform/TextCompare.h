@@ -32,6 +32,9 @@ std::vector<int> SortedOrderInPlace(const std::vector<std::string>& texts);
 
 // True in the C locale, whose comparisons use no collator: they may run on any thread at once.
 bool TextOrderFoldsCase();
+// Sets the locale's order up (opening its collator and learning its weights takes milliseconds),
+// so that a thread may do it while another reads the names to sort.
+void PrepareTextOrder();
 
 // Whether the texts are in ascending CompareTextLocale order already; each pair is compared once.
 bool InTextLocaleOrder(const std::vector<std::string>& texts);

@@ -173,6 +173,8 @@ TOpenResult TVault::OpenClassic(const std::string& path, const std::string& pass
     // Nothing of a file that failed to open stays open, so that no later save can overwrite it
     // with an emptied vault.
     auto closeOnError = qScopeGuard([this] { Close(); });
+    // The other core sets the names' order up while this one reads the file.
+    const std::future<void> orderReady = std::async(std::launch::async, PrepareTextOrder);
     // The check line is made once: it tests the password and stays as the vault's check line.
     std::string checkLine = MakeCheckLine(FCipher, password);
     TWipeGuard wipeCheckLine(checkLine);
