@@ -35,6 +35,15 @@ inline bool LocaleInstalled(const char* name) {
     return true;
 }
 
+// Whether a locale's rows are reported; a locale that is not installed gets a line saying so.
+inline bool LocaleReported(const char* locale) {
+    if (LocaleInstalled(locale))
+        return true;
+    std::printf("  %-12s skipped: not installed (tools/dev.sh bench generates it as root)\n",
+                locale);
+    return false;
+}
+
 struct TChildRun {
     bool Succeeded = false;
     double WallSeconds = 0;

@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -206,15 +207,32 @@ double ProcessCpuSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
+// An empty vault in each format, and the peak memory of ls on each: what the program takes
+// before it holds any account.
+struct TEmptyVaults {
+    explicit TEmptyVaults(const std::string& folder)
+        : Paths{folder + "/empty-1.kvf", folder + "/empty-2.kvf"} {
+        WriteTestVault(Paths[0], {}, Master);
+        WriteHardenedTestVault(Paths[1], {}, Master, SmallKvf2Params);
+    }
+    std::array<long, 2> ListPeaks(const char* locale) const {
+        std::array<long, 2> peaks{};
+        for (std::size_t format = 0; format < peaks.size(); ++format)
+            peaks[format] =
+                RunInLocale(KESTOVAR_CLI, {"ls", Paths[format]}, locale, Master + "\n").PeakKiB;
+        return peaks;
+    }
+
+    std::string Paths[2];
+};
+
 // kestovar-cli ls of 100,000 accounts as a script runs it (whole process, output thrown away),
 // under each locale and name mix and in both formats, against the OpenSSL floor in wall and in
 // CPU time; its peak memory above the same command on an empty vault, as a multiple of the file.
 void ListByLocale(const std::string& folder) {
     const std::string key = Master + RecordKeySuffix;
     const std::vector<TMixVault> files = WriteMixVaults(folder, LargeCount, Master);
-    const std::string empty[2] = {folder + "/empty-1.kvf", folder + "/empty-2.kvf"};
-    WriteTestVault(empty[0], {}, Master);
-    WriteHardenedTestVault(empty[1], {}, Master, SmallKvf2Params);
+    const TEmptyVaults empty(folder);
 
     std::vector<double> floorWall;
     std::vector<double> floorCpu;
@@ -241,16 +259,9 @@ void ListByLocale(const std::string& folder) {
                 "x floor", "CPU x", "x file", "(targets: 0.05 x floor, 3 x file)");
     const std::string input = Master + "\n";
     for (const char* locale : ReportLocales) {
-        if (!LocaleInstalled(locale)) {
-            std::printf(
-                "  %-12s skipped: not installed (tools/dev.sh bench generates it as root)\n",
-                locale);
+        if (!LocaleReported(locale))
             continue;
-        }
-        long emptyPeak[2];
-        for (int format = 0; format < 2; ++format)
-            emptyPeak[format] =
-                RunInLocale(KESTOVAR_CLI, {"ls", empty[format]}, locale, input).PeakKiB;
+        const std::array<long, 2> emptyPeak = empty.ListPeaks(locale);
         for (const TMixVault& file : files) {
             std::vector<TChildRun> runs;
             for (int round = 0; round < 3; ++round) {
@@ -265,7 +276,9 @@ void ListByLocale(const std::string& folder) {
             const double wall = (run.WallSeconds - less) / wallFloor;
             const double cpu = (run.CpuSeconds - less) / cpuFloor;
             const double factor =
-                static_cast<double>(run.PeakKiB - emptyPeak[file.Format - 1]) * 1024 / file.Bytes;
+                static_cast<double>(run.PeakKiB -
+                                    emptyPeak[static_cast<std::size_t>(file.Format - 1)]) *
+                1024 / file.Bytes;
             std::printf("  %-12s %-14s %3d %10.1f %8.4f %8.4f %8.2f  %s %s\n", locale,
                         NameMixName(file.Mix), file.Format, run.WallSeconds * 1e3, wall, cpu,
                         factor, wall <= 0.05 ? "PASS" : "MISS", factor <= 3 ? "PASS" : "MISS");
@@ -291,9 +304,7 @@ struct TCommandRun {
 // import, import --from and repair open none.
 void CommandsByLocale(const std::string& folder) {
     const std::vector<TMixVault> files = WriteMixVaults(folder, LargeCount, Master);
-    const std::string empty[2] = {folder + "/empty-1.kvf", folder + "/empty-2.kvf"};
-    WriteTestVault(empty[0], {}, Master);
-    WriteHardenedTestVault(empty[1], {}, Master, SmallKvf2Params);
+    const TEmptyVaults empty(folder);
     const std::string work = folder + "/work.kvf";
     const std::string other = folder + "/other.kvf";
     const std::string kept = folder + "/downgraded.kvf";
@@ -334,16 +345,9 @@ void CommandsByLocale(const std::string& folder) {
     std::printf("\n");
     double worst = 0;
     for (const char* locale : ReportLocales) {
-        if (!LocaleInstalled(locale)) {
-            std::printf(
-                "  %-12s skipped: not installed (tools/dev.sh bench generates it as root)\n",
-                locale);
+        if (!LocaleReported(locale))
             continue;
-        }
-        long emptyPeak[2];
-        for (int format = 0; format < 2; ++format)
-            emptyPeak[format] =
-                RunInLocale(KESTOVAR_CLI, {"ls", empty[format]}, locale, once).PeakKiB;
+        const std::array<long, 2> emptyPeak = empty.ListPeaks(locale);
         for (const TMixVault& file : files) {
             // An account of ASCII name, which every locale's command line passes as it is.
             std::string name;
@@ -376,8 +380,9 @@ void CommandsByLocale(const std::string& folder) {
                 }
                 const double files = run.Before.front() == "merge" ? 2 : 1;
                 const double factor =
-                    static_cast<double>(child.PeakKiB - emptyPeak[file.Format - 1]) * 1024 /
-                    (files * file.Bytes);
+                    static_cast<double>(child.PeakKiB -
+                                        emptyPeak[static_cast<std::size_t>(file.Format - 1)]) *
+                    1024 / (files * file.Bytes);
                 worst = std::max(worst, factor);
                 std::printf(" %8.2f", factor);
             }
