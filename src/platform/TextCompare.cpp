@@ -305,16 +305,11 @@ public:
     TKeyBlock(const std::vector<std::string_view>& texts, Length length, Write write)
         : FKeys(texts.size()), FStarts(texts.size()) {
         const std::size_t count = texts.size();
-        OnTwoCores(
-            count, count / 2,
-            [&](std::size_t begin, std::size_t end) {
-                for (std::size_t i = begin; i < end; ++i)
-                    FStarts[i] = length(texts[i]);
-            },
-            [&](std::size_t begin, std::size_t end) {
-                for (std::size_t i = begin; i < end; ++i)
-                    FStarts[i] = length(texts[i]);
-            });
+        const auto lengthPart = [&](std::size_t begin, std::size_t end) {
+            for (std::size_t i = begin; i < end; ++i)
+                FStarts[i] = length(texts[i]);
+        };
+        OnTwoCores(count, count / 2, lengthPart, lengthPart);
         std::size_t total = 0;
         for (std::size_t& start : FStarts)
             if (start != NoKey)
@@ -374,9 +369,6 @@ std::vector<int> FoldedOrder(const std::vector<std::string_view>& texts) {
     return OrderByByteKeys(block.Keys(), NoTie, true);
 }
 
-// Below this many texts a second thread costs more than it saves.
-constexpr std::size_t ParallelKeys = 4096;
-
 // The sort keys of texts 0..count-1, text(i) giving each as a QString. Many texts share the work
 // with a second thread, which opens a collator of its own, as one collator must not be used by two
 // threads at once; keys of the same locale and settings compare alike whichever made them.
@@ -390,7 +382,7 @@ std::vector<QCollatorSortKey> CollatorSortKeys(const QCollator& collator, std::s
             keys.push_back(collator.sortKey(text(i)));
         return keys;
     };
-    if (count < ParallelKeys)
+    if (count < TwoCoreItems)
         return keysOf(collator, 0, count);
     const std::size_t half = count / 2;
     std::future<std::vector<QCollatorSortKey>> second = std::async(std::launch::async, [&] {
