@@ -1,6 +1,6 @@
 // ls, show, add, edit and rm.
-#include "base/Prefetch.h"
 
+#include "base/Prefetch.h"
 #include "cli/CliErrors.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"

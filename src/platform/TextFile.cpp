@@ -49,6 +49,36 @@ std::size_t TextEnd(std::string_view data) {
     return last == std::string_view::npos ? 0 : last + 1;
 }
 
+// Below this many bytes a second thread costs more than it saves.
+constexpr std::size_t ParallelCutBytes = std::size_t{1} << 20;
+
+// The line that starts at `at`, which then moves past its end: its CR, and the LF after that.
+std::string_view NextLine(std::string_view text, std::size_t& at) noexcept {
+    const std::size_t end = std::min(text.find(CarriageReturn, at), text.size());
+    const std::string_view line = text.substr(at, end - at);
+    at = end;
+    if (at < text.size()) {
+        ++at;
+        if (at < text.size() && text[at] == '\n')
+            ++at;
+    }
+    return line;
+}
+
+// The lines of text as ReadTextLine gives them one after the other.
+std::vector<std::string> CutLines(std::string_view text) {
+    // Room for every line first: the CRs are found by memchr, many bytes at a time.
+    std::size_t count = 1;
+    for (std::size_t at = text.find(CarriageReturn); at != std::string_view::npos;
+         at = text.find(CarriageReturn, at + 1))
+        ++count;
+    std::vector<std::string> lines;
+    lines.reserve(count);
+    for (std::size_t at = 0; at < text.size();)
+        lines.emplace_back(NextLine(text, at));
+    return lines;
+}
+
 #ifndef Q_OS_WIN
 
 // Why the file cannot be replaced, before anything is written: 0 when it can. A file without any
@@ -149,40 +179,6 @@ void TTextFile::OpenTextForWriting(const std::string& path) {
     FWriteBuffer.reserve(WriteBufferSize);
     FMode = TMode::tmWriting;
 }
-
-namespace {
-
-// Below this many bytes a second thread costs more than it saves.
-constexpr std::size_t ParallelCutBytes = std::size_t{1} << 20;
-
-// The line that starts at `at`, which then moves past its end: its CR, and the LF after that.
-std::string_view NextLine(std::string_view text, std::size_t& at) noexcept {
-    const std::size_t end = std::min(text.find(CarriageReturn, at), text.size());
-    const std::string_view line = text.substr(at, end - at);
-    at = end;
-    if (at < text.size()) {
-        ++at;
-        if (at < text.size() && text[at] == '\n')
-            ++at;
-    }
-    return line;
-}
-
-// The lines of text as ReadTextLine gives them one after the other.
-std::vector<std::string> CutLines(std::string_view text) {
-    // Room for every line first: the CRs are found by memchr, many bytes at a time.
-    std::size_t count = 1;
-    for (std::size_t at = text.find(CarriageReturn); at != std::string_view::npos;
-         at = text.find(CarriageReturn, at + 1))
-        ++count;
-    std::vector<std::string> lines;
-    lines.reserve(count);
-    for (std::size_t at = 0; at < text.size();)
-        lines.emplace_back(NextLine(text, at));
-    return lines;
-}
-
-} // namespace
 
 std::string TTextFile::ReadTextLine() {
     RequireMode(TMode::tmReading);

@@ -76,16 +76,14 @@ std::vector<std::string> ReadDataFile(const std::string& path, TContentDigest& c
                                       std::string& checkLine) {
     TTextFile file;
     file.OpenTextForReading(path);
-    // The digest of a large file is worked out on the other core while its lines are cut.
+    // The digest of a large file is worked out on the other core while its lines are cut. Should
+    // the cutting raise, the future waits for the digest as it goes, before the file does.
     std::future<TContentDigest> digest =
         std::async(ParallelDigestBytes <= file.Size() ? std::launch::async : std::launch::deferred,
                    [&file] { return file.Digest(); });
-    auto waitForDigest = qScopeGuard([&digest] { digest.wait(); });
     checkLine = file.ReadTextLine();
-    std::vector<std::string> lines;
-    lines = file.ReadRemainingLines();
+    std::vector<std::string> lines = file.ReadRemainingLines();
     content = digest.get();
-    waitForDigest.dismiss();
     file.CloseTextFile();
     return lines;
 }

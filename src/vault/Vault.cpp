@@ -1,7 +1,7 @@
 #include "vault/Vault.h"
-#include "base/Prefetch.h"
 
 #include "base/Containers.h"
+#include "base/Prefetch.h"
 #include "base/SecureWipe.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
