@@ -1,24 +1,18 @@
 #include "vault/ClassicFormat.h"
 
 #include "base/SecureWipe.h"
+#include "base/TwoCores.h"
 #include "vault/DataFile.h"
 #include "vault/WipeGuard.h"
 
 #include <exception>
-#include <future>
-#include <iterator>
 #include <utility>
 
 namespace {
 
-// Below this many lines a second thread costs more than it saves.
-constexpr std::size_t ParallelScanLines = 4096;
-
-// The names of lines [begin, end), each line by its index.
-TNameScan ScanRange(TRecordCipher& codec, const std::vector<std::string>& lines, std::size_t begin,
-                    std::size_t end) {
-    TNameScan scan;
-    scan.Accounts.reserve(end - begin);
+// The names of lines [begin, end), each line by its index, added to scan.
+void ScanRange(TRecordCipher& codec, const std::vector<std::string>& lines, std::size_t begin,
+               std::size_t end, TNameScan& scan) {
     for (std::size_t i = begin; i < end; ++i) {
         const int index = static_cast<int>(i);
         if (lines[i].empty()) {
@@ -40,7 +34,6 @@ TNameScan ScanRange(TRecordCipher& codec, const std::vector<std::string>& lines,
         scan.Accounts.push_back(TAccountEntry{std::move(name), index});
         WipeString(name); // a short name moved out leaves its bytes behind
     }
-    return scan;
 }
 
 class TClassicCodec final : public TAccountCodec {
@@ -48,20 +41,23 @@ public:
     explicit TClassicCodec(const std::string& password) : FCodec(FCipher, password) {}
 
     TNameScan ScanNames(const std::vector<std::string>& lines) override {
-        const std::size_t half = lines.size() / 2;
-        if (lines.size() < ParallelScanLines)
-            return ScanRange(FCodec, lines, 0, lines.size());
-        // The second half on the other core, under a copy of this key schedule.
-        std::future<TNameScan> second = std::async(std::launch::async, [&] {
-            TBlowfish cipher;
-            TRecordCipher codec(cipher, FCipher);
-            return ScanRange(codec, lines, half, lines.size());
-        });
-        // Should this half raise, the future waits for the other as it goes.
-        TNameScan scan = ScanRange(FCodec, lines, 0, half);
-        TNameScan rest = second.get();
-        scan.Accounts.insert(scan.Accounts.end(), std::make_move_iterator(rest.Accounts.begin()),
-                             std::make_move_iterator(rest.Accounts.end()));
+        // Room for every name before any is placed, so that joining the halves moves none: a
+        // short name moved to new room would leave its bytes behind.
+        TNameScan scan;
+        scan.Accounts.reserve(lines.size());
+        TNameScan rest;
+        rest.Accounts.reserve(lines.size() - lines.size() / 2);
+        OnTwoCores(
+            lines.size(), lines.size() / 2,
+            [&](std::size_t begin, std::size_t end) { ScanRange(FCodec, lines, begin, end, scan); },
+            [&](std::size_t begin, std::size_t end) {
+                // Under a copy of this key schedule: one cipher serves one thread.
+                TBlowfish cipher;
+                TRecordCipher codec(cipher, FCipher);
+                ScanRange(codec, lines, begin, end, rest);
+            });
+        for (TAccountEntry& entry : rest.Accounts)
+            scan.Accounts.push_back(std::move(entry));
         scan.Damaged.insert(scan.Damaged.end(), rest.Damaged.begin(), rest.Damaged.end());
         scan.Blank.insert(scan.Blank.end(), rest.Blank.begin(), rest.Blank.end());
         return scan;
