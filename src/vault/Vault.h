@@ -311,7 +311,9 @@ private:
     TLineSpot RemoveRow(int row);
     // The row whose record line this is; raises when no row has it.
     int RowOfLine(TAccountCodec& codec, const std::string& line) const;
-    // Undo and Redo: a step applied one way or the other.
+    // Undo and Redo: the next step and the rest of its group taken back (or, forward, done again),
+    // and one step applied one way or the other.
+    std::optional<TUndoKind> ApplyNextSteps(bool forward);
     void ApplyStep(TUndoStep& step, bool forward);
     // Renumbers the line indices held beside the lines: accounts and damaged lines.
     auto Renumberer() {

@@ -9,32 +9,28 @@
 #include <stdexcept>
 
 std::optional<TUndoKind> TVault::Undo() {
-    RequireUnlocked();
-    TUndoStep* step = FUndo.NextUndo();
-    if (!step)
-        return std::nullopt;
-    const TUndoKind kind = step->Kind;
-    const unsigned group = step->Group;
-    do {
-        ApplyStep(*step, false);
-        FUndo.Undone();
-        step = FUndo.NextUndo();
-    } while (group != 0 && step && step->Group == group);
-    SetModified(!FUndo.AtSaved());
-    return kind;
+    return ApplyNextSteps(false);
 }
 
 std::optional<TUndoKind> TVault::Redo() {
+    return ApplyNextSteps(true);
+}
+
+std::optional<TUndoKind> TVault::ApplyNextSteps(bool forward) {
     RequireUnlocked();
-    TUndoStep* step = FUndo.NextRedo();
+    const auto next = [this, forward] { return forward ? FUndo.NextRedo() : FUndo.NextUndo(); };
+    TUndoStep* step = next();
     if (!step)
         return std::nullopt;
     const TUndoKind kind = step->Kind;
     const unsigned group = step->Group;
     do {
-        ApplyStep(*step, true);
-        FUndo.Redone();
-        step = FUndo.NextRedo();
+        ApplyStep(*step, forward);
+        if (forward)
+            FUndo.Redone();
+        else
+            FUndo.Undone();
+        step = next();
     } while (group != 0 && step && step->Group == group);
     SetModified(!FUndo.AtSaved());
     return kind;
