@@ -42,6 +42,20 @@ struct TListShape {
 };
 
 // The list of these (hash, count) entries, which must be sorted.
+// Lines of random hashes with counts from 1 to 1,000, sorted by hash as the list is.
+std::vector<std::pair<std::string, unsigned long long>>
+RandomSortedEntries(int count, std::mt19937_64& random) {
+    std::vector<std::pair<std::string, unsigned long long>> entries;
+    for (int i = 0; i < count; ++i) {
+        TSha1Digest digest{};
+        for (unsigned char& byte : digest)
+            byte = static_cast<unsigned char>(random());
+        entries.emplace_back(HexOf(digest), random() % 1000 + 1);
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
 std::string ListText(const std::vector<std::pair<std::string, unsigned long long>>& entries,
                      const TListShape& shape) {
     std::string text = shape.ByteOrderMark ? "\xEF\xBB\xBF" : "";
@@ -110,15 +124,8 @@ TEST(BreachList, FindsEveryLineInEveryShapeOfTheFile) {
 // Never the whole file: at worst the search halves the span between its bounds every fourth line
 // it looks at, and a look reads at most 16 KiB and two lines.
 TEST(BreachList, ALookupReadsAFewKilobytesOfALargeFile) {
-    std::vector<std::pair<std::string, unsigned long long>> entries;
     std::mt19937_64 random(7);
-    for (int i = 0; i < 60000; ++i) {
-        TSha1Digest digest{};
-        for (unsigned char& byte : digest)
-            byte = static_cast<unsigned char>(random());
-        entries.emplace_back(HexOf(digest), random() % 1000 + 1);
-    }
-    std::sort(entries.begin(), entries.end());
+    const auto entries = RandomSortedEntries(60000, random);
     TTempFolder folder;
     const std::string path = folder.File("large.txt");
     const std::string text = ListText(entries, {"", "\r\n", true, false, false});
@@ -187,15 +194,8 @@ namespace {
 // gives alone: the first and last lines, hashes between two lines, before the first and after the
 // last, and one asked for twice.
 TEST(BreachList, HashesLookedUpTogetherFindWhatEachFindsAlone) {
-    std::vector<std::pair<std::string, unsigned long long>> entries;
     std::mt19937_64 random(11);
-    for (int i = 0; i < 20000; ++i) {
-        TSha1Digest digest{};
-        for (unsigned char& byte : digest)
-            byte = static_cast<unsigned char>(random());
-        entries.emplace_back(HexOf(digest), random() % 1000 + 1);
-    }
-    std::sort(entries.begin(), entries.end());
+    const auto entries = RandomSortedEntries(20000, random);
     TTempFolder folder;
     const std::string path = folder.File("list.txt");
     WriteBytes(path, ListText(entries, {"", "\r\n", false, true, false}));
