@@ -2,6 +2,9 @@
 
 #include "base/SecureWipe.h"
 #include "platform/Codepage.h"
+#include "platform/FileSystem.h"
+#include "platform/IoErrorCodes.h"
+#include "platform/PlatformErrors.h"
 #include "platform/WipeQString.h"
 #include "vault/FieldText.h"
 #include "vault/ImportError.h"
@@ -188,7 +191,12 @@ TImportPlan PlanImport(TImportFormat format, const QString& text, const std::str
 }
 
 TImportPlan PlanImportFile(TImportFormat format, const std::string& path, const TVault& vault) {
-    QString text = NothingImportedOnRefusal([&] { return ReadUtf8File(path); });
+    QString text = NothingImportedOnRefusal([&] {
+        // A pipe chosen in the file dialog would hold the window until something wrote to it.
+        if (NamePresent(path) && !FilePresent(path))
+            throw EImportError(EInOutError(IoErrorCodes::NotARegularFile, path).Error());
+        return ReadUtf8File(path);
+    });
     const auto wipeText = qScopeGuard([&text] { WipeQString(text); });
     return PlanImport(format, text, path,
                       [&vault](const std::string& name) { return vault.FindAccount(name) >= 0; });

@@ -13,6 +13,13 @@
 
 #include <gmock/gmock.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+
 #include <set>
 
 namespace {
@@ -238,12 +245,29 @@ TEST(ImportPlan, CarriesOutIntoTheVaultOrNotAtAll) {
     }
 }
 
-TEST(ImportPlan, AMissingFileIsARefusal) {
+TEST(ImportPlan, AMissingFileOrAPipeIsARefusal) {
     TTempFolder folder;
     TVault vault;
     vault.Create(folder.File("v.kvf"), "pw");
     EXPECT_THROW(PlanImportFile(TImportFormat::Firefox, folder.File("none.csv"), vault),
                  EImportError);
+    // A pipe that nothing writes to is refused unopened; should it be opened, the test writes to
+    // it to let the import go on.
+    const std::string pipe = folder.File("pipe.csv");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::future<bool> refused = std::async(std::launch::async, [&] {
+        try {
+            PlanImportFile(TImportFormat::Firefox, pipe, vault);
+        } catch (const EImportError&) {
+            return true;
+        }
+        return false;
+    });
+    if (refused.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+        ADD_FAILURE() << "the import opened the pipe";
+        ::close(::open(pipe.c_str(), O_WRONLY));
+    }
+    EXPECT_TRUE(refused.get());
 }
 
 TEST(ImportFormats, AreNamedAsTheCommandLineTakesThem) {
