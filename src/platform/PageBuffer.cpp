@@ -2,7 +2,7 @@
 
 #include "base/SecureWipe.h"
 
-#include <new>
+#include <memory>
 #include <utility>
 
 #ifdef __linux__
@@ -25,7 +25,6 @@ TPageBuffer::TPageBuffer(std::size_t size) : FSize(size) {
             ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (pages != MAP_FAILED) {
             FData = static_cast<char*>(pages);
-            FMapped = true;
             // A hint: without it, the pages are faulted in one by one as the read fills them.
 #ifdef MADV_POPULATE_WRITE
             ::madvise(pages, size, MADV_POPULATE_WRITE);
@@ -34,7 +33,8 @@ TPageBuffer::TPageBuffer(std::size_t size) : FSize(size) {
         }
     }
 #endif
-    FData = new char[size]; // not cleared: the caller fills it
+    FHeap = std::make_unique_for_overwrite<char[]>(size); // not cleared: the caller fills it
+    FData = FHeap.get();
 }
 
 TPageBuffer::~TPageBuffer() {
@@ -42,15 +42,15 @@ TPageBuffer::~TPageBuffer() {
 }
 
 TPageBuffer::TPageBuffer(TPageBuffer&& other) noexcept
-    : FData(std::exchange(other.FData, nullptr)), FSize(std::exchange(other.FSize, 0)),
-      FMapped(std::exchange(other.FMapped, false)) {}
+    : FHeap(std::move(other.FHeap)), FData(std::exchange(other.FData, nullptr)),
+      FSize(std::exchange(other.FSize, 0)) {}
 
 TPageBuffer& TPageBuffer::operator=(TPageBuffer&& other) noexcept {
     if (this != &other) {
         Release();
+        FHeap = std::move(other.FHeap);
         FData = std::exchange(other.FData, nullptr);
         FSize = std::exchange(other.FSize, 0);
-        FMapped = std::exchange(other.FMapped, false);
     }
     return *this;
 }
@@ -60,12 +60,10 @@ void TPageBuffer::Release() noexcept {
         return;
     SecureZero(FData, FSize);
 #ifdef __linux__
-    if (FMapped)
+    if (!FHeap)
         ::munmap(FData, FSize);
-    else
 #endif
-        delete[] FData;
+    FHeap.reset();
     FData = nullptr;
     FSize = 0;
-    FMapped = false;
 }

@@ -25,7 +25,7 @@ public:
     void Release() noexcept;
 
 private:
+    std::unique_ptr<char[]> FHeap; // a small buffer; a large one comes from mmap
     char* FData = nullptr;
     std::size_t FSize = 0;
-    bool FMapped = false; // from mmap rather than the heap
 };
