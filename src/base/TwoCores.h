@@ -6,8 +6,9 @@
 #include <cstddef>
 #include <future>
 
-// Below this many items a second thread costs more than it saves.
+// Below this many items, or bytes of a file, a second thread costs more than it saves.
 inline constexpr std::size_t TwoCoreItems = 4096;
+inline constexpr std::size_t TwoCoreBytes = std::size_t{1} << 20;
 
 // Runs here(0, split) on this thread and there(split, count) on another one when count is large
 // enough, else both here; returns when both are done, raising the first error of either.

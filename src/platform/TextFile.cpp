@@ -1,6 +1,7 @@
 #include "platform/TextFile.h"
 
 #include "base/SecureWipe.h"
+#include "base/TwoCores.h"
 #include "platform/FileSystem.h"
 #include "platform/IoErrorCodes.h"
 #include "platform/PlatformErrors.h"
@@ -48,9 +49,6 @@ std::size_t TextEnd(std::string_view data) {
     const std::size_t last = data.find_last_not_of(CtrlZ);
     return last == std::string_view::npos ? 0 : last + 1;
 }
-
-// Below this many bytes a second thread costs more than it saves.
-constexpr std::size_t ParallelCutBytes = std::size_t{1} << 20;
 
 // The line that starts at `at`, which then moves past its end: its CR, and the LF after that.
 std::string_view NextLine(std::string_view text, std::size_t& at) noexcept {
@@ -189,7 +187,7 @@ std::vector<std::string> TTextFile::ReadRemainingLines() {
     RequireMode(TMode::tmReading);
     const std::string_view text = FText.substr(FPosition, FEnd - FPosition);
     FPosition = FEnd;
-    if (text.size() < ParallelCutBytes)
+    if (text.size() < TwoCoreBytes)
         return CutLines(text);
     // The second half starts with a line of its own, and goes to the other core.
     std::size_t middle = text.size() / 2;

@@ -1,5 +1,6 @@
 #include "vault/DataFile.h"
 
+#include "base/TwoCores.h"
 #include "platform/FileSystem.h"
 #include "platform/IoErrorCodes.h"
 #include "platform/PlatformErrors.h"
@@ -10,13 +11,6 @@
 #include <QScopeGuard>
 
 #include <future>
-
-namespace {
-
-// Below this a second thread costs more than it saves.
-constexpr std::size_t ParallelDigestBytes = std::size_t{1} << 20;
-
-} // namespace
 
 std::string MakeCheckLine(TBlowfish& cipher, const std::string& password) {
     const auto wipeCipher = qScopeGuard([&cipher] { cipher.Wipe(); });
@@ -79,7 +73,7 @@ std::vector<std::string> ReadDataFile(const std::string& path, TContentDigest& c
     // The digest of a large file is worked out on the other core while its lines are cut. Should
     // the cutting raise, the future waits for the digest as it goes, before the file does.
     std::future<TContentDigest> digest =
-        std::async(ParallelDigestBytes <= file.Size() ? std::launch::async : std::launch::deferred,
+        std::async(TwoCoreBytes <= file.Size() ? std::launch::async : std::launch::deferred,
                    [&file] { return file.Digest(); });
     checkLine = file.ReadTextLine();
     std::vector<std::string> lines = file.ReadRemainingLines();
