@@ -72,8 +72,8 @@ void TAccountList::Erase(int row) {
 
 void TAccountList::Clear() noexcept {
     WipeNames(FSlots);
-    FSlots.clear();
-    FRows.clear();
+    std::vector<TAccountEntry>().swap(FSlots);
+    std::vector<int>().swap(FRows);
     FFree.clear();
 }
 

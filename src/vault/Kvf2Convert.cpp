@@ -26,49 +26,102 @@ std::optional<TPassRecord> ReadOlderLine(TRecordCipher& codec, const std::string
 
 } // namespace
 
-TKvf2Upgrade UpgradeLines(const std::vector<std::string>& olderLines,
-                          const std::string& olderPassword, const TKvf2Session& target) {
-    TKvf2Codec codec(target.Keys(), target.Header().Id);
-    TBlowfish cipher;
-    TRecordCipher older(cipher, olderPassword);
-    TKvf2Upgrade upgrade;
-    upgrade.Lines.reserve(olderLines.size());
-    for (std::size_t i = 0; i < olderLines.size(); ++i) {
-        if (std::optional<TPassRecord> record = ReadOlderLine(older, olderLines[i])) {
-            TRecordWipeGuard wipeRecord(*record);
-            upgrade.Lines.push_back(codec.EncodeAccount(*record));
-        } else {
-            upgrade.Lines.push_back(codec.EncodeKept(olderLines[i]));
-            upgrade.Kept.push_back(static_cast<int>(i));
-        }
-    }
-    return upgrade;
+TKvf2Upgrade::TKvf2Upgrade(std::vector<std::string>& lines, const std::string& olderPassword,
+                           const TKvf2Session& target)
+    : FLines(lines), FOlderPassword(olderPassword), FTarget(target) {
+    // The parts meet about where reading cut the file in two, so that each thread frees the
+    // older lines its own heap holds and takes their room for the new ones.
+    std::size_t bytes = 0;
+    for (const std::string& line : lines)
+        bytes += line.size() + 1;
+    std::size_t split = 0;
+    for (std::size_t before = 0; split < lines.size() && before < bytes / 2; ++split)
+        before += lines[split].size() + 1;
+    FParts[0].End = FParts[1].Begin = FParts[1].Next = split;
+    FParts[1].End = lines.size();
 }
 
-bool UpgradeMatches(const std::vector<std::string>& olderLines, const std::string& olderPassword,
-                    const TKvf2Session& target, const std::vector<std::string>& written) {
-    if (olderLines.size() != written.size())
-        return false;
-    TKvf2Codec codec(target.Keys(), target.Header().Id);
+void TKvf2Upgrade::Run() {
+    OnTwoCores(
+        FLines.size(), FParts[0].End, [this](std::size_t, std::size_t) { Convert(FParts[0]); },
+        [this](std::size_t, std::size_t) { Convert(FParts[1]); });
+}
+
+void TKvf2Upgrade::Convert(TPart& part) {
+    TKvf2Codec codec(FTarget.Keys(), FTarget.Header().Id);
     TBlowfish cipher;
-    TRecordCipher older(cipher, olderPassword);
-    for (std::size_t i = 0; i < olderLines.size(); ++i) {
-        std::optional<TPassRecord> expected = ReadOlderLine(older, olderLines[i]);
-        if (!expected) {
-            const std::optional<std::string> kept = codec.DecodeKept(written[i]);
-            if (!kept || *kept != olderLines[i])
-                return false;
-            continue;
+    TRecordCipher older(cipher, FOlderPassword);
+    for (; part.Next < part.End; ++part.Next) {
+        std::string& line = FLines[part.Next];
+        std::string written;
+        bool givenBack = true; // whether the new line gives the older one back, byte for byte
+        std::optional<TPassRecord> record = ReadOlderLine(older, line);
+        if (record) {
+            TRecordWipeGuard wipeRecord(*record);
+            written = codec.EncodeAccount(*record);
+            givenBack = older.Encode(*record) == line;
+        } else {
+            written = codec.EncodeKept(line);
         }
-        TRecordWipeGuard wipeExpected(*expected);
-        std::optional<TPassRecord> found = codec.DecodeAccount(written[i]);
-        if (!found)
-            return false;
-        TRecordWipeGuard wipeFound(*found);
-        if (*expected != *found)
-            return false;
+        if (!UpgradedLineMatches(older, codec, line, written))
+            throw std::runtime_error("The hardened lines do not hold the same accounts; the data "
+                                     "file was not changed");
+        // What may fail comes first: the line changes only once nothing else can.
+        if (!record)
+            part.Kept.push_back(static_cast<int>(part.Next));
+        if (!givenBack)
+            part.Aside.emplace_back(part.Next, std::move(line));
+        line = std::move(written);
     }
-    return true;
+}
+
+std::vector<int> TKvf2Upgrade::Kept() const {
+    std::vector<int> kept = FParts[0].Kept;
+    kept.insert(kept.end(), FParts[1].Kept.begin(), FParts[1].Kept.end());
+    return kept;
+}
+
+void TKvf2Upgrade::GiveBack() {
+    GiveBack(FParts[1]);
+    GiveBack(FParts[0]);
+}
+
+void TKvf2Upgrade::GiveBack(TPart& part) {
+    TKvf2Codec codec(FTarget.Keys(), FTarget.Header().Id);
+    TBlowfish cipher;
+    TRecordCipher older(cipher, FOlderPassword);
+    // From the last line converted back, so that a failure here too leaves Next true.
+    for (; part.Next > part.Begin; --part.Next) {
+        const std::size_t at = part.Next - 1;
+        std::string& line = FLines[at];
+        if (!part.Aside.empty() && part.Aside.back().first == at) {
+            line = std::move(part.Aside.back().second);
+            part.Aside.pop_back();
+        } else if (std::optional<TPassRecord> record = codec.DecodeAccount(line)) {
+            TRecordWipeGuard wipeRecord(*record);
+            line = older.Encode(*record);
+        } else if (std::optional<std::string> kept = codec.DecodeKept(line)) {
+            line = std::move(*kept);
+        } else {
+            throw std::logic_error("A converted line no longer reads");
+        }
+    }
+    part.Kept.clear();
+}
+
+bool UpgradedLineMatches(TRecordCipher& older, TKvf2Codec& target, const std::string& olderLine,
+                         std::string_view written) {
+    std::optional<TPassRecord> expected = ReadOlderLine(older, olderLine);
+    if (!expected) {
+        const std::optional<std::string> kept = target.DecodeKept(written);
+        return kept && *kept == olderLine;
+    }
+    TRecordWipeGuard wipeExpected(*expected);
+    std::optional<TPassRecord> found = target.DecodeAccount(written);
+    if (!found)
+        return false;
+    TRecordWipeGuard wipeFound(*found);
+    return *expected == *found;
 }
 
 TKvf1Copy DowngradeLines(const TKvf2Session& source, const std::vector<std::string>& lines,

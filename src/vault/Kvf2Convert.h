@@ -4,24 +4,55 @@
 // Pure functions over lines: line i of the result comes from line i of the input, so that both
 // ways keep the order and a file that goes to the hardened format and back is the same file.
 
+#include "vault/Kvf2Record.h"
 #include "vault/Kvf2Session.h"
+#include "vault/RecordCodec.h"
 
+#include <array>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
-// Older-format lines under their master password into lines of the target session: a line that
-// deciphers whole becomes an account line, any other a kept line holding it byte for byte.
-struct TKvf2Upgrade {
-    std::vector<std::string> Lines;
-    std::vector<int> Kept; // the lines that could not be read, by index
-};
-TKvf2Upgrade UpgradeLines(const std::vector<std::string>& olderLines,
-                          const std::string& olderPassword, const TKvf2Session& target);
+// Older-format lines under their master password turned into lines of the target session where
+// they stand, so that a large vault never holds both sets whole: a line that deciphers whole
+// becomes an account line, any other a kept line holding it byte for byte. Each new line is
+// checked before its older one goes, and an older line that the new one would not give back byte
+// for byte is kept aside, so that GiveBack can undo any part of the work.
+class TKvf2Upgrade {
+public:
+    TKvf2Upgrade(std::vector<std::string>& lines, const std::string& olderPassword,
+                 const TKvf2Session& target);
 
-// Whether the hardened lines hold exactly what the older lines hold: every account field for
-// field, every kept line byte for byte. Run on the file read back before the old one is replaced.
-bool UpgradeMatches(const std::vector<std::string>& olderLines, const std::string& olderPassword,
-                    const TKvf2Session& target, const std::vector<std::string>& written);
+    // Converts every line, a large vault on two cores; raises std::runtime_error at a new line
+    // that does not hold what its older line held, the lines converted until then staying so.
+    void Run();
+    // The lines that could not be read, by index, once Run is done.
+    std::vector<int> Kept() const;
+    // Every line converted so far back to its older bytes.
+    void GiveBack();
+
+private:
+    struct TPart {
+        std::size_t Begin = 0;
+        std::size_t Next = 0; // the first line not converted
+        std::size_t End = 0;
+        std::vector<std::pair<std::size_t, std::string>> Aside; // older lines, by index
+        std::vector<int> Kept;
+    };
+    void Convert(TPart& part);
+    void GiveBack(TPart& part);
+
+    std::vector<std::string>& FLines;
+    const std::string& FOlderPassword;
+    const TKvf2Session& FTarget;
+    std::array<TPart, 2> FParts;
+};
+
+// Whether a hardened line holds what the older line holds: every account field for field, or,
+// for an older line that does not decipher whole, its bytes in a kept line.
+bool UpgradedLineMatches(TRecordCipher& older, TKvf2Codec& target, const std::string& olderLine,
+                         std::string_view written);
 
 // Hardened lines into older-format lines under the master password (1 to 48 bytes): accounts
 // enciphered in the older way, kept lines given back byte for byte. While there are damaged

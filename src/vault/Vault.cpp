@@ -502,25 +502,32 @@ TUpgradeResult TVault::Upgrade(const std::string& password, TNewKeys keys) {
     auto format = std::make_unique<THardenedFormat>(
         TKvf2Session::Made(keys.Header, std::move(keys.Keys)), password);
     const TKvf2Session& session = format->Session();
-    // Line i stays line i, so that the way back gives the same file.
-    const std::vector<std::string>& older = Records().Lines();
-    TKvf2Upgrade upgrade = UpgradeLines(older, olderPassword, session);
-    if (!UpgradeMatches(older, olderPassword, session, upgrade.Lines))
-        throw std::runtime_error("The hardened lines do not hold the same accounts; the data file "
-                                 "was not changed");
-    std::string header = session.HeaderLine(upgrade.Lines);
-    const TContentDigest content = WriteDataFileWithCheckLine(FPath, header, upgrade.Lines);
-    // What reached the disk is what was checked, or the older file comes back from its backup.
-    // Read back a piece at a time: the whole of it, beside the older lines and the new ones,
-    // would take more than twice the memory of both.
-    if (DigestOfFile(FPath, TLinkAtReading::Follow) != content) {
-        CopyFileReplacing(BackupPath(FPath), FPath);
-        throw std::runtime_error("The hardened file did not read back as it was written; the "
-                                 "older file was put back");
+    // Line i stays line i, so that the way back gives the same file. The lines change where they
+    // stand: the older and the hardened lines of a large vault, both whole, would take twice the
+    // memory. Until the hardened file is in place, any failure turns them back.
+    SettleLines();
+    std::vector<std::string> lines = FLines.Take();
+    TKvf2Upgrade upgrade(lines, olderPassword, session);
+    TContentDigest content;
+    try {
+        upgrade.Run();
+        std::string header = session.HeaderLine(lines);
+        content = WriteDataFileWithCheckLine(FPath, header, lines);
+        // What reached the disk is what was checked, or the older file comes back from its
+        // backup. Read back a piece at a time: the whole of it, beside the lines, would take
+        // more than twice their memory.
+        if (DigestOfFile(FPath, TLinkAtReading::Follow) != content) {
+            CopyFileReplacing(BackupPath(FPath), FPath);
+            throw std::runtime_error("The hardened file did not read back as it was written; the "
+                                     "older file was put back");
+        }
+    } catch (...) {
+        TakeBackOlderLines(upgrade, lines);
+        throw;
     }
     const int shownLine = FCurrentRow >= 0 ? Account(FCurrentRow).Line : -1;
     TakeFormat(std::move(format));
-    FLines.Assign(std::move(upgrade.Lines));
+    FLines.Assign(std::move(lines));
     BuildAccounts();
     RememberStamp(content);
     SetModified(false);
@@ -529,6 +536,17 @@ TUpgradeResult TVault::Upgrade(const std::string& password, TNewKeys keys) {
         --shown;
     Select(shown);
     return TUpgradeResult::Upgraded;
+}
+
+void TVault::TakeBackOlderLines(TKvf2Upgrade& upgrade, std::vector<std::string>& lines) noexcept {
+    try {
+        upgrade.GiveBack();
+        FLines.Assign(std::move(lines));
+        FLines.LearnOrderLater(false);
+    } catch (...) {
+        // The vault cannot go on without its lines; the backup holds the older file.
+        Close();
+    }
 }
 
 TKvf1Copy TVault::SaveOlderCopy(const std::string& path, bool dropDamaged) {

@@ -295,6 +295,9 @@ private:
     TOpenResult OpenClassic(const std::string& path, const std::string& password, bool showFirst);
     TOpenResult OpenHardened(TVaultOpening& opening, const std::string& password, TKvf2Keys keys,
                              bool showFirst);
+    // After a failed upgrade, its lines turned back and in the vault again; should that fail too,
+    // the vault closes.
+    void TakeBackOlderLines(TKvf2Upgrade& upgrade, std::vector<std::string>& lines) noexcept;
     // The vault now holds this format; its lines keep the order it asks for.
     void TakeFormat(std::unique_ptr<TVaultFormat> format);
     // Reads every readable name under one key set-up (or takes those an open read already),

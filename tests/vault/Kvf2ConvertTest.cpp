@@ -2,7 +2,9 @@
 
 #include "vault/Kvf2Convert.h"
 #include "Kvf2TestSupport.h"
+#include "base/TwoCores.h"
 #include "cipher/Blowfish.h"
+#include "cipher/TextForm.h"
 #include "vault/DataFile.h"
 #include "vault/Kvf2File.h"
 
@@ -30,6 +32,16 @@ protected:
         FOlderBytes = ReadBytes(FOlderPath);
     }
 
+    // The older lines converted where they stand, as the vault converts them.
+    std::vector<std::string> Upgraded(std::vector<std::string> lines, const TKvf2Session& session,
+                                      std::vector<int>* kept = nullptr) {
+        TKvf2Upgrade upgrade(lines, Password, session);
+        upgrade.Run();
+        if (kept)
+            *kept = upgrade.Kept();
+        return lines;
+    }
+
     TTempFolder FFolder;
     std::string FOlderPath = FFolder.File("older.kvf");
     std::string FPath = FFolder.File("hardened.kvf");
@@ -41,15 +53,15 @@ protected:
 TEST_F(Kvf2Convert, OlderToHardenedAndBackGivesTheSameBytesDamagedLinesIncluded) {
     WriteOlderFile();
     const TKvf2Session session = MakeSession(Password);
-    const TKvf2Upgrade upgrade = UpgradeLines(ReadDataFile(FOlderPath), Password, session);
-    EXPECT_EQ(upgrade.Kept, (std::vector<int>{1, 3}));
-    ASSERT_EQ(upgrade.Lines.size(), FOlderLines.size());
-    WriteKvf2File(FPath, session, upgrade.Lines);
+    std::vector<int> kept;
+    const std::vector<std::string> lines = Upgraded(ReadDataFile(FOlderPath), session, &kept);
+    EXPECT_EQ(kept, (std::vector<int>{1, 3}));
+    ASSERT_EQ(lines.size(), FOlderLines.size());
+    WriteKvf2File(FPath, session, lines);
 
     const TKvf2OpenedFile file = OpenKvf2File(FPath, Password);
     ASSERT_EQ(file.Result, TKvf2OpenResult::Opened);
     EXPECT_TRUE(file.Seal.Intact);
-    EXPECT_TRUE(UpgradeMatches(FOlderLines, Password, file.Session, file.Text.Lines));
     EXPECT_EQ(file.Scan.Kept, (std::vector<int>{1, 3}));
     EXPECT_TRUE(file.Scan.Damaged.empty());
     EXPECT_EQ(AccountsOf(file), SampleAccounts); // line i stays line i
@@ -62,41 +74,62 @@ TEST_F(Kvf2Convert, OlderToHardenedAndBackGivesTheSameBytesDamagedLinesIncluded)
     EXPECT_EQ(ReadBytes(back), FOlderBytes);
 }
 
-TEST_F(Kvf2Convert, TheReadBackCatchesALineThatDiffers) {
+TEST_F(Kvf2Convert, TheCheckOfEachNewLineCatchesALineThatDiffers) {
     WriteOlderFile();
     const TKvf2Session session = MakeSession(Password);
-    std::vector<std::string> lines = UpgradeLines(FOlderLines, Password, session).Lines;
-    ASSERT_TRUE(UpgradeMatches(FOlderLines, Password, session, lines));
+    const std::vector<std::string> lines = Upgraded(FOlderLines, session);
+    TKvf2Codec codec(session.Keys(), session.Header().Id);
+    TRecordCipher older(FCipher, Password);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(UpgradedLineMatches(older, codec, FOlderLines[i], lines[i])) << i;
     const struct {
         const char* What;
-        std::function<void(std::vector<std::string>&)> Change;
+        std::size_t Line;
+        std::string Written;
     } cases[] = {
-        {"an account's field",
-         [&](auto& l) {
-             l[0] = session.EncodeAccount({"Bank", "jdoe", "pw", "x;"});
-         }},
-        {"an account in place of a kept line", [&](auto& l) { l[1] = l[0]; }},
-        {"a kept line of other bytes",
-         [&](auto& l) {
-             l[3] =
-                 TKvf2Codec(session.Keys(), session.Header().Id).EncodeKept("not;a;record;line!");
-         }},
-        {"a line short", [](auto& l) { l.pop_back(); }},
-        {"two lines swapped", [](auto& l) { std::swap(l[0], l[2]); }},
+        {"an account's field", 0, session.EncodeAccount({"Bank", "jdoe", "pw", "x;"})},
+        {"an account in place of a kept line", 1, lines[0]},
+        {"a kept line of other bytes", 3, codec.EncodeKept("not;a;record;line!")},
+        {"another account's line", 2, lines[0]},
+        {"a damaged line", 0, "damaged"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.What);
-        std::vector<std::string> changed = lines;
-        c.Change(changed);
-        EXPECT_FALSE(UpgradeMatches(FOlderLines, Password, session, changed));
+    for (const auto& c : cases)
+        EXPECT_FALSE(UpgradedLineMatches(older, codec, FOlderLines[c.Line], c.Written)) << c.What;
+}
+
+// Every line turned back as it was, also one that the program would have written otherwise and
+// so is kept aside, in a vault large enough to take both cores.
+TEST_F(Kvf2Convert, GiveBackTurnsEveryLineBackByteForByte) {
+    WriteOlderFile();
+    std::string variant = FOlderLines[0];
+    const std::size_t last = variant.find(';') - 1;
+    TRecordCipher older(FCipher, Password);
+    for (char ch : TextFormTable) {
+        variant[last] = ch;
+        if (ch != FOlderLines[0][last] && older.Decode(variant) == SampleAccounts[0] &&
+            older.LastDecodeWhole())
+            break;
     }
+    ASSERT_NE(variant, FOlderLines[0]);
+    std::vector<std::string> original;
+    while (original.size() < 2 * TwoCoreItems) {
+        original.insert(original.end(), FOlderLines.begin(), FOlderLines.end());
+        original.push_back(variant);
+    }
+    const TKvf2Session session = MakeSession(Password);
+    std::vector<std::string> lines = original;
+    TKvf2Upgrade upgrade(lines, Password, session);
+    upgrade.Run();
+    EXPECT_EQ(session.DecodeAccount(lines.back()), SampleAccounts[0]);
+    upgrade.GiveBack();
+    EXPECT_TRUE(lines == original);
 }
 
 TEST_F(Kvf2Convert, AnUpgradeUnderANewPasswordGoesBackUnderTheNewOne) {
     WriteOlderFile();
     const std::string fresh = "new password";
     const TKvf2Session session = MakeSession(fresh);
-    WriteKvf2File(FPath, session, UpgradeLines(FOlderLines, Password, session).Lines);
+    WriteKvf2File(FPath, session, Upgraded(FOlderLines, session));
     EXPECT_EQ(OpenKvf2File(FPath, Password).Result, TKvf2OpenResult::WrongPassword);
     const TKvf2OpenedFile file = OpenKvf2File(FPath, fresh);
     ASSERT_EQ(file.Result, TKvf2OpenResult::Opened);
