@@ -1,6 +1,7 @@
 #include "platform/TextFile.h"
 
 #include "base/SecureWipe.h"
+#include "base/ThreadHeap.h"
 #include "base/TwoCores.h"
 #include "platform/FileSystem.h"
 #include "platform/IoErrorCodes.h"
@@ -192,8 +193,10 @@ std::vector<std::string> TTextFile::ReadRemainingLines() {
     // The second half starts with a line of its own, and goes to the other core.
     std::size_t middle = text.size() / 2;
     NextLine(text, middle);
-    std::future<std::vector<std::string>> second =
-        std::async(std::launch::async, [text, middle] { return CutLines(text.substr(middle)); });
+    std::future<std::vector<std::string>> second = std::async(std::launch::async, [text, middle] {
+        ReserveThreadHeap((text.size() - middle) * 5 / 4); // a line takes more than its bytes
+        return CutLines(text.substr(middle));
+    });
     // Should this half raise, the future waits for the other as it goes.
     std::vector<std::string> lines = CutLines(text.substr(0, middle));
     std::vector<std::string> rest = second.get();

@@ -1,6 +1,7 @@
 #include "vault/ClassicFormat.h"
 
 #include "base/SecureWipe.h"
+#include "base/ThreadHeap.h"
 #include "base/TwoCores.h"
 #include "vault/DataFile.h"
 #include "vault/WipeGuard.h"
@@ -54,6 +55,7 @@ public:
                 // Under a copy of this key schedule: one cipher serves one thread.
                 TBlowfish cipher;
                 TRecordCipher codec(cipher, FCipher);
+                ReserveThreadHeap((end - begin) * NameHeapBytes);
                 ScanRange(codec, lines, begin, end, rest);
             });
         for (TAccountEntry& entry : rest.Accounts)

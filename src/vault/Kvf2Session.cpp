@@ -1,6 +1,7 @@
 #include "vault/Kvf2Session.h"
 
 #include "base/SecureWipe.h"
+#include "base/ThreadHeap.h"
 #include "base/TwoCores.h"
 
 #include <sodium.h>
@@ -110,6 +111,7 @@ void TKvf2Session::ScanWithSeal(const std::vector<std::string>& lines, std::size
         [&](std::size_t begin, std::size_t end) { ScanRange(lines, begin, end, scan); },
         [&](std::size_t begin, std::size_t end) {
             also();
+            ReserveThreadHeap((end - begin) * NameHeapBytes);
             ScanRange(lines, begin, end, rest);
         });
     for (TAccountEntry& entry : rest.Accounts)
