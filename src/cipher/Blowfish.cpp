@@ -267,7 +267,18 @@ void TBlowfish::DecryptView(std::string_view cipher, std::string& plain) {
         using namespace blowcore_detail;
         const TBlowCore& core = *FCore;
         std::uint64_t chain = LoadBlock(FIV.data());
-        for (std::size_t at = 0; at < size; at += BlockSize) {
+        std::size_t at = 0;
+        for (; at + 2 * BlockSize <= size; at += 2 * BlockSize) {
+            const std::uint64_t in = LoadBlock(bytes + at);
+            const std::uint64_t next = LoadBlock(bytes + at + BlockSize);
+            std::uint64_t first = in;
+            std::uint64_t second = next;
+            DecipherValues(core, first, second);
+            StoreBlock(out + at, first ^ chain);
+            StoreBlock(out + at + BlockSize, second ^ in);
+            chain = next;
+        }
+        if (at < size) {
             const std::uint64_t in = LoadBlock(bytes + at);
             StoreBlock(out + at, DecipherValue(core, in) ^ chain);
             chain = in;
