@@ -7,16 +7,6 @@
 #include <numeric>
 #include <utility>
 
-namespace {
-
-// Room for this many more lines is kept in the lists that Add grows, so that the next Adds move
-// no list to a new place (at 100,000 lines that alone costs milliseconds).
-std::size_t AddHeadroom(std::size_t count) {
-    return count / 16 + 16;
-}
-
-} // namespace
-
 void TLineStore::Assign(std::vector<std::string> lines) {
     DropPendingOrder();
     lines.reserve(lines.size() + AddHeadroom(lines.size()));

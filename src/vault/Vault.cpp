@@ -31,12 +31,6 @@ bool CanBeKey(const std::string& password) {
     return TBlowfish::KeyLengthValid(password.size());
 }
 
-// Room for this many more accounts is kept in the list that Add grows, so that the next Adds move
-// no list to a new place (at 100,000 accounts that alone costs milliseconds).
-std::size_t AddHeadroom(std::size_t count) {
-    return count / 16 + 16;
-}
-
 // Below this many lines a second thread costs more than it saves.
 constexpr std::size_t ParallelLines = 4096;
 
