@@ -24,6 +24,21 @@ std::optional<TPassRecord> ReadOlderLine(TRecordCipher& codec, const std::string
     return whole;
 }
 
+// Whether a hardened line holds this account, field for field.
+bool HoldsAccount(TKvf2Codec& target, const TPassRecord& expected, std::string_view written) {
+    std::optional<TPassRecord> found = target.DecodeAccount(written);
+    if (!found)
+        return false;
+    TRecordWipeGuard wipeFound(*found);
+    return expected == *found;
+}
+
+// Whether a hardened line keeps these older bytes.
+bool HoldsKept(TKvf2Codec& target, const std::string& olderLine, std::string_view written) {
+    const std::optional<std::string> kept = target.DecodeKept(written);
+    return kept && *kept == olderLine;
+}
+
 } // namespace
 
 TKvf2Upgrade::TKvf2Upgrade(std::vector<std::string>& lines, const std::string& olderPassword,
@@ -56,14 +71,17 @@ void TKvf2Upgrade::Convert(TPart& part) {
         std::string written;
         bool givenBack = true; // whether the new line gives the older one back, byte for byte
         std::optional<TPassRecord> record = ReadOlderLine(older, line);
+        bool holds = false;
         if (record) {
             TRecordWipeGuard wipeRecord(*record);
             written = codec.EncodeAccount(*record);
             givenBack = older.Encode(*record) == line;
+            holds = HoldsAccount(codec, *record, written);
         } else {
             written = codec.EncodeKept(line);
+            holds = HoldsKept(codec, line, written);
         }
-        if (!UpgradedLineMatches(older, codec, line, written))
+        if (!holds)
             throw std::runtime_error("The hardened lines do not hold the same accounts; the data "
                                      "file was not changed");
         // What may fail comes first: the line changes only once nothing else can.
@@ -112,16 +130,10 @@ void TKvf2Upgrade::GiveBack(TPart& part) {
 bool UpgradedLineMatches(TRecordCipher& older, TKvf2Codec& target, const std::string& olderLine,
                          std::string_view written) {
     std::optional<TPassRecord> expected = ReadOlderLine(older, olderLine);
-    if (!expected) {
-        const std::optional<std::string> kept = target.DecodeKept(written);
-        return kept && *kept == olderLine;
-    }
+    if (!expected)
+        return HoldsKept(target, olderLine, written);
     TRecordWipeGuard wipeExpected(*expected);
-    std::optional<TPassRecord> found = target.DecodeAccount(written);
-    if (!found)
-        return false;
-    TRecordWipeGuard wipeFound(*found);
-    return *expected == *found;
+    return HoldsAccount(target, *expected, written);
 }
 
 TKvf1Copy DowngradeLines(const TKvf2Session& source, const std::vector<std::string>& lines,

@@ -1,8 +1,8 @@
 #pragma once
 
 // Turning a vault's lines into the other format, and re-enciphering them under a new password.
-// Pure functions over lines: line i of the result comes from line i of the input, so that both
-// ways keep the order and a file that goes to the hardened format and back is the same file.
+// Line i of the result comes from line i of the input, so that both ways keep the order and a file
+// that goes to the hardened format and back is the same file.
 
 #include "vault/Kvf2Record.h"
 #include "vault/Kvf2Session.h"
