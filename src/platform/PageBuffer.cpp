@@ -2,6 +2,7 @@
 
 #include "base/SecureWipe.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -55,10 +56,10 @@ TPageBuffer& TPageBuffer::operator=(TPageBuffer&& other) noexcept {
     return *this;
 }
 
-void TPageBuffer::Release() noexcept {
+void TPageBuffer::Release(std::size_t wiped) noexcept {
     if (FData == nullptr)
         return;
-    SecureZero(FData, FSize);
+    SecureZero(FData, std::min(wiped, FSize));
 #ifdef __linux__
     if (!FHeap)
         ::munmap(FData, FSize);

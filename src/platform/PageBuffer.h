@@ -22,7 +22,10 @@ public:
     std::size_t size() const noexcept { return FSize; }
 
     // Wipes the bytes and gives the memory back.
-    void Release() noexcept;
+    void Release() noexcept { Release(FSize); }
+    // The same, wiping only the first `wiped` bytes: the rest the caller has copied and keeps
+    // unwiped itself.
+    void Release(std::size_t wiped) noexcept;
 
 private:
     std::unique_ptr<char[]> FHeap; // a small buffer; a large one comes from mmap

@@ -1,5 +1,6 @@
 #include "platform/TextFile.h"
 
+#include "base/Containers.h"
 #include "base/SecureWipe.h"
 #include "base/ThreadHeap.h"
 #include "base/TwoCores.h"
@@ -13,7 +14,6 @@
 
 #include <algorithm>
 #include <future>
-#include <iterator>
 #include <string_view>
 
 #ifndef Q_OS_WIN
@@ -64,17 +64,26 @@ std::string_view NextLine(std::string_view text, std::size_t& at) noexcept {
     return line;
 }
 
-// The lines of text as ReadTextLine gives them one after the other.
-std::vector<std::string> CutLines(std::string_view text) {
-    // Room for every line first: the CRs are found by memchr, many bytes at a time.
-    std::size_t count = 1;
-    for (std::size_t at = text.find(CarriageReturn); at != std::string_view::npos;
-         at = text.find(CarriageReturn, at + 1))
-        ++count;
+// How many lines NextLine finds in text.
+std::size_t CountLines(std::string_view text) noexcept {
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < text.size(); ++count)
+        NextLine(text, at);
+    return count;
+}
+
+// The lines of text as ReadTextLine gives them one after the other, into the strings from out on.
+void CutLinesInto(std::string_view text, std::string* out) {
+    for (std::size_t at = 0; at < text.size(); ++out)
+        out->assign(NextLine(text, at));
+}
+
+// Room for every line of a file, and for the lines that are often added to it after: neither the
+// read nor the first Adds move the lines to a new place.
+std::vector<std::string> LinesFor(std::size_t count) {
     std::vector<std::string> lines;
-    lines.reserve(count);
-    for (std::size_t at = 0; at < text.size();)
-        lines.emplace_back(NextLine(text, at));
+    lines.reserve(count + AddHeadroom(count));
+    lines.resize(count);
     return lines;
 }
 
@@ -143,6 +152,7 @@ void TTextFile::OpenTextForReading(const std::string& path) {
     FText = std::string_view(FData.data(), FData.size());
     FEnd = TextEnd(FText);
     FPosition = 0;
+    FWiped = FData.size();
     FMode = TMode::tmReading;
 }
 
@@ -187,21 +197,30 @@ std::string TTextFile::ReadTextLine() {
 std::vector<std::string> TTextFile::ReadRemainingLines() {
     RequireMode(TMode::tmReading);
     const std::string_view text = FText.substr(FPosition, FEnd - FPosition);
+    FWiped = std::min(FWiped, FPosition);
     FPosition = FEnd;
-    if (text.size() < TwoCoreBytes)
-        return CutLines(text);
-    // The second half starts with a line of its own, and goes to the other core.
+    if (text.size() < TwoCoreBytes) {
+        std::vector<std::string> lines = LinesFor(CountLines(text));
+        CutLinesInto(text, lines.data());
+        return lines;
+    }
+    // The second half starts with a line of its own, and goes to the other core: counted there,
+    // then cut there into its place of the one list.
     std::size_t middle = text.size() / 2;
     NextLine(text, middle);
-    std::future<std::vector<std::string>> second = std::async(std::launch::async, [text, middle] {
-        ReserveThreadHeap((text.size() - middle) * 5 / 4); // a line takes more than its bytes
-        return CutLines(text.substr(middle));
+    const std::string_view first = text.substr(0, middle);
+    const std::string_view second = text.substr(middle);
+    std::future<std::size_t> secondCount =
+        std::async(std::launch::async, [second] { return CountLines(second); });
+    const std::size_t firstCount = CountLines(first);
+    std::vector<std::string> lines = LinesFor(firstCount + secondCount.get());
+    // Should this half raise, the future waits for the other as it goes, before the lines go.
+    std::future<void> secondCut = std::async(std::launch::async, [&lines, second, firstCount] {
+        ReserveThreadHeap(second.size() * 5 / 4); // a line takes more than its bytes
+        CutLinesInto(second, lines.data() + firstCount);
     });
-    // Should this half raise, the future waits for the other as it goes.
-    std::vector<std::string> lines = CutLines(text.substr(0, middle));
-    std::vector<std::string> rest = second.get();
-    lines.reserve(lines.size() + rest.size());
-    std::move(rest.begin(), rest.end(), std::back_inserter(lines));
+    CutLinesInto(first, lines.data());
+    secondCut.get();
     return lines;
 }
 
@@ -280,10 +299,11 @@ void TTextFile::DiscardWriter() noexcept {
 }
 
 void TTextFile::ReleaseReadData() noexcept {
-    FData.Release();
+    FData.Release(FWiped);
     FText = {};
     FPosition = 0;
     FEnd = 0;
+    FWiped = 0;
 }
 
 std::string ReadFirstTextLine(const std::string& path, std::size_t maxLength) {

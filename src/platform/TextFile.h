@@ -32,7 +32,8 @@ public:
     void OpenTextForWriting(const std::string& path);
     std::string ReadTextLine();
     // The lines from the next one to the end, as ReadTextLine would give them; a large file is
-    // cut on both cores.
+    // cut on both cores. They are record lines, kept unwiped by the caller, so the file's copy of
+    // them is not wiped either; the lines read before them are.
     std::vector<std::string> ReadRemainingLines();
     bool TextAtEnd() const;
     void WriteTextLine(const std::string& text);
@@ -57,7 +58,8 @@ private:
     TPageBuffer FData;      // the whole file while reading
     std::string_view FText; // its bytes
     std::size_t FPosition = 0;
-    std::size_t FEnd = 0; // where the text ends: before the Ctrl-Z bytes that end the file
+    std::size_t FEnd = 0;   // where the text ends: before the Ctrl-Z bytes that end the file
+    std::size_t FWiped = 0; // how many bytes are wiped when the file closes
     std::unique_ptr<TReplacingFile> FWriter;
     std::string FWriteBuffer; // fixed capacity, so that no stale copy of a line is left on the heap
     TContentHash FWritten;

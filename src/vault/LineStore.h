@@ -14,6 +14,7 @@
 // Whoever holds line indices (the accounts, the damaged lines) hears of every renumbering through
 // a `renumber` argument, called once with a map from an old index to the new one.
 
+#include "base/Containers.h"
 #include "platform/RecordList.h"
 #include "platform/TextCompare.h"
 
@@ -22,12 +23,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-// Room for this many more lines or accounts is kept in the lists that Add grows, so that the next
-// Adds move no list to a new place (at 100,000 lines that alone costs milliseconds).
-inline std::size_t AddHeadroom(std::size_t count) noexcept {
-    return count / 16 + 16;
-}
 
 // How the file's order stands: the lines stored in CompareTextLocale order; the lines stored in
 // the order of a file read in another; or CompareTextLocale order kept in the index, after an Add.
