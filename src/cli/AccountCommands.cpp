@@ -78,10 +78,10 @@ void AppendLine(TOutputBuffer& out, const std::string& label, const std::string&
         std::string text = AnsiToTerminal(ansi);
         out.Append(text);
         WipeString(text);
+        out.Append("\n");
     } else {
-        out.AppendShown(ansi);
+        out.AppendShown(ansi, true);
     }
-    out.Append("\n");
 }
 
 } // namespace
@@ -95,7 +95,7 @@ void RunList(const TArguments& args, TPasswordInput& input) {
     for (int row = 0; row < count; ++row) {
         if (row + static_cast<int>(PrefetchDistance) < count)
             PrefetchForRead(vault.Account(row + static_cast<int>(PrefetchDistance)).Name.data());
-        AppendLine(out, {}, vault.Account(row).Name);
+        out.AppendShown(vault.Account(row).Name, true);
     }
     out.Flush();
 }

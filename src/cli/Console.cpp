@@ -89,7 +89,7 @@ void TOutputBuffer::Append(std::string_view bytes) {
     FBuffer.append(bytes);
 }
 
-void TOutputBuffer::AppendShown(std::string_view ansi) {
+void TOutputBuffer::AppendShown(std::string_view ansi, bool lineEnd) {
     // What each byte shows as in UTF-8: one to three bytes, or "?" for a control.
     struct TShownBytes {
         std::array<std::array<char, 3>, 256> Bytes{};
@@ -109,12 +109,15 @@ void TOutputBuffer::AppendShown(std::string_view ansi) {
         return table;
     }();
     constexpr std::size_t MostPerByte = 3;
-    if (FBuffer.size() + MostPerByte * ansi.size() > FBuffer.capacity())
+    const std::size_t most = MostPerByte * ansi.size() + (lineEnd ? 1 : 0);
+    if (FBuffer.size() + most > FBuffer.capacity())
         Flush();
-    if (MostPerByte * ansi.size() > FBuffer.capacity()) {
+    if (most > FBuffer.capacity()) {
         std::string shown = AnsiToTerminalShown(std::string(ansi));
         TWipeGuard wipeShown(shown);
         Append(shown);
+        if (lineEnd)
+            Append("\n");
         return;
     }
     // Printable ASCII, as most names are, goes as it is; without an early exit, the check runs
@@ -122,20 +125,25 @@ void TOutputBuffer::AppendShown(std::string_view ansi) {
     bool plain = true;
     for (const char ch : ansi)
         plain &= ch >= ' ' && ch <= '~';
-    if (plain) {
-        FBuffer.append(ansi);
-        return;
+    std::size_t length = ansi.size();
+    if (!plain) {
+        length = 0;
+        for (const char ch : ansi)
+            length += shownBytes.Count[static_cast<unsigned char>(ch)];
     }
-    std::size_t length = 0;
-    for (const char ch : ansi)
-        length += shownBytes.Count[static_cast<unsigned char>(ch)];
     const std::size_t at = FBuffer.size();
-    FBuffer.resize(at + length); // within the capacity: no copy is left behind
+    FBuffer.resize(at + length + (lineEnd ? 1 : 0)); // within the capacity: no copy is left behind
     char* out = FBuffer.data() + at;
-    for (const char ch : ansi) {
-        const auto byte = static_cast<unsigned char>(ch);
-        out = std::copy_n(shownBytes.Bytes[byte].data(), shownBytes.Count[byte], out);
+    if (plain) {
+        out = std::copy(ansi.begin(), ansi.end(), out);
+    } else {
+        for (const char ch : ansi) {
+            const auto byte = static_cast<unsigned char>(ch);
+            out = std::copy_n(shownBytes.Bytes[byte].data(), shownBytes.Count[byte], out);
+        }
     }
+    if (lineEnd)
+        *out = '\n';
 }
 
 void TOutputBuffer::Flush() {

@@ -36,8 +36,9 @@ public:
     TOutputBuffer& operator=(const TOutputBuffer&) = delete;
 
     void Append(std::string_view bytes);
-    // Windows-1252 text as AnsiToTerminalShown shows it, converted into the buffer itself.
-    void AppendShown(std::string_view ansi);
+    // Windows-1252 text as AnsiToTerminalShown shows it, converted into the buffer itself; with
+    // lineEnd, a line of its own.
+    void AppendShown(std::string_view ansi, bool lineEnd = false);
     void Flush();
 
 private:
