@@ -8,6 +8,7 @@
 
 #ifdef __linux__
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -54,6 +55,23 @@ TPageBuffer& TPageBuffer::operator=(TPageBuffer&& other) noexcept {
         FSize = std::exchange(other.FSize, 0);
     }
     return *this;
+}
+
+std::size_t TPageBuffer::Discard(std::size_t from, std::size_t to) noexcept {
+    to = std::min(to, FSize);
+#ifdef __linux__
+    if (FData == nullptr || FHeap)
+        return to;
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t first = (from + page - 1) / page * page; // the buffer starts on a page
+    const std::size_t last = to / page * page;
+    if (first < last)
+        ::madvise(FData + first, last - first, MADV_DONTNEED);
+    return std::max(from, last);
+#else
+    static_cast<void>(from);
+    return to;
+#endif
 }
 
 void TPageBuffer::Release(std::size_t wiped) noexcept {

@@ -21,6 +21,10 @@ public:
     const char* data() const noexcept { return FData; }
     std::size_t size() const noexcept { return FSize; }
 
+    // Gives the memory of the whole pages within bytes [from, to) back ahead of the rest; they
+    // read as zeros after. Bytes on the heap stay until the buffer goes. Returns where the next
+    // range may start: the page that holds `to`, which is not given back yet.
+    std::size_t Discard(std::size_t from, std::size_t to) noexcept;
     // Wipes the bytes and gives the memory back.
     void Release() noexcept { Release(FSize); }
     // The same, wiping only the first `wiped` bytes: the rest the caller has copied and keeps

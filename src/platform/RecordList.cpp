@@ -6,6 +6,7 @@
 #include <string>
 
 void TRecordList::Add(std::string line) {
+    Own();
     FLines.push_back(std::move(line));
 }
 
@@ -13,25 +14,70 @@ void TRecordList::Insert(int index, std::string line) {
     // Inserting at Count() appends.
     if (index != Count())
         CheckIndex(index);
+    Own();
     FLines.insert(FLines.begin() + index, std::move(line));
 }
 
 void TRecordList::Put(int index, std::string line) {
     CheckIndex(index);
+    Own();
     FLines[static_cast<std::size_t>(index)] = std::move(line);
 }
 
 void TRecordList::Delete(int index) {
     CheckIndex(index);
+    Own();
     FLines.erase(FLines.begin() + index);
 }
 
 const std::string& TRecordList::Get(int index) const {
     CheckIndex(index);
+    Own();
     return FLines[static_cast<std::size_t>(index)];
 }
 
+std::string_view TRecordList::View(int index) const {
+    CheckIndex(index);
+    return Span()[static_cast<std::size_t>(index)];
+}
+
+void TRecordList::Clear() noexcept {
+    FLines.clear();
+    FBlock = {};
+    FInBlock = false;
+}
+
+std::vector<std::string> TRecordList::Take() {
+    Own();
+    return std::exchange(FLines, {});
+}
+
+void TRecordList::Assign(std::vector<std::string> lines) noexcept {
+    Clear();
+    FLines = std::move(lines);
+}
+
+void TRecordList::Assign(TLineBlock block, std::size_t room) noexcept {
+    Clear();
+    FBlock = std::move(block);
+    FInBlock = true;
+    FRoom = room;
+}
+
+const std::vector<std::string>& TRecordList::Lines() const {
+    Own();
+    return FLines;
+}
+
+void TRecordList::Own() const {
+    if (!FInBlock)
+        return;
+    FLines = FBlock.TakeStrings(FRoom);
+    FInBlock = false;
+}
+
 void TRecordList::Sort() {
+    Own();
     const std::vector<int> order = SortedOrder(FLines);
     std::vector<std::string> sorted;
     sorted.reserve(FLines.size());

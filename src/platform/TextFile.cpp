@@ -1,9 +1,6 @@
 #include "platform/TextFile.h"
 
-#include "base/Containers.h"
 #include "base/SecureWipe.h"
-#include "base/ThreadHeap.h"
-#include "base/TwoCores.h"
 #include "platform/FileSystem.h"
 #include "platform/IoErrorCodes.h"
 #include "platform/PlatformErrors.h"
@@ -13,7 +10,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <future>
 #include <string_view>
 
 #ifndef Q_OS_WIN
@@ -70,21 +66,6 @@ std::size_t CountLines(std::string_view text) noexcept {
     for (std::size_t at = 0; at < text.size(); ++count)
         NextLine(text, at);
     return count;
-}
-
-// The lines of text as ReadTextLine gives them one after the other, into the strings from out on.
-void CutLinesInto(std::string_view text, std::string* out) {
-    for (std::size_t at = 0; at < text.size(); ++out)
-        out->assign(NextLine(text, at));
-}
-
-// Room for every line of a file, and for the lines that are often added to it after: neither the
-// read nor the first Adds move the lines to a new place.
-std::vector<std::string> LinesFor(std::size_t count) {
-    std::vector<std::string> lines;
-    lines.reserve(count + AddHeadroom(count));
-    lines.resize(count);
-    return lines;
 }
 
 #ifndef Q_OS_WIN
@@ -152,7 +133,6 @@ void TTextFile::OpenTextForReading(const std::string& path) {
     FText = std::string_view(FData.data(), FData.size());
     FEnd = TextEnd(FText);
     FPosition = 0;
-    FWiped = FData.size();
     FMode = TMode::tmReading;
 }
 
@@ -194,34 +174,17 @@ std::string TTextFile::ReadTextLine() {
     return std::string(NextLine(FText.substr(0, FEnd), FPosition));
 }
 
-std::vector<std::string> TTextFile::ReadRemainingLines() {
+TLineBlock TTextFile::ReadRemainingLineBlock() {
     RequireMode(TMode::tmReading);
     const std::string_view text = FText.substr(FPosition, FEnd - FPosition);
-    FWiped = std::min(FWiped, FPosition);
-    FPosition = FEnd;
-    if (text.size() < TwoCoreBytes) {
-        std::vector<std::string> lines = LinesFor(CountLines(text));
-        CutLinesInto(text, lines.data());
-        return lines;
-    }
-    // The second half starts with a line of its own, and goes to the other core: counted there,
-    // then cut there into its place of the one list.
-    std::size_t middle = text.size() / 2;
-    NextLine(text, middle);
-    const std::string_view first = text.substr(0, middle);
-    const std::string_view second = text.substr(middle);
-    std::future<std::size_t> secondCount =
-        std::async(std::launch::async, [second] { return CountLines(second); });
-    const std::size_t firstCount = CountLines(first);
-    std::vector<std::string> lines = LinesFor(firstCount + secondCount.get());
-    // Should this half raise, the future waits for the other as it goes, before the lines go.
-    std::future<void> secondCut = std::async(std::launch::async, [&lines, second, firstCount] {
-        ReserveThreadHeap(second.size() * 5 / 4); // a line takes more than its bytes
-        CutLinesInto(second, lines.data() + firstCount);
-    });
-    CutLinesInto(first, lines.data());
-    secondCut.get();
-    return lines;
+    std::vector<std::string_view> lines;
+    lines.reserve(CountLines(text));
+    for (std::size_t at = 0; at < text.size();)
+        lines.push_back(NextLine(text, at));
+    TLineBlock block(std::move(FData), FPosition, std::move(lines));
+    ReleaseReadData();
+    FMode = TMode::tmClosed;
+    return block;
 }
 
 bool TTextFile::TextAtEnd() const {
@@ -299,11 +262,10 @@ void TTextFile::DiscardWriter() noexcept {
 }
 
 void TTextFile::ReleaseReadData() noexcept {
-    FData.Release(FWiped);
+    FData.Release();
     FText = {};
     FPosition = 0;
     FEnd = 0;
-    FWiped = 0;
 }
 
 std::string ReadFirstTextLine(const std::string& path, std::size_t maxLength) {

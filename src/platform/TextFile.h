@@ -11,6 +11,7 @@
 // while open for writing is discarded and the target stays as it was.
 
 #include "platform/ContentHash.h"
+#include "platform/LineBlock.h"
 #include "platform/PageBuffer.h"
 
 #include <cstddef>
@@ -31,10 +32,10 @@ public:
     void OpenTextForReading(const std::string& path);
     void OpenTextForWriting(const std::string& path);
     std::string ReadTextLine();
-    // The lines from the next one to the end, as ReadTextLine would give them; a large file is
-    // cut on both cores. They are record lines, kept unwiped by the caller, so the file's copy of
-    // them is not wiped either; the lines read before them are.
-    std::vector<std::string> ReadRemainingLines();
+    // The lines from the next one to the end, as ReadTextLine would give them: views into the
+    // file's bytes, which they take with them, and the file is closed. They are record lines,
+    // kept unwiped, so only the bytes of the lines read before them are wiped when they go.
+    TLineBlock ReadRemainingLineBlock();
     bool TextAtEnd() const;
     void WriteTextLine(const std::string& text);
     void CloseTextFile();
@@ -42,6 +43,8 @@ public:
     // The bytes of the file: while it is open for reading, those read; after a write has been
     // closed, those written. Lets the caller tell later whether another program changed the file.
     TContentDigest Digest() const noexcept;
+    // The bytes of a file open for reading; they stay where they are when a line block takes them.
+    std::string_view ReadBytes() const noexcept { return FText; }
     // The size of the file open for reading; 0 otherwise.
     std::size_t Size() const noexcept { return FMode == TMode::tmReading ? FText.size() : 0; }
 
@@ -58,8 +61,7 @@ private:
     TPageBuffer FData;      // the whole file while reading
     std::string_view FText; // its bytes
     std::size_t FPosition = 0;
-    std::size_t FEnd = 0;   // where the text ends: before the Ctrl-Z bytes that end the file
-    std::size_t FWiped = 0; // how many bytes are wiped when the file closes
+    std::size_t FEnd = 0; // where the text ends: before the Ctrl-Z bytes that end the file
     std::unique_ptr<TReplacingFile> FWriter;
     std::string FWriteBuffer; // fixed capacity, so that no stale copy of a line is left on the heap
     TContentHash FWritten;

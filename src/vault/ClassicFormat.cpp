@@ -12,8 +12,8 @@
 namespace {
 
 // The names of lines [begin, end), each line by its index, added to scan.
-void ScanRange(TRecordCipher& codec, const std::vector<std::string>& lines, std::size_t begin,
-               std::size_t end, TNameScan& scan) {
+void ScanRange(TRecordCipher& codec, TLineSpan lines, std::size_t begin, std::size_t end,
+               TNameScan& scan) {
     for (std::size_t i = begin; i < end; ++i) {
         const int index = static_cast<int>(i);
         if (lines[i].empty()) {
@@ -41,7 +41,7 @@ class TClassicCodec final : public TAccountCodec {
 public:
     explicit TClassicCodec(const std::string& password) : FCodec(FCipher, password) {}
 
-    TNameScan ScanNames(const std::vector<std::string>& lines) override {
+    TNameScan ScanNames(TLineSpan lines) override {
         // Room for every name before any is placed, so that joining the halves moves none: a
         // short name moved to new room would leave its bytes behind.
         TNameScan scan;
@@ -64,8 +64,8 @@ public:
         scan.Blank.insert(scan.Blank.end(), rest.Blank.begin(), rest.Blank.end());
         return scan;
     }
-    std::string DecodeName(const std::string& line) override { return FCodec.DecodeAccount(line); }
-    TPassRecord Decode(const std::string& line) override { return FCodec.Decode(line); }
+    std::string DecodeName(std::string_view line) override { return FCodec.DecodeAccount(line); }
+    TPassRecord Decode(std::string_view line) override { return FCodec.Decode(line); }
     bool LastDecodeWhole() const noexcept override { return FCodec.LastDecodeWhole(); }
     std::string Encode(const TPassRecord& record) override { return FCodec.Encode(record); }
 

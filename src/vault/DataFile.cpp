@@ -1,5 +1,6 @@
 #include "vault/DataFile.h"
 
+#include "base/Containers.h"
 #include "base/TwoCores.h"
 #include "platform/FileSystem.h"
 #include "platform/IoErrorCodes.h"
@@ -68,18 +69,29 @@ std::vector<std::string> ReadDataFile(const std::string& path, TContentDigest& c
 
 std::vector<std::string> ReadDataFile(const std::string& path, TContentDigest& content,
                                       std::string& checkLine) {
+    TLineBlock block = ReadDataFileBlock(path, content, checkLine);
+    return block.TakeStrings(AddHeadroom(block.size()));
+}
+
+TLineBlock ReadDataFileBlock(const std::string& path, TContentDigest& content,
+                             std::string& checkLine) {
     TTextFile file;
     file.OpenTextForReading(path);
+    // Made before the digest's future, so that it outlives the digest reading the bytes it takes.
+    TLineBlock block;
     // The digest of a large file is worked out on the other core while its lines are cut. Should
-    // the cutting raise, the future waits for the digest as it goes, before the file does.
+    // the cutting raise, the future waits for the digest as it goes, before the bytes do.
     std::future<TContentDigest> digest =
         std::async(TwoCoreBytes <= file.Size() ? std::launch::async : std::launch::deferred,
-                   [&file] { return file.Digest(); });
+                   [bytes = file.ReadBytes()] {
+                       TContentHash hash;
+                       hash.Add(bytes);
+                       return hash.Digest();
+                   });
     checkLine = file.ReadTextLine();
-    std::vector<std::string> lines = file.ReadRemainingLines();
+    block = file.ReadRemainingLineBlock();
     content = digest.get();
-    file.CloseTextFile();
-    return lines;
+    return block;
 }
 
 void WriteDataFile(TBlowfish& cipher, const std::string& path, const std::string& masterPassword,

@@ -6,6 +6,7 @@
 #include "base/ErrorMessage.h"
 #include "cipher/Blowfish.h"
 #include "platform/ContentHash.h"
+#include "platform/LineBlock.h"
 #include "vault/MasterPassword.h"
 
 #include <optional>
@@ -29,6 +30,9 @@ std::vector<std::string> ReadDataFile(const std::string& path, TContentDigest& c
 // The same, and the check line read from the same bytes; the caller wipes it.
 std::vector<std::string> ReadDataFile(const std::string& path, TContentDigest& content,
                                       std::string& checkLine);
+// The same lines, left in the bytes read until they are taken as strings.
+TLineBlock ReadDataFileBlock(const std::string& path, TContentDigest& content,
+                             std::string& checkLine);
 // Writes the check line of the master password and the lines. The old file is replaced only once
 // the new one is complete; on any failure it stays as it was. An I/O failure raises EInOutError; a
 // master password that cannot be a key raises EKeyError before any file is touched.

@@ -14,7 +14,7 @@ public:
     explicit THardenedCodec(const TKvf2Session& session)
         : FSession(session), FCodec(session.Keys(), session.Header().Id) {}
 
-    TNameScan ScanNames(const std::vector<std::string>& lines) override {
+    TNameScan ScanNames(TLineSpan lines) override {
         // The session shares a large vault with the other core.
         TKvf2Scan found = FSession.Scan(lines);
         TNameScan scan;
@@ -23,13 +23,13 @@ public:
         scan.Damaged = std::move(found.Damaged);
         return scan;
     }
-    std::string DecodeName(const std::string& line) override {
+    std::string DecodeName(std::string_view line) override {
         std::string name;
         if (FCodec.ReadName(line, name) != TKvf2LineKind::Account)
             WipeString(name);
         return name;
     }
-    TPassRecord Decode(const std::string& line) override {
+    TPassRecord Decode(std::string_view line) override {
         std::optional<TPassRecord> record = FCodec.DecodeAccount(line);
         FWhole = record.has_value();
         if (!record)

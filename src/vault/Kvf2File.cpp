@@ -1,18 +1,19 @@
 #include "vault/Kvf2File.h"
 
-#include "base/SecureWipe.h"
 #include "platform/TextFile.h"
 #include "vault/DataFile.h"
 
 #include <utility>
 
-TDataFileText::~TDataFileText() {
-    WipeString(FirstLine);
-}
-
 TDataFileText ReadDataFileText(const std::string& path) {
     TDataFileText text;
     text.Lines = ReadDataFile(path, text.Content, text.FirstLine);
+    return text;
+}
+
+TDataFileBlock ReadDataFileBlockText(const std::string& path) {
+    TDataFileBlock text;
+    text.Lines = ReadDataFileBlock(path, text.Content, text.FirstLine);
     return text;
 }
 

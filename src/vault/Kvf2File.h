@@ -3,7 +3,9 @@
 // The hardened data file on disk: read whole with the data file's line rules, written through the
 // same atomic replace as the older format, CR LF after every line.
 
+#include "base/SecureWipe.h"
 #include "platform/ContentHash.h"
+#include "platform/LineBlock.h"
 #include "vault/Kvf2Session.h"
 
 #include <string>
@@ -12,21 +14,25 @@
 // A data file of either format as read: its first line, every line after it, and what the file
 // held, to tell later whether another program changed it. The first line (a check line, in the
 // older format) is wiped when the object goes.
-struct TDataFileText {
+template <typename TLines> struct TDataFileOf {
     std::string FirstLine;
-    std::vector<std::string> Lines;
+    TLines Lines;
     TContentDigest Content;
 
-    TDataFileText() = default;
-    ~TDataFileText();
-    TDataFileText(TDataFileText&&) noexcept = default;
-    TDataFileText& operator=(TDataFileText&&) noexcept = default;
-    TDataFileText(const TDataFileText&) = delete;
-    TDataFileText& operator=(const TDataFileText&) = delete;
+    TDataFileOf() = default;
+    ~TDataFileOf() { WipeString(FirstLine); }
+    TDataFileOf(TDataFileOf&&) noexcept = default;
+    TDataFileOf& operator=(TDataFileOf&&) noexcept = default;
+    TDataFileOf(const TDataFileOf&) = delete;
+    TDataFileOf& operator=(const TDataFileOf&) = delete;
 };
+using TDataFileText = TDataFileOf<std::vector<std::string>>;
+// The lines left in the bytes read, until they are taken as strings.
+using TDataFileBlock = TDataFileOf<TLineBlock>;
 
-// Raises EInOutError as ReadDataFile does.
+// Raise EInOutError as ReadDataFile does.
 TDataFileText ReadDataFileText(const std::string& path);
+TDataFileBlock ReadDataFileBlockText(const std::string& path);
 
 // The first line of the file at path, enough of it to tell its format (Kvf2Header.h).
 TKvf2HeaderRead ReadKvf2FirstLineOf(const std::string& path);

@@ -311,8 +311,7 @@ bool Kvf2ReadBody(std::string_view body, TPassRecord& record) {
     return true;
 }
 
-TKvf2Digest Kvf2SealOf(const TKvf2Keys& keys, std::string_view sealedText,
-                       const std::vector<std::string>& lines) {
+TKvf2Digest Kvf2SealOf(const TKvf2Keys& keys, std::string_view sealedText, TLineSpan lines) {
     if (keys.Empty())
         throw std::logic_error("No keys to seal the file with");
     crypto_generichash_state state;
@@ -325,8 +324,8 @@ TKvf2Digest Kvf2SealOf(const TKvf2Keys& keys, std::string_view sealedText,
                                   piece.size());
     };
     add(sealedText);
-    for (const std::string& line : lines)
-        add(line);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        add(lines[i]);
     TKvf2Digest seal{};
     crypto_generichash_final(&state, seal.data(), seal.size());
     sodium_memzero(&state, sizeof state);

@@ -11,6 +11,7 @@
 // LE32(len login) || login || LE32(len password) || password || notes; KEPT a whole line of the
 // older format that could not be read when the file was converted, kept for the way back.
 
+#include "base/LineSpan.h"
 #include "vault/AccountList.h"
 #include "vault/Kvf2Header.h"
 #include "vault/Kvf2Keys.h"
@@ -74,5 +75,4 @@ bool Kvf2ReadBody(std::string_view body, TPassRecord& record);
 
 // SEAL: BLAKE2b-256 under K_seal of LE64(len H) || H, then LE64(len line) || line for every
 // record line in file order.
-TKvf2Digest Kvf2SealOf(const TKvf2Keys& keys, std::string_view sealedText,
-                       const std::vector<std::string>& lines);
+TKvf2Digest Kvf2SealOf(const TKvf2Keys& keys, std::string_view sealedText, TLineSpan lines);

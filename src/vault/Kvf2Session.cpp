@@ -75,8 +75,8 @@ void TKvf2Session::RequireKeys() const {
         throw std::logic_error("The vault is locked; no line can be read or written");
 }
 
-void TKvf2Session::ScanRange(const std::vector<std::string>& lines, std::size_t begin,
-                             std::size_t end, TKvf2Scan& scan) const {
+void TKvf2Session::ScanRange(TLineSpan lines, std::size_t begin, std::size_t end,
+                             TKvf2Scan& scan) const {
     TKvf2Codec codec(FKeys, FHeader.Id);
     std::string name;
     TWipeGuard wipeName(name);
@@ -98,8 +98,8 @@ void TKvf2Session::ScanRange(const std::vector<std::string>& lines, std::size_t 
 }
 
 template <typename TAlso>
-void TKvf2Session::ScanWithSeal(const std::vector<std::string>& lines, std::size_t split,
-                                TKvf2Scan& scan, TAlso also) const {
+void TKvf2Session::ScanWithSeal(TLineSpan lines, std::size_t split, TKvf2Scan& scan,
+                                TAlso also) const {
     RequireKeys();
     // Room for every name before any is placed, so that joining the halves moves none: a short
     // name moved to new room would leave its bytes behind.
@@ -120,14 +120,13 @@ void TKvf2Session::ScanWithSeal(const std::vector<std::string>& lines, std::size
     scan.Damaged.insert(scan.Damaged.end(), rest.Damaged.begin(), rest.Damaged.end());
 }
 
-TKvf2Scan TKvf2Session::Scan(const std::vector<std::string>& lines) const {
+TKvf2Scan TKvf2Session::Scan(TLineSpan lines) const {
     TKvf2Scan scan;
     ScanWithSeal(lines, lines.size() / 2, scan, [] {});
     return scan;
 }
 
-TKvf2Scan TKvf2Session::ScanAndVerifySeal(const TKvf2HeaderRead& read,
-                                          const std::vector<std::string>& lines,
+TKvf2Scan TKvf2Session::ScanAndVerifySeal(const TKvf2HeaderRead& read, TLineSpan lines,
                                           TKvf2SealVerdict& verdict) const {
     // The seal is one pass of a hash over the file, about a third of the work of the names: the
     // other core takes it with the last part of the names.
@@ -136,8 +135,7 @@ TKvf2Scan TKvf2Session::ScanAndVerifySeal(const TKvf2HeaderRead& read,
     return scan;
 }
 
-TKvf2SealVerdict TKvf2Session::VerifySeal(const TKvf2HeaderRead& read,
-                                          const std::vector<std::string>& lines) const {
+TKvf2SealVerdict TKvf2Session::VerifySeal(const TKvf2HeaderRead& read, TLineSpan lines) const {
     RequireKeys();
     TKvf2SealVerdict verdict;
     verdict.DeclaredLines = read.DeclaredLineCount;
@@ -163,7 +161,7 @@ std::string TKvf2Session::EncodeAccount(const TPassRecord& record) const {
     return codec.EncodeAccount(record);
 }
 
-std::string TKvf2Session::HeaderLine(const std::vector<std::string>& lines) const {
+std::string TKvf2Session::HeaderLine(TLineSpan lines) const {
     if (!FHasHeader)
         throw std::logic_error("No vault is open");
     if (FKeys.Empty()) {
@@ -179,7 +177,7 @@ std::string TKvf2Session::HeaderLine(const std::vector<std::string>& lines) cons
     return FormatKvf2Header(header);
 }
 
-void TKvf2Session::Lock(const std::vector<std::string>& lines) {
+void TKvf2Session::Lock(TLineSpan lines) {
     if (FKeys.Empty())
         return;
     FLockedHeaderLine = HeaderLine(lines);

@@ -76,12 +76,11 @@ public:
 
     // Names, kept lines and damaged lines of the lines read. Needs the keys. A large vault is
     // shared with another core.
-    TKvf2Scan Scan(const std::vector<std::string>& lines) const;
+    TKvf2Scan Scan(TLineSpan lines) const;
     // SEAL and N of the first line read against the lines read. Needs the keys.
-    TKvf2SealVerdict VerifySeal(const TKvf2HeaderRead& read,
-                                const std::vector<std::string>& lines) const;
+    TKvf2SealVerdict VerifySeal(const TKvf2HeaderRead& read, TLineSpan lines) const;
     // Both, as opening needs them, the seal on the other core beside part of the names.
-    TKvf2Scan ScanAndVerifySeal(const TKvf2HeaderRead& read, const std::vector<std::string>& lines,
+    TKvf2Scan ScanAndVerifySeal(const TKvf2HeaderRead& read, TLineSpan lines,
                                 TKvf2SealVerdict& verdict) const;
     // A whole account; nothing when its line fails (the line is then damaged).
     std::optional<TPassRecord> DecodeAccount(std::string_view line) const;
@@ -90,11 +89,11 @@ public:
 
     // The first line that a save of these lines writes: the header with N, SEAL and SUM made for
     // them. While locked, the line made by Lock, which covers the lines as they were then.
-    std::string HeaderLine(const std::vector<std::string>& lines) const;
+    std::string HeaderLine(TLineSpan lines) const;
 
     // Seals the lines as they stand, keeps that first line for a save while locked, and wipes the
     // keys.
-    void Lock(const std::vector<std::string>& lines);
+    void Lock(TLineSpan lines);
     // Keys derived again from KeyParams() and Salt(); false, still locked, when CHECK does not
     // match them.
     bool Unlock(TKvf2Keys keys);
@@ -103,11 +102,9 @@ public:
 
 private:
     void RequireKeys() const;
-    void ScanRange(const std::vector<std::string>& lines, std::size_t begin, std::size_t end,
-                   TKvf2Scan& scan) const;
+    void ScanRange(TLineSpan lines, std::size_t begin, std::size_t end, TKvf2Scan& scan) const;
     template <typename TAlso>
-    void ScanWithSeal(const std::vector<std::string>& lines, std::size_t split, TKvf2Scan& scan,
-                      TAlso also) const;
+    void ScanWithSeal(TLineSpan lines, std::size_t split, TKvf2Scan& scan, TAlso also) const;
 
     TKvf2Header FHeader;
     bool FHasHeader = false;

@@ -14,6 +14,13 @@ void TLineStore::Assign(std::vector<std::string> lines) {
     AdoptOrder({});
 }
 
+void TLineStore::Assign(TLineBlock block) {
+    DropPendingOrder();
+    const std::size_t room = AddHeadroom(block.size());
+    FLines.Assign(std::move(block), room);
+    AdoptOrder({});
+}
+
 void TLineStore::KeepFileOrder(bool keep) noexcept {
     FKeepFileOrder = keep;
 }
@@ -40,8 +47,15 @@ void TLineStore::LearnOrderLater(bool beside) {
     AdoptOrder({});
     if (FKeepFileOrder || FLines.Empty())
         return;
-    FPendingOrder = std::async(beside ? std::launch::async : std::launch::deferred,
-                               TextOrderWithoutCollator, std::cref(FLines.Lines()));
+    if (beside) {
+        // The other core reads the lines as strings: they are taken as such here, first.
+        FPendingOrder =
+            std::async(std::launch::async, TextOrderWithoutCollator, std::cref(FLines.Lines()));
+        return;
+    }
+    // Read only once a change needs it, and only then as strings.
+    FPendingOrder = std::async(std::launch::deferred,
+                               [this] { return TextOrderWithoutCollator(FLines.Lines()); });
 }
 
 void TLineStore::SettleOrder() {

@@ -41,7 +41,12 @@ public:
     // The line stored at an index; a bad index raises the record list's error.
     const std::string& operator[](int index) const { return FLines[index]; }
     // The lines as they are stored, by index: the file's order only when InFileOrder says so.
-    const std::vector<std::string>& Stored() const noexcept { return FLines.Lines(); }
+    const std::vector<std::string>& Stored() const { return FLines.Lines(); }
+    // The same, still where the file's bytes were read when nothing has needed them as strings.
+    TLineSpan StoredSpan() const noexcept { return FLines.Span(); }
+    std::string_view View(int index) const { return FLines.View(index); }
+    // Whether the lines are still where the file's bytes were read.
+    bool HeldAsRead() const noexcept { return FLines.InBlock(); }
 
     // Whether the lines stay in the order they were stored in, whatever they hold; a Clear keeps
     // this choice.
@@ -52,6 +57,8 @@ public:
     // CompareTextLocale is told by AdoptOrder before the next change, unless the store keeps the
     // file's order.
     void Assign(std::vector<std::string> lines);
+    // The same with the lines left in the bytes read until something needs them as strings.
+    void Assign(TLineBlock block);
     // How the lines stored now stand in CompareTextLocale order; they stay where they are.
     void AdoptOrder(TTextOrder order);
     // The same, learnt only when something first needs it: by the other core from now on

@@ -107,7 +107,7 @@ std::string TRecordCipher::Encode(const TPassRecord& record) {
     return line;
 }
 
-TPassRecord TRecordCipher::Decode(const std::string& line) {
+TPassRecord TRecordCipher::Decode(std::string_view line) {
     FCipher.SetIV(RecordIVText());
     const auto texts = SplitRecordLine(line);
 
@@ -129,13 +129,12 @@ std::string TRecordCipher::EncodeAccountName(const std::string& account) {
     return text;
 }
 
-std::string TRecordCipher::DecodeAccount(const std::string& line) {
+std::string TRecordCipher::DecodeAccount(std::string_view line) {
     FCipher.SetIV(RecordIVText());
     const std::size_t separator = line.find(FieldSeparator);
     std::string account;
-    FCipher.DecryptView(separator == std::string::npos
-                            ? std::string_view()
-                            : std::string_view(line).substr(0, separator),
+    FCipher.DecryptView(separator == std::string_view::npos ? std::string_view()
+                                                            : line.substr(0, separator),
                         account);
     FWhole = FCipher.PaddingWhole();
     return account;

@@ -45,14 +45,14 @@ public:
     TRecordCipher& operator=(const TRecordCipher&) = delete;
 
     std::string Encode(const TPassRecord& record);
-    TPassRecord Decode(const std::string& line);
+    TPassRecord Decode(std::string_view line);
     // Whether the line (or account name) last decoded ended every field in padding as Encode
     // writes it: a line enciphered under another password nearly never does.
     bool LastDecodeWhole() const noexcept { return FWhole; }
     // The first column of the line that a record of this account name encodes to.
     std::string EncodeAccountName(const std::string& account);
     // The account name alone: the first field starts the chain, so it deciphers without the rest.
-    std::string DecodeAccount(const std::string& line);
+    std::string DecodeAccount(std::string_view line);
 
 private:
     TBlowfish& FCipher;

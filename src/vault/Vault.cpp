@@ -125,7 +125,7 @@ TVaultOpening TVault::ReadForOpening(const std::string& path) {
     if (opening.FRead.Kind != TFirstLineKind::Format2)
         return opening;
     // One read: the header that the keys come from is the header of the lines taken.
-    opening.FText = ReadDataFileText(path);
+    opening.FText = ReadDataFileBlockText(path);
     opening.FRead = ReadKvf2FirstLine(opening.FText->FirstLine);
     if (opening.FRead.Kind != TFirstLineKind::Format2)
         opening.FText.reset();
@@ -182,7 +182,7 @@ TOpenResult TVault::OpenClassic(const std::string& path, const std::string& pass
     TContentDigest content;
     std::string readCheckLine;
     TWipeGuard wipeReadCheckLine(readCheckLine);
-    std::vector<std::string> lines = ReadDataFile(path, content, readCheckLine);
+    TLineBlock lines = ReadDataFileBlock(path, content, readCheckLine);
     if (readCheckLine != checkLine) {
         closeOnError.dismiss();
         return TOpenResult::WrongPassword;
@@ -214,11 +214,11 @@ TOpenResult TVault::OpenHardened(TVaultOpening& opening, const std::string& pass
         closeOnError.dismiss();
         return TOpenResult::DamagedHeader;
     }
-    TDataFileText& text = *opening.FText;
+    TDataFileBlock& text = *opening.FText;
     TKvf2SealVerdict verdict;
     TNameScan scan;
     {
-        TKvf2Scan found = session.ScanAndVerifySeal(opening.FRead, text.Lines, verdict);
+        TKvf2Scan found = session.ScanAndVerifySeal(opening.FRead, text.Lines.Views(), verdict);
         scan.Accounts = std::move(found.Accounts);
         scan.Kept = std::move(found.Kept);
         scan.Damaged = std::move(found.Damaged);
@@ -607,8 +607,13 @@ void TVault::DropAccounts() {
     // on to what comes next (often another open). The one before is waited for first.
     if (FDisposal.valid())
         FDisposal.get();
-    const bool large = FLines.Stored().size() >= ParallelLines;
-    std::vector<std::string> stored = FLines.Take();
+    const bool large = FLines.Count() >= static_cast<int>(ParallelLines);
+    // Lines still in the bytes read go with them at once.
+    std::vector<std::string> stored;
+    if (FLines.HeldAsRead())
+        FLines.Clear();
+    else
+        stored = FLines.Take();
     auto dispose = [lines = std::move(stored), accounts = FAccounts.Take()]() mutable {
         WipeNames(accounts);
         // Freed here: the captures themselves go with the future, on the thread that waits.
@@ -711,7 +716,7 @@ void TVault::Select(int row) {
 bool TVault::ShowRow(int row, TAccountCodec& codec, bool announced) {
     ForgetCurrent();
     const TAccountEntry& entry = Account(row);
-    FCurrent = codec.Decode(FLines[entry.Line]);
+    FCurrent = codec.Decode(FLines.View(entry.Line));
     FCurrentWhole = codec.LastDecodeWhole();
     if (FCurrentWhole || !FFormat->FailedAccountIsDamaged()) {
         FCurrentRow = row;
@@ -744,7 +749,7 @@ std::optional<int> TVault::Add(const TPassRecord& record) {
     std::string line = FFormat->Codec()->Encode(record);
     const TLineOrder order = FLines.Order();
     const int row = InsertRow(name, FLines.Add(std::move(line)));
-    FUndo.Added(LineOf(row), order);
+    FUndo.Added(std::string(LineOf(row)), order);
     // The new account's fields are known: nothing to decipher.
     FCurrent = record;
     FCurrentRow = row;
@@ -780,12 +785,12 @@ void TVault::StoreField(std::string TPassRecord::*field, const std::string& valu
     TRecordWipeGuard wipeRecord(record);
     WipeString(record.*field);
     record.*field = value;
-    std::string before = LineOf(FCurrentRow);
+    std::string before(LineOf(FCurrentRow));
     // The name starts the chain, so the line keeps its name's column and nearly always its place;
     // only neighbours that compare equal on that column can tell otherwise.
     FLines.Put(Account(FCurrentRow).Line, FFormat->Codec()->Encode(record), Renumberer());
     std::swap(FCurrent, record);
-    FUndo.Edited(field, std::move(before), LineOf(FCurrentRow));
+    FUndo.Edited(field, std::move(before), std::string(LineOf(FCurrentRow)));
     SetModified(true);
 }
 
@@ -816,10 +821,10 @@ void TVault::ReplaceAccount(int row, const TPassRecord& record) {
         return;
     TPassRecord anew = record;
     TRecordWipeGuard wipeRecord(anew);
-    std::string before = LineOf(row);
+    std::string before(LineOf(row));
     FLines.Put(Account(row).Line, FFormat->Codec()->Encode(anew), Renumberer());
     std::swap(FCurrent, anew);
-    FUndo.Edited(nullptr, std::move(before), LineOf(row));
+    FUndo.Edited(nullptr, std::move(before), std::string(LineOf(row)));
     SetModified(true);
     Notify([](TVaultObserver& observer) { observer.CurrentChanged(); });
 }
@@ -827,7 +832,7 @@ void TVault::ReplaceAccount(int row, const TPassRecord& record) {
 void TVault::DeleteCurrent() {
     if (FCurrentRow < 0)
         throw std::logic_error("No account is shown; nothing was deleted");
-    std::string line = LineOf(FCurrentRow);
+    std::string line(LineOf(FCurrentRow));
     const TLineSpot spot = RemoveRow(FCurrentRow);
     FUndo.Deleted(std::move(line), spot);
     SetModified(true);
@@ -860,7 +865,7 @@ void TVault::BuildAccounts(TNameScan* scanned, bool showFirst) {
     FLines.AdoptOrder({});
     if (FLines.Empty())
         return;
-    const std::vector<std::string>& lines = FLines.Stored();
+    const TLineSpan lines = FLines.StoredSpan();
     // One key set-up for all lines. Each line gives only its name here; the whole record is
     // deciphered when its account is shown.
     const std::unique_ptr<TAccountCodec> codec = FFormat->Codec();

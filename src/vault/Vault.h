@@ -64,7 +64,7 @@ private:
     friend class TVault;
     std::string FPath;
     TKvf2HeaderRead FRead;
-    std::optional<TDataFileText> FText; // a hardened file's lines
+    std::optional<TDataFileBlock> FText; // a hardened file's lines
 };
 
 // The keys of a hardened file on this thread, for the header's parameters and SALT: about a second
@@ -113,8 +113,8 @@ public:
     const TRecordList& Records();
     // The record lines, but for blank ones (an editor's empty last line): kept, never counted.
     int LineCount() const noexcept { return FLines.Count() - static_cast<int>(FBlankLines.size()); }
-    // The record line of an account.
-    const std::string& LineOf(int row) const { return FLines[Account(row).Line]; }
+    // The record line of an account, valid until the lines change or are read whole.
+    std::string_view LineOf(int row) const { return FLines.View(Account(row).Line); }
 
     // Views that hear of every change; an observer is removed before it goes.
     void AddObserver(TVaultObserver& observer);

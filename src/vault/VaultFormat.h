@@ -5,6 +5,7 @@
 // every action and writes a check line; format 2 (HardenedFormat.h) holds keys derived once with
 // Argon2id in locked memory and writes a sealed header. TVault does the same on both through here.
 
+#include "base/LineSpan.h"
 #include "vault/AccountList.h"
 #include "vault/Kvf2Keys.h"
 #include "vault/RecordCodec.h"
@@ -37,13 +38,13 @@ class TAccountCodec {
 public:
     virtual ~TAccountCodec() = default;
 
-    virtual TNameScan ScanNames(const std::vector<std::string>& lines) = 0;
+    virtual TNameScan ScanNames(TLineSpan lines) = 0;
     // The account name of a line that reads (one that Encode wrote); the caller wipes it.
-    virtual std::string DecodeName(const std::string& line) = 0;
+    virtual std::string DecodeName(std::string_view line) = 0;
     // The whole account of a line. When the line does not read whole, LastDecodeWhole() is false
     // and what came back must never be stored: noise under another password (format 1), or
     // nothing (format 2, whose line failed its check).
-    virtual TPassRecord Decode(const std::string& line) = 0;
+    virtual TPassRecord Decode(std::string_view line) = 0;
     virtual bool LastDecodeWhole() const noexcept = 0;
     // A new line for the account.
     virtual std::string Encode(const TPassRecord& record) = 0;

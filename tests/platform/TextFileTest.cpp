@@ -2,6 +2,7 @@
 #include "TempFiles.h"
 #include "platform/PlatformErrors.h"
 #include "platform/PlatformServices.h"
+#include "platform/RecordList.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -100,28 +102,46 @@ TEST_F(TextFileTest, ReadsLinesByTheDataFileConventions) {
     }
 }
 
-TEST_F(TextFileTest, ALargeFileIsCutAsLineByLineWhereverItsMiddleFalls) {
-    // Over a megabyte, a file is cut in two halves from its middle on: each added byte moves the
-    // middle half a byte, over every place of the repeated piece (a CR LF, a lone LF, CR CR and
-    // a Ctrl-Z within a line). The last file is one that is read into large pages.
+TEST_F(TextFileTest, ALargeFileIsCutAsLineByLineAndTakenAsStringsWhereverItsPagesFall) {
+    // A file read into mapped pages, its lines taken as strings in two halves, each giving back
+    // the pages it has passed: each added byte moves every line a byte over the pages, and the
+    // repeated piece puts a CR LF, a lone LF, CR CR and a Ctrl-Z within a line at every place.
     const std::string piece = "ab\r\n\ncd\r\r\x1A";
-    std::string bytes = "check\r\n";
-    while (bytes.size() < (std::size_t{17} << 16))
-        bytes += piece;
-    const std::size_t lastAdded = 2 * piece.size() + 2;
-    for (std::size_t added = 0; added <= lastAdded; ++added) {
+    std::string pieces;
+    while (pieces.size() < (std::size_t{17} << 18))
+        pieces += piece;
+    for (std::size_t added = 0; added <= 2 * piece.size() + 2; ++added) {
         SCOPED_TRACE(added);
-        const std::string more =
-            added < lastAdded ? std::string(added, 'x') : std::string(std::size_t{4} << 20, 'y');
-        WriteFileBytes(Path("large.kvf"), bytes + more + "\x1A\x1A");
+        WriteFileBytes(Path("large.kvf"), "check\r\n" + std::string(added, 'x') + pieces +
+                                              std::string(added % 3, 'y') + "\x1A\x1A");
+        const std::vector<std::string> expected = ReadLines(Path("large.kvf"));
         TTextFile file;
         file.OpenTextForReading(Path("large.kvf"));
         std::vector<std::string> lines{file.ReadTextLine()};
-        const std::vector<std::string> rest = file.ReadRemainingLines();
-        EXPECT_TRUE(file.TextAtEnd());
-        lines.insert(lines.end(), rest.begin(), rest.end());
-        EXPECT_EQ(lines, ReadLines(Path("large.kvf")));
+        TLineBlock block = file.ReadRemainingLineBlock();
+        lines.insert(lines.end(), block.Views().begin(), block.Views().end());
+        EXPECT_EQ(lines, expected);
+        const std::vector<std::string> rest = block.TakeStrings(0);
+        EXPECT_TRUE(block.empty());
+        EXPECT_TRUE(std::equal(rest.begin(), rest.end(), expected.begin() + 1, expected.end()));
     }
+}
+
+TEST_F(TextFileTest, ARecordListReadsItsBlockInPlaceUntilAChangeTakesTheLinesAsStrings) {
+    WriteFileBytes(Path("v.kvf"), "check\r\nab\r\n\r\ncd\ref\r\n");
+    TTextFile file;
+    file.OpenTextForReading(Path("v.kvf"));
+    file.ReadTextLine();
+    TRecordList list;
+    list.Assign(file.ReadRemainingLineBlock(), 8);
+    ASSERT_EQ(list.Count(), 4);
+    EXPECT_EQ(list.View(2), "cd");
+    EXPECT_EQ(list.Span()[3], "ef");
+    EXPECT_TRUE(list.InBlock()) << "reading in place keeps the block";
+    list.Put(1, "x");
+    EXPECT_FALSE(list.InBlock());
+    EXPECT_EQ(list.Lines(), (std::vector<std::string>{"ab", "x", "cd", "ef"}));
+    EXPECT_GE(list.Lines().capacity(), 12u) << "room kept for the lines to come";
 }
 
 TEST_F(TextFileTest, TheFirstLineAloneIsReadAsFarAsAComparisonNeeds) {
