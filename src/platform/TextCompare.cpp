@@ -414,7 +414,7 @@ std::vector<int> CollatedOrder(const QCollator& collator,
     }));
 }
 
-template <typename TText> std::vector<int> FoldedOrderInPlace(const std::vector<TText>& texts) {
+template <typename TTexts> std::vector<int> FoldedOrderInPlace(const TTexts& texts) {
     const TFoldTable& table = FoldTable();
     return OrderByPrefixes(
         texts.size(), [&](std::size_t i) { return std::string_view(texts[i]); },
@@ -428,8 +428,8 @@ template <typename TText> std::vector<int> FoldedOrderInPlace(const std::vector<
 }
 
 // Texts that TAsciiCollation covers, by their weights.
-template <typename TText>
-std::vector<int> AsciiOrder(const TAsciiCollation& ascii, const std::vector<TText>& texts) {
+template <typename TTexts>
+std::vector<int> AsciiOrder(const TAsciiCollation& ascii, const TTexts& texts) {
     return OrderByPrefixes(
         texts.size(), [&](std::size_t i) { return std::string_view(texts[i]); },
         [&](std::size_t i, std::size_t from) {
@@ -441,13 +441,15 @@ std::vector<int> AsciiOrder(const TAsciiCollation& ascii, const std::vector<TTex
         });
 }
 
-template <typename TText> bool AllCovered(const std::vector<TText>& texts) {
-    return std::all_of(texts.begin(), texts.end(),
-                       [](const TText& text) { return TAsciiCollation::Covers(text); });
+template <typename TTexts> bool AllCovered(const TTexts& texts) {
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        if (!TAsciiCollation::Covers(texts[i]))
+            return false;
+    return true;
 }
 
 // Whether each text sorts no later than the next under compare.
-template <typename Compare> bool InOrder(const std::vector<std::string>& texts, Compare compare) {
+template <typename TTexts, typename Compare> bool InOrder(const TTexts& texts, Compare compare) {
     for (std::size_t i = 1; i < texts.size(); ++i)
         if (compare(texts[i - 1], texts[i]) > 0)
             return false;
@@ -634,7 +636,7 @@ std::vector<int> SortedOrderUnder(const QCollator& collator,
     return SortedOrderIn(MakeCollation(collator), texts);
 }
 
-std::optional<TTextOrder> TextOrderWithoutCollator(const std::vector<std::string>& texts) {
+std::optional<TTextOrder> TextOrderWithoutCollator(TLineSpan texts) {
     const TCollation& collation = Collation();
     if (collation.Folding) {
         if (InOrder(texts, CompareCaseFolded))

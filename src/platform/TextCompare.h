@@ -3,6 +3,8 @@
 // The locale-aware, case-insensitive comparison of the user's locale that orders the record list
 // and the account selector.
 
+#include "base/LineSpan.h"
+
 #include <QCollator>
 
 #include <optional>
@@ -49,7 +51,7 @@ TTextOrder TextOrder(const std::vector<std::string>& texts);
 // The same where it needs no collator, so that any thread may call it: in the C locale, and for
 // texts of printable ASCII (record lines are) in a locale that weighs those characters one by
 // one, as most do. Nothing otherwise.
-std::optional<TTextOrder> TextOrderWithoutCollator(const std::vector<std::string>& texts);
+std::optional<TTextOrder> TextOrderWithoutCollator(TLineSpan texts);
 
 // The C locale's comparison: Windows-1252 text case-folded as QString::toCaseFolded folds it,
 // compared by UTF-16 units. It holds for any locale, so that it can be tested everywhere.

@@ -47,15 +47,9 @@ void TLineStore::LearnOrderLater(bool beside) {
     AdoptOrder({});
     if (FKeepFileOrder || FLines.Empty())
         return;
-    if (beside) {
-        // The other core reads the lines as strings: they are taken as such here, first.
-        FPendingOrder =
-            std::async(std::launch::async, TextOrderWithoutCollator, std::cref(FLines.Lines()));
-        return;
-    }
-    // Read only once a change needs it, and only then as strings.
-    FPendingOrder = std::async(std::launch::deferred,
-                               [this] { return TextOrderWithoutCollator(FLines.Lines()); });
+    // Read where the lines are held: nothing takes them as strings before it is done.
+    FPendingOrder = std::async(beside ? std::launch::async : std::launch::deferred,
+                               [this] { return TextOrderWithoutCollator(FLines.Span()); });
 }
 
 void TLineStore::SettleOrder() {
@@ -65,6 +59,12 @@ void TLineStore::SettleOrder() {
     if (!found)
         found = TextOrder(FLines.Lines());
     AdoptOrder(std::move(*found));
+}
+
+void TLineStore::AwaitLearner() const noexcept {
+    if (FPendingOrder.valid() &&
+        FPendingOrder.wait_for(std::chrono::seconds(0)) != std::future_status::deferred)
+        FPendingOrder.wait();
 }
 
 void TLineStore::DropPendingOrder() noexcept {

@@ -39,9 +39,15 @@ public:
     int Count() const noexcept { return FLines.Count(); }
     bool Empty() const noexcept { return FLines.Empty(); }
     // The line stored at an index; a bad index raises the record list's error.
-    const std::string& operator[](int index) const { return FLines[index]; }
+    const std::string& operator[](int index) const {
+        AwaitLearner();
+        return FLines[index];
+    }
     // The lines as they are stored, by index: the file's order only when InFileOrder says so.
-    const std::vector<std::string>& Stored() const { return FLines.Lines(); }
+    const std::vector<std::string>& Stored() const {
+        AwaitLearner();
+        return FLines.Lines();
+    }
     // The same, still where the file's bytes were read when nothing has needed them as strings.
     TLineSpan StoredSpan() const noexcept { return FLines.Span(); }
     std::string_view View(int index) const { return FLines.View(index); }
@@ -79,6 +85,7 @@ public:
             renumber([this](int old) { return FLinePlace[static_cast<std::size_t>(old)]; });
             AdoptOrder({});
         }
+        AwaitLearner(); // its caller may read the lines as strings
         return FLines;
     }
     // A new line in its place of the order; returns its index, the next one. No line moves.
@@ -123,6 +130,9 @@ private:
     void SettleOrder();
     // Forgets an order still to be learnt, waiting for the other core to let go of the lines.
     void DropPendingOrder() noexcept;
+    // Waits for an order learnt on the other core, which reads the lines where they are held, so
+    // that they can be taken as strings.
+    void AwaitLearner() const noexcept;
 
     // Lines whose places from..to were rotated so that the line at `from` went to `to`.
     struct TRotation {
