@@ -15,6 +15,7 @@
 #include <future>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <utility>
@@ -314,19 +315,21 @@ public:
         for (std::size_t& start : FStarts)
             if (start != NoKey)
                 total += std::exchange(start, total);
-        FBytes.assign(total, '\0');
+        // Not cleared first: the keys fill every byte, each on the core that writes it.
+        FBytes = std::make_unique_for_overwrite<char[]>(total);
+        FSize = total;
         const auto writePart = [&](std::size_t begin, std::size_t end) {
             for (std::size_t i = begin; i < end; ++i) {
                 if (FStarts[i] == NoKey)
                     continue;
-                char* const start = FBytes.data() + FStarts[i];
+                char* const start = FBytes.get() + FStarts[i];
                 FKeys[i] = std::string_view(
                     start, static_cast<std::size_t>(write(texts[i], start) - start));
             }
         };
         OnTwoCores(count, count / 2, writePart, writePart);
     }
-    ~TKeyBlock() { WipeString(FBytes); } // the names' letters
+    ~TKeyBlock() { SecureZero(FBytes.get(), FSize); } // the names' letters
     TKeyBlock(const TKeyBlock&) = delete;
     TKeyBlock& operator=(const TKeyBlock&) = delete;
 
@@ -335,7 +338,8 @@ public:
     const std::vector<std::string_view>& Keys() const noexcept { return FKeys; }
 
 private:
-    std::string FBytes;
+    std::unique_ptr<char[]> FBytes;
+    std::size_t FSize = 0;
     std::vector<std::string_view> FKeys;
     std::vector<std::size_t> FStarts; // where each key starts in FBytes, or NoKey
 };
