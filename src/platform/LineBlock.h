@@ -27,8 +27,6 @@ public:
     bool empty() const noexcept { return FLines.empty(); }
     std::string_view operator[](std::size_t index) const noexcept { return FLines[index]; }
     const std::vector<std::string_view>& Views() const noexcept { return FLines; }
-    // The bytes of the whole file.
-    std::string_view Bytes() const noexcept { return {FBytes.data(), FBytes.size()}; }
 
     // The lines as strings, with room for `room` more, and the block left empty. Many lines are
     // copied on both cores, and each gives back the pages it has passed as it goes, so that the
