@@ -47,6 +47,12 @@ void TContentHash::Add(std::string_view bytes) noexcept {
     FPendingCount = size;
 }
 
+TContentDigest TContentHash::Of(std::string_view bytes) noexcept {
+    TContentHash hash;
+    hash.Add(bytes);
+    return hash.Digest();
+}
+
 TContentDigest TContentHash::Digest() const noexcept {
     TContentHash last = *this;
     unsigned char tail[BlockSize] = {};

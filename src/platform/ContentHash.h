@@ -16,6 +16,9 @@ struct TContentDigest {
 
 class TContentHash {
 public:
+    // The digest of bytes held whole.
+    static TContentDigest Of(std::string_view bytes) noexcept;
+
     void Add(std::string_view bytes) noexcept;
     TContentDigest Digest() const noexcept;
 

@@ -1,5 +1,6 @@
 #include "platform/RecordList.h"
 
+#include "base/Containers.h"
 #include "platform/PlatformErrors.h"
 #include "platform/TextCompare.h"
 
@@ -44,7 +45,6 @@ std::string_view TRecordList::View(int index) const {
 void TRecordList::Clear() noexcept {
     FLines.clear();
     FBlock = {};
-    FInBlock = false;
 }
 
 std::vector<std::string> TRecordList::Take() {
@@ -57,11 +57,10 @@ void TRecordList::Assign(std::vector<std::string> lines) noexcept {
     FLines = std::move(lines);
 }
 
-void TRecordList::Assign(TLineBlock block, std::size_t room) noexcept {
+void TRecordList::Assign(TLineBlock block) noexcept {
     Clear();
-    FBlock = std::move(block);
-    FInBlock = true;
-    FRoom = room;
+    if (!block.empty()) // else its bytes are wiped as it goes
+        FBlock = std::move(block);
 }
 
 const std::vector<std::string>& TRecordList::Lines() const {
@@ -70,10 +69,8 @@ const std::vector<std::string>& TRecordList::Lines() const {
 }
 
 void TRecordList::Own() const {
-    if (!FInBlock)
-        return;
-    FLines = FBlock.TakeStrings(FRoom);
-    FInBlock = false;
+    if (InBlock())
+        FLines = FBlock.TakeStrings(AddHeadroom(FBlock.size()));
 }
 
 void TRecordList::Sort() {

@@ -26,25 +26,26 @@ public:
     // The line at an index, wherever it is held.
     std::string_view View(int index) const;
     int Count() const noexcept {
-        return static_cast<int>(FInBlock ? FBlock.size() : FLines.size());
+        return static_cast<int>(InBlock() ? FBlock.size() : FLines.size());
     }
     bool Empty() const noexcept { return Count() == 0; }
     // Whether the lines are still in the block they were assigned as.
-    bool InBlock() const noexcept { return FInBlock; }
+    bool InBlock() const noexcept { return !FBlock.empty(); }
     void Clear() noexcept;
     // Hands the lines over and leaves the list empty.
     std::vector<std::string> Take();
     // Replaces the whole list at once.
     void Assign(std::vector<std::string> lines) noexcept;
-    // The same with the lines of a file as read, and room for `room` more once they are strings.
-    void Assign(TLineBlock block, std::size_t room) noexcept;
+    // The same with the lines of a file as read; once they are strings, with room for the Adds to
+    // come.
+    void Assign(TLineBlock block) noexcept;
     // Orders the lines ascending by CompareTextLocale.
     void Sort();
 
     const std::vector<std::string>& Lines() const;
     // Every line, wherever they are held.
     TLineSpan Span() const noexcept {
-        return FInBlock ? TLineSpan(FBlock.Views()) : TLineSpan(FLines);
+        return InBlock() ? TLineSpan(FBlock.Views()) : TLineSpan(FLines);
     }
 
 private:
@@ -52,10 +53,8 @@ private:
     // Takes the lines of the block as strings: a list that is read whole, or changed, holds them.
     void Own() const;
 
-    // While FInBlock, the lines are FBlock's and FLines is empty. Taking them as strings changes
-    // how they are held, not what they are, so even a const call may.
+    // While FBlock holds lines, they are the list's and FLines is empty. Taking them as strings
+    // changes how they are held, not what they are, so even a const call may.
     mutable std::vector<std::string> FLines;
     mutable TLineBlock FBlock;
-    mutable bool FInBlock = false;
-    std::size_t FRoom = 0;
 };

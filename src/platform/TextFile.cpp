@@ -227,11 +227,7 @@ void TTextFile::RequireMode(TMode mode) const {
 }
 
 TContentDigest TTextFile::Digest() const noexcept {
-    if (FMode != TMode::tmReading)
-        return FWritten.Digest();
-    TContentHash read;
-    read.Add(FText);
-    return read.Digest();
+    return FMode == TMode::tmReading ? TContentHash::Of(FText) : FWritten.Digest();
 }
 
 void TTextFile::WriteBytes(const char* data, std::size_t size) {

@@ -108,7 +108,7 @@ bool TClassicFormat::OwnsFile(const std::string& path) const {
     return !FCheckLine.empty() && FileHasCheckLine(path, FCheckLine);
 }
 
-void TClassicFormat::Lock(const std::vector<std::string>&) {
+void TClassicFormat::Lock(TLineSpan) {
     ForgetPassword();
 }
 

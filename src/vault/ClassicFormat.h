@@ -23,7 +23,7 @@ public:
     std::unique_ptr<TAccountCodec> Codec() const override;
     std::string FirstLine(const std::vector<std::string>& lines) const override;
     bool OwnsFile(const std::string& path) const override;
-    void Lock(const std::vector<std::string>& lines) override;
+    void Lock(TLineSpan lines) override;
     bool Unlock(const std::string& password, TKvf2Keys keys) override;
     std::unique_ptr<TVaultFormat> WithPassword(const std::string& password,
                                                TNewKeys keys) const override;

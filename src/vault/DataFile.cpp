@@ -83,11 +83,7 @@ TLineBlock ReadDataFileBlock(const std::string& path, TContentDigest& content,
     // the cutting raise, the future waits for the digest as it goes, before the bytes do.
     std::future<TContentDigest> digest =
         std::async(TwoCoreBytes <= file.Size() ? std::launch::async : std::launch::deferred,
-                   [bytes = file.ReadBytes()] {
-                       TContentHash hash;
-                       hash.Add(bytes);
-                       return hash.Digest();
-                   });
+                   [bytes = file.ReadBytes()] { return TContentHash::Of(bytes); });
     checkLine = file.ReadTextLine();
     block = file.ReadRemainingLineBlock();
     content = digest.get();

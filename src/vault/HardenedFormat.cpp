@@ -76,7 +76,7 @@ bool THardenedFormat::OwnsFile(const std::string& path) const {
            Kvf2PasswordText(read.Header) == Kvf2PasswordText(own) && read.Header.Check == own.Check;
 }
 
-void THardenedFormat::Lock(const std::vector<std::string>& lines) {
+void THardenedFormat::Lock(TLineSpan lines) {
     FSession.Lock(lines);
     ForgetPassword();
 }

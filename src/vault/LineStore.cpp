@@ -16,8 +16,7 @@ void TLineStore::Assign(std::vector<std::string> lines) {
 
 void TLineStore::Assign(TLineBlock block) {
     DropPendingOrder();
-    const std::size_t room = AddHeadroom(block.size());
-    FLines.Assign(std::move(block), room);
+    FLines.Assign(std::move(block));
     AdoptOrder({});
 }
 

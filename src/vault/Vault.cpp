@@ -650,7 +650,7 @@ bool TVault::Lock() {
     SettleLines();
     FUndo.Clear();
     FLockedLine = FCurrentRow >= 0 ? Account(FCurrentRow).Line : -1;
-    FFormat->Lock(FLines.Stored());
+    FFormat->Lock(FLines.StoredSpan());
     {
         Notify([](TVaultObserver& observer) { observer.AboutToReset(); });
         const auto announce =

@@ -91,7 +91,7 @@ public:
     virtual bool OwnsFile(const std::string& path) const = 0;
 
     // Wipes the master password and the keys, and keeps what a save of these lines needs.
-    virtual void Lock(const std::vector<std::string>& lines) = 0;
+    virtual void Lock(TLineSpan lines) = 0;
     // Format 1 tests the password against its check line (one key schedule); format 2 needs keys
     // derived from its header. False, still locked, for another password.
     virtual bool Unlock(const std::string& password, TKvf2Keys keys) = 0;

@@ -105,7 +105,8 @@ TEST_F(TextFileTest, ReadsLinesByTheDataFileConventions) {
 TEST_F(TextFileTest, ALargeFileIsCutAsLineByLineAndTakenAsStringsWhereverItsPagesFall) {
     // A file read into mapped pages, its lines taken as strings in two halves, each giving back
     // the pages it has passed: each added byte moves every line a byte over the pages, and the
-    // repeated piece puts a CR LF, a lone LF, CR CR and a Ctrl-Z within a line at every place.
+    // repeated piece puts a CR LF, a lone LF, CR CR and a Ctrl-Z within a line at every place. A
+    // line longer than a step of giving pages back comes near the end.
     const std::string piece = "ab\r\n\ncd\r\r\x1A";
     std::string pieces;
     while (pieces.size() < (std::size_t{17} << 18))
@@ -113,7 +114,8 @@ TEST_F(TextFileTest, ALargeFileIsCutAsLineByLineAndTakenAsStringsWhereverItsPage
     for (std::size_t added = 0; added <= 2 * piece.size() + 2; ++added) {
         SCOPED_TRACE(added);
         WriteFileBytes(Path("large.kvf"), "check\r\n" + std::string(added, 'x') + pieces +
-                                              std::string(added % 3, 'y') + "\x1A\x1A");
+                                              std::string(std::size_t{600} << 10, 'z') + "\r\n" +
+                                              piece + std::string(added % 3, 'y') + "\x1A\x1A");
         const std::vector<std::string> expected = ReadLines(Path("large.kvf"));
         TTextFile file;
         file.OpenTextForReading(Path("large.kvf"));
@@ -133,7 +135,7 @@ TEST_F(TextFileTest, ARecordListReadsItsBlockInPlaceUntilAChangeTakesTheLinesAsS
     file.OpenTextForReading(Path("v.kvf"));
     file.ReadTextLine();
     TRecordList list;
-    list.Assign(file.ReadRemainingLineBlock(), 8);
+    list.Assign(file.ReadRemainingLineBlock());
     ASSERT_EQ(list.Count(), 4);
     EXPECT_EQ(list.View(2), "cd");
     EXPECT_EQ(list.Span()[3], "ef");
