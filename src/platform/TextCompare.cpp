@@ -18,6 +18,7 @@
 #include <memory>
 #include <numeric>
 #include <optional>
+#include <span>
 #include <utility>
 
 namespace {
@@ -148,6 +149,9 @@ struct TPrefixed {
     std::uint64_t High;
     std::uint64_t Low;
     int Index;
+    // Whether High and Low were taken further on than the start that all texts share, to tell
+    // apart texts whose first prefixes tie.
+    bool Refined = false;
 };
 
 // Eight folded units from a byte on: equal bytes fold alike, so texts that share their bytes
@@ -199,8 +203,10 @@ void SortPrefixed(TPrefixedIt first, TPrefixedIt last, std::size_t from, const T
             }
         }
         if (shared > from) {
-            for (TPrefixedIt it = begin; it != end; ++it)
+            for (TPrefixedIt it = begin; it != end; ++it) {
                 *it = prefix(static_cast<std::size_t>(it->Index), shared);
+                it->Refined = true;
+            }
             SortPrefixed(begin, end, shared, text, prefix, compare);
         } else if (end - begin > 1) {
             // Equal texts keep their order, so that sorting the same list always gives the same
@@ -213,6 +219,68 @@ void SortPrefixed(TPrefixedIt first, TPrefixedIt last, std::size_t from, const T
         }
         begin = end;
     }
+}
+
+// Whether an item of the later half sorts before one of the first half. Prefixes taken from the
+// start that all texts share decide where they differ; the texts otherwise. Every index of the
+// first half is below those of the second: of equal texts, the first half's goes first.
+template <typename Compare>
+bool SortsBefore(const TPrefixed& later, const TPrefixed& first, const Compare& compare) {
+    if (!later.Refined && !first.Refined && (later.High != first.High || later.Low != first.Low))
+        return later.High != first.High ? later.High < first.High : later.Low < first.Low;
+    return compare(static_cast<std::size_t>(later.Index), static_cast<std::size_t>(first.Index)) <
+           0;
+}
+
+// How many of the first `taken` items of the merge of two sorted runs come from the first run.
+template <typename Compare>
+std::size_t MergeSplit(std::span<const TPrefixed> first, std::span<const TPrefixed> later,
+                       std::size_t taken, const Compare& compare) {
+    std::size_t low = taken > later.size() ? taken - later.size() : 0;
+    std::size_t high = std::min(taken, first.size());
+    // The smallest count from the first run whose next item does not go after the later run's
+    // last one taken.
+    while (low < high) {
+        const std::size_t mid = low + (high - low) / 2;
+        const std::size_t fromLater = taken - mid;
+        if (fromLater == 0 || SortsBefore(later[fromLater - 1], first[mid], compare))
+            high = mid;
+        else
+            low = mid + 1;
+    }
+    return low;
+}
+
+// The indices of the items, whose halves before and from `half` are each sorted, in the order of
+// both. The two halves of the result are merged one on each core, each from where it starts in
+// both runs.
+template <typename Compare, typename MakeCompare>
+std::vector<int> MergeHalves(const std::vector<TPrefixed>& items, std::size_t half,
+                             const Compare& compare, const MakeCompare& makeCompare) {
+    const std::span<const TPrefixed> first(items.data(), half);
+    const std::span<const TPrefixed> later(items.data() + half, items.size() - half);
+    std::vector<int> order(items.size());
+    const std::size_t taken = items.size() / 2;
+    const std::size_t split = later.empty() ? half : MergeSplit(first, later, taken, compare);
+    const auto mergeFrom = [&](std::size_t i, std::size_t j, std::size_t end,
+                               const auto& partCompare) {
+        for (std::size_t at = i + j; at < end; ++at) {
+            const bool takeLater =
+                j < later.size() &&
+                (i == first.size() || SortsBefore(later[j], first[i], partCompare));
+            order[at] = (takeLater ? later[j++] : first[i++]).Index;
+        }
+    };
+    if (later.empty()) {
+        mergeFrom(0, 0, items.size(), compare);
+        return order;
+    }
+    OnTwoCores(
+        items.size(), taken, [&](std::size_t, std::size_t end) { mergeFrom(0, 0, end, compare); },
+        [&](std::size_t, std::size_t end) {
+            mergeFrom(split, taken - split, end, makeCompare(true));
+        });
+    return order;
 }
 
 // With `parallel`, many texts are sorted in two halves, one on each core, and the halves merged.
@@ -248,22 +316,7 @@ std::vector<int> OrderByPrefixes(std::size_t count, Text text, Prefix prefix,
         OnTwoCores(
             count, half, [&](std::size_t begin, std::size_t end) { sortPart(begin, end, compare); },
             [&](std::size_t begin, std::size_t end) { sortPart(begin, end, makeCompare(true)); });
-    std::vector<int> order;
-    order.reserve(items.size());
-    // Every index of the first half is below those of the second: equal texts take the first.
-    auto first = items.cbegin();
-    const auto firstEnd = items.cbegin() + static_cast<std::ptrdiff_t>(half);
-    auto later = firstEnd;
-    while (first != firstEnd && later != items.cend()) {
-        const int result =
-            compare(static_cast<std::size_t>(later->Index), static_cast<std::size_t>(first->Index));
-        order.push_back((result < 0 ? later++ : first++)->Index);
-    }
-    for (; first != firstEnd; ++first)
-        order.push_back(first->Index);
-    for (; later != items.cend(); ++later)
-        order.push_back(later->Index);
-    return order;
+    return MergeHalves(items, half, compare, makeCompare);
 }
 
 // Eight bytes of a key from the given one, the first in the highest byte, zeros after its end.
