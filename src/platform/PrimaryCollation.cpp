@@ -1,10 +1,12 @@
 #include "platform/PrimaryCollation.h"
 
+#include "base/TwoCores.h"
 #include "platform/Codepage.h"
 
 #include <QString>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <string>
 
@@ -53,7 +55,43 @@ std::vector<std::string> Candidates(const QString& character, std::size_t longes
     return candidates;
 }
 
+// Whether eight bytes are all printable ASCII. A no may be wrong (a borrow carries into the next
+// byte), never a yes: the lowest byte below ' ' wraps to a high bit, as does the lowest DEL once
+// made zero.
+bool AllPrintableAscii(std::uint64_t word) noexcept {
+    constexpr std::uint64_t ones = 0x0101010101010101;
+    constexpr std::uint64_t highs = 0x80 * ones;
+    return ((word | (word - FirstAscii * ones) | ((word ^ (0x7F * ones)) - ones)) & highs) == 0;
+}
+
 } // namespace
+
+// Found on both cores. Most names are ASCII: eight bytes at a time are passed over where all are.
+std::array<bool, 256> BytesBeyondAscii(const std::vector<std::string_view>& texts) {
+    std::array<bool, 256> here{};
+    std::array<bool, 256> there{};
+    const auto scanInto = [&texts](std::array<bool, 256>& present) {
+        return [&texts, &present](std::size_t begin, std::size_t end) {
+            for (std::size_t i = begin; i < end; ++i) {
+                const std::string_view text = texts[i];
+                std::size_t at = 0;
+                for (std::uint64_t word; at + sizeof word <= text.size(); at += sizeof word) {
+                    std::memcpy(&word, text.data() + at, sizeof word);
+                    if (AllPrintableAscii(word))
+                        continue;
+                    for (std::size_t k = at; k < at + sizeof word; ++k)
+                        present[static_cast<unsigned char>(text[k])] = true;
+                }
+                for (; at < text.size(); ++at)
+                    present[static_cast<unsigned char>(text[at])] = true;
+            }
+        };
+    };
+    OnTwoCores(texts.size(), texts.size() / 2, scanInto(here), scanInto(there));
+    for (std::size_t byte = 0; byte < here.size(); ++byte)
+        here[byte] = (here[byte] || there[byte]) && !IsAscii(static_cast<unsigned char>(byte));
+    return here;
+}
 
 TPrimaryKeys::TPrimaryKeys(const QCollator& collator, const TAsciiCollation& ascii,
                            const std::vector<std::string_view>& texts) {
@@ -64,10 +102,7 @@ TPrimaryKeys::TPrimaryKeys(const QCollator& collator, const TAsciiCollation& asc
     }
     LearnCase(collator);
 
-    std::array<bool, 256> present{};
-    for (const std::string_view text : texts)
-        for (const char ch : text)
-            present[static_cast<unsigned char>(ch)] = true;
+    const std::array<bool, 256> present = BytesBeyondAscii(texts);
     std::vector<unsigned char> learnt;
     for (std::size_t byte = 0; byte < present.size(); ++byte) {
         if (!present[byte] || FKnown[byte])
@@ -92,6 +127,8 @@ TPrimaryKeys::TPrimaryKeys(const QCollator& collator, const TAsciiCollation& asc
     if (!learnt.empty() && !Verified(collator, learnt))
         for (const unsigned char byte : learnt)
             FKnown[byte] = false;
+    for (std::size_t byte = 0; byte < FLengthOrUnknown.size(); ++byte)
+        FLengthOrUnknown[byte] = FKnown[byte] ? FCount[byte] : Unknown;
 }
 
 void TPrimaryKeys::LearnCase(const QCollator& collator) {
@@ -167,13 +204,6 @@ bool TPrimaryKeys::Verified(const QCollator& collator,
         from = to;
     }
     return true;
-}
-
-bool TPrimaryKeys::Knows(std::string_view text) const noexcept {
-    bool known = true;
-    for (const char ch : text)
-        known &= FKnown[static_cast<unsigned char>(ch)];
-    return known;
 }
 
 std::size_t TPrimaryKeys::KeyLength(std::string_view text) const noexcept {

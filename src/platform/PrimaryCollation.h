@@ -17,8 +17,12 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
+
+// The bytes beyond printable ASCII (whose weights are always known) that the texts hold.
+std::array<bool, 256> BytesBeyondAscii(const std::vector<std::string_view>& texts);
 
 class TPrimaryKeys {
 public:
@@ -27,7 +31,16 @@ public:
                  const std::vector<std::string_view>& texts);
 
     // Whether every character of the text has a known weight.
-    bool Knows(std::string_view text) const noexcept;
+    bool Knows(std::string_view text) const noexcept { return KnownKeyLength(text).has_value(); }
+    // The length of the key of a text it Knows, in one pass; nothing for any other text.
+    std::optional<std::size_t> KnownKeyLength(std::string_view text) const noexcept {
+        std::uint64_t length = 0;
+        for (const char ch : text)
+            length += FLengthOrUnknown[static_cast<unsigned char>(ch)];
+        if (length >= Unknown)
+            return std::nullopt;
+        return static_cast<std::size_t>(length);
+    }
     std::size_t KeyLength(std::string_view text) const noexcept;
     // Writes the key of a text it Knows; returns the end of what it wrote.
     char* WriteKey(std::string_view text, char* out) const noexcept;
@@ -40,6 +53,10 @@ private:
     std::array<std::uint8_t, 256> FCount{};
     std::array<bool, 256> FKnown{};
     std::array<unsigned char, 256> FLower{};
+    // The weights of a character, or Unknown: summed over a text, its key's length below Unknown
+    // (no text holds 2^32 characters) or more when any character is unknown.
+    static constexpr std::uint64_t Unknown = std::uint64_t{1} << 32;
+    std::array<std::uint64_t, 256> FLengthOrUnknown{};
 
     void LearnCase(const QCollator& collator);
     bool Verified(const QCollator& collator, const std::vector<unsigned char>& learnt) const;

@@ -568,7 +568,7 @@ std::vector<int> PrimaryOrder(const TCollation& collation,
     const TKeyBlock block(
         texts,
         [&](std::string_view text) {
-            return primaries.Knows(text) ? primaries.KeyLength(text) : TKeyBlock::NoKey;
+            return primaries.KnownKeyLength(text).value_or(TKeyBlock::NoKey);
         },
         [&](std::string_view text, char* out) { return primaries.WriteKey(text, out); });
     std::vector<int> knownIndex;

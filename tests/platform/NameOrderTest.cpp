@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <clocale>
 #include <locale.h>
 #include <numeric>
@@ -211,4 +212,28 @@ TEST(NameOrderTest, LettersBeyondAsciiWeighAsTheCollatorAllows) {
         EXPECT_TRUE(keys.SameIgnoringCase("Caf\xE9", "CAF\xC9"));
         EXPECT_FALSE(keys.SameIgnoringCase("Caf\xE9", "cafe"));
     }
+}
+
+// A byte beyond printable ASCII is found at every place in a name, between any neighbours, on
+// either core; printable ASCII never is.
+TEST(NameOrderTest, EveryByteBeyondPrintableAsciiIsFoundWhereverItStands) {
+    constexpr std::size_t length = 19; // two words of eight bytes and a rest
+    for (int byte = 0; byte < 256; ++byte) {
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string name;
+            for (std::size_t i = 0; i < length; ++i)
+                name += static_cast<char>(' ' + (at * 7 + i) % 95); // ' ' and '~' among them
+            name[at] = static_cast<char>(byte);
+            const std::array<bool, 256> present = BytesBeyondAscii({name});
+            for (int other = 0; other < 256; ++other)
+                EXPECT_EQ(present[static_cast<std::size_t>(other)],
+                          other == byte && (byte < ' ' || byte > '~'))
+                    << "byte " << byte << " at " << at << ", found " << other;
+        }
+    }
+    std::vector<std::string_view> many(5000, "Bank Mail");
+    many.back() = "Caf\xE9";
+    const std::array<bool, 256> present = BytesBeyondAscii(many);
+    EXPECT_EQ(std::count(present.begin(), present.end(), true), 1);
+    EXPECT_TRUE(present[0xE9]);
 }
