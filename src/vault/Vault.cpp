@@ -124,6 +124,7 @@ TVaultOpening TVault::ReadForOpening(const std::string& path) {
     }
     if (opening.FRead.Kind != TFirstLineKind::Format2)
         return opening;
+    opening.FOrderReady = std::async(std::launch::async, PrepareTextOrder);
     // One read: the header that the keys come from is the header of the lines taken.
     opening.FText = ReadDataFileBlockText(path);
     opening.FRead = ReadKvf2FirstLine(opening.FText->FirstLine);

@@ -65,6 +65,8 @@ private:
     std::string FPath;
     TKvf2HeaderRead FRead;
     std::optional<TDataFileBlock> FText; // a hardened file's lines
+    // The names' order set up on the other core while this one reads the file and derives the keys.
+    std::future<void> FOrderReady;
 };
 
 // The keys of a hardened file on this thread, for the header's parameters and SALT: about a second
