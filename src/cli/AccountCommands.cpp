@@ -1,6 +1,7 @@
 // ls, show, add, edit and rm.
 
 #include "base/Prefetch.h"
+#include "base/TwoCores.h"
 #include "cli/CliErrors.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
@@ -90,14 +91,27 @@ void RunList(const TArguments& args, TPasswordInput& input) {
     TVault vault;
     vault.LearnLineOrderBeside(false); // only read: no change needs the order
     OpenVault(vault, args.File, input);
-    TOutputBuffer out;
-    const int count = vault.AccountCount();
-    for (int row = 0; row < count; ++row) {
-        if (row + static_cast<int>(PrefetchDistance) < count)
-            PrefetchForRead(vault.Account(row + static_cast<int>(PrefetchDistance)).Name.data());
-        out.AppendShown(vault.Account(row).Name, true);
-    }
-    out.Flush();
+    const auto show = [&vault](TOutputBuffer& out, std::size_t begin, std::size_t end) {
+        for (std::size_t row = begin; row < end; ++row) {
+            if (row + PrefetchDistance < end)
+                PrefetchForRead(
+                    vault.Account(static_cast<int>(row + PrefetchDistance)).Name.data());
+            out.AppendShown(vault.Account(static_cast<int>(row)).Name, true);
+        }
+    };
+    // Many names are shown on both cores: this one writes the first half as it goes, while the
+    // other holds the second half for it.
+    TOutputBuffer first;
+    TOutputBuffer second(TOutputBuffer::TMode::Hold);
+    const auto count = static_cast<std::size_t>(vault.AccountCount());
+    OnTwoCores(
+        count, count / 2,
+        [&](std::size_t begin, std::size_t end) {
+            show(first, begin, end);
+            first.Flush();
+        },
+        [&](std::size_t begin, std::size_t end) { show(second, begin, end); });
+    second.Flush();
 }
 
 void RunShow(const TArguments& args, TPasswordInput& input) {

@@ -71,22 +71,43 @@ std::string ToAnsi(const QString& text, const std::string& what) {
     }
 }
 
-TOutputBuffer::TOutputBuffer() {
+TOutputBuffer::TOutputBuffer(TMode mode) : FMode(mode) {
     FBuffer.reserve(OutputChunk);
 }
 
 TOutputBuffer::~TOutputBuffer() {
-    WipeBytes(FBuffer);
+    WipeAll();
 }
 
 void TOutputBuffer::Append(std::string_view bytes) {
     if (FBuffer.size() + bytes.size() > FBuffer.capacity())
-        Flush();
+        ChunkFull();
     if (bytes.size() > FBuffer.capacity()) {
-        WriteOut(bytes);
+        if (FMode == TMode::Hold)
+            FHeld.emplace_back(bytes);
+        else
+            WriteOut(bytes);
         return;
     }
     FBuffer.append(bytes);
+}
+
+void TOutputBuffer::ChunkFull() {
+    if (FMode == TMode::Write) {
+        Flush();
+        return;
+    }
+    // The chunk's bytes move into the list, not copied: the new chunk is allocated apart.
+    FHeld.push_back(std::move(FBuffer));
+    FBuffer = std::string();
+    FBuffer.reserve(OutputChunk);
+}
+
+void TOutputBuffer::WipeAll() noexcept {
+    for (std::string& chunk : FHeld)
+        WipeBytes(chunk);
+    FHeld.clear();
+    WipeBytes(FBuffer); // keeps the capacity, so no reallocation leaves a copy behind
 }
 
 void TOutputBuffer::AppendShown(std::string_view ansi, bool lineEnd) {
@@ -111,7 +132,7 @@ void TOutputBuffer::AppendShown(std::string_view ansi, bool lineEnd) {
     constexpr std::size_t MostPerByte = 3;
     const std::size_t most = MostPerByte * ansi.size() + (lineEnd ? 1 : 0);
     if (FBuffer.size() + most > FBuffer.capacity())
-        Flush();
+        ChunkFull();
     if (most > FBuffer.capacity()) {
         std::string shown = AnsiToTerminalShown(std::string(ansi));
         TWipeGuard wipeShown(shown);
@@ -147,12 +168,13 @@ void TOutputBuffer::AppendShown(std::string_view ansi, bool lineEnd) {
 }
 
 void TOutputBuffer::Flush() {
-    const std::string_view pending = FBuffer;
     try {
-        WriteOut(pending);
+        for (const std::string& chunk : FHeld)
+            WriteOut(chunk);
+        WriteOut(FBuffer);
     } catch (...) {
-        WipeBytes(FBuffer);
+        WipeAll();
         throw;
     }
-    WipeBytes(FBuffer); // keeps the capacity, so no reallocation leaves a copy behind
+    WipeAll();
 }

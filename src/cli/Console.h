@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Raises EUserError when standard output cannot take the text (a full disk, a closed pipe).
 void WriteOut(std::string_view bytes);
@@ -30,7 +31,10 @@ std::string ToAnsi(const QString& text, const std::string& what);
 // is written out, since it may hold passwords.
 class TOutputBuffer {
 public:
-    TOutputBuffer();
+    // Hold: nothing is written until Flush, so that another thread may fill the buffer while this
+    // one writes output of its own.
+    enum class TMode { Write, Hold };
+    explicit TOutputBuffer(TMode mode = TMode::Write);
     ~TOutputBuffer();
     TOutputBuffer(const TOutputBuffer&) = delete;
     TOutputBuffer& operator=(const TOutputBuffer&) = delete;
@@ -42,5 +46,10 @@ public:
     void Flush();
 
 private:
+    TMode FMode;
     std::string FBuffer;
+    std::vector<std::string> FHeld; // a held buffer's full chunks, in order
+
+    void ChunkFull();
+    void WipeAll() noexcept;
 };

@@ -1,10 +1,12 @@
 // Every command run as a user runs it, on vaults that the window's model wrote and reads back.
 
+#include "cipher/Blowfish.h"
 #include "platform/Codepage.h"
 #include "vault/BreachList.h"
 #include "vault/DataFile.h"
 #include "vault/Kvf2File.h"
 #include "vault/PasswordGenerator.h"
+#include "vault/RecordCodec.h"
 #include "vault/Totp.h"
 #include "vault/Vault.h"
 
@@ -710,6 +712,33 @@ TEST_F(cli, ListShowsEveryKindOfNameSafely) {
     EXPECT_EQ(run.Status, 0);
     EXPECT_EQ(run.Out, "a plain name\nb caf\u00E9 \u20AC \u0153\nc ?]0;x? ?\nz" +
                            std::string(30000, 'y') + "\u00E9?\n");
+}
+
+// Many names are shown on both cores, the second half held while the first is written: every
+// name once and in order, also those too long for a chunk of the output.
+TEST_F(cli, ListOfManyNamesIsWholeAndInOrder) {
+    const std::string vault = File("v.kvf");
+    WriteVault(vault, {});
+    std::vector<std::string> names;
+    for (int i = 0; i < 6000; ++i) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%05d", i);
+        names.push_back("n" + std::string(number) +
+                        (i % 1000 == 999 ? std::string(30000, 'x') : ""));
+    }
+    {
+        TBlowfish cipher;
+        TRecordCipher codec(cipher, "pw");
+        std::ofstream out(vault, std::ios::binary | std::ios::app);
+        for (auto name = names.rbegin(); name != names.rend(); ++name)
+            out << codec.Encode({*name, "", "", ""}) << "\r\n";
+    }
+    const TRun run = Run("ls", vault);
+    EXPECT_EQ(run.Status, 0);
+    std::string expected;
+    for (const std::string& name : names)
+        expected += name + "\n";
+    EXPECT_TRUE(run.Out == expected) << run.Out.size() << " bytes listed of " << expected.size();
 }
 
 TEST_F(cli, KeepsDamagedLinesAndSaysSo) {
