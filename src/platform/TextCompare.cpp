@@ -149,10 +149,15 @@ struct TPrefixed {
     std::uint64_t High;
     std::uint64_t Low;
     int Index;
-    // Whether High and Low were taken further on than the start that all texts share, to tell
-    // apart texts whose first prefixes tie.
-    bool Refined = false;
 };
+
+bool SamePrefix(const TPrefixed& a, const TPrefixed& b) noexcept {
+    return a.High == b.High && a.Low == b.Low;
+}
+
+bool PrefixBefore(const TPrefixed& a, const TPrefixed& b) noexcept {
+    return a.High != b.High ? a.High < b.High : a.Low < b.Low;
+}
 
 // Eight folded units from a byte on: equal bytes fold alike, so texts that share their bytes
 // before it compare as their folded units from it.
@@ -174,21 +179,19 @@ constexpr std::ptrdiff_t RefinedTies = 8;
 
 using TPrefixedIt = std::vector<TPrefixed>::iterator;
 
-// The texts from first to last have equal prefixes from the byte from on. text(i) is the text
-// (or key) of index i, prefix(i, from) its TPrefixed from a byte on, compare(a, b) compares two
-// whole texts.
 template <typename Text, typename Prefix, typename Compare>
 void SortPrefixed(TPrefixedIt first, TPrefixedIt last, std::size_t from, const Text& text,
-                  const Prefix& prefix, const Compare& compare) {
-    const auto samePrefix = [](const TPrefixed& a, const TPrefixed& b) {
-        return a.High == b.High && a.Low == b.Low;
-    };
-    std::sort(first, last, [](const TPrefixed& a, const TPrefixed& b) {
-        return a.High != b.High ? a.High < b.High : a.Low < b.Low;
-    });
+                  const Prefix& prefix, const Compare& compare);
+
+// The texts from first to last are sorted by their prefixes from the byte from on; those of
+// equal prefixes are put in order among themselves. text(i) is the text (or key) of index i,
+// prefix(i, from) its TPrefixed from a byte on, compare(a, b) compares two whole texts.
+template <typename Text, typename Prefix, typename Compare>
+void SortTies(TPrefixedIt first, TPrefixedIt last, std::size_t from, const Text& text,
+              const Prefix& prefix, const Compare& compare) {
     for (TPrefixedIt begin = first; begin != last;) {
         TPrefixedIt end = std::next(begin);
-        while (end != last && samePrefix(*begin, *end))
+        while (end != last && SamePrefix(*begin, *end))
             ++end;
         std::size_t shared = 0;
         if (end - begin >= RefinedTies) {
@@ -203,10 +206,8 @@ void SortPrefixed(TPrefixedIt first, TPrefixedIt last, std::size_t from, const T
             }
         }
         if (shared > from) {
-            for (TPrefixedIt it = begin; it != end; ++it) {
+            for (TPrefixedIt it = begin; it != end; ++it)
                 *it = prefix(static_cast<std::size_t>(it->Index), shared);
-                it->Refined = true;
-            }
             SortPrefixed(begin, end, shared, text, prefix, compare);
         } else if (end - begin > 1) {
             // Equal texts keep their order, so that sorting the same list always gives the same
@@ -221,21 +222,18 @@ void SortPrefixed(TPrefixedIt first, TPrefixedIt last, std::size_t from, const T
     }
 }
 
-// Whether an item of the later half sorts before one of the first half. Prefixes taken from the
-// start that all texts share decide where they differ; the texts otherwise. Every index of the
-// first half is below those of the second: of equal texts, the first half's goes first.
-template <typename Compare>
-bool SortsBefore(const TPrefixed& later, const TPrefixed& first, const Compare& compare) {
-    if (!later.Refined && !first.Refined && (later.High != first.High || later.Low != first.Low))
-        return later.High != first.High ? later.High < first.High : later.Low < first.Low;
-    return compare(static_cast<std::size_t>(later.Index), static_cast<std::size_t>(first.Index)) <
-           0;
+// The texts from first to last have equal prefixes before the byte from; as SortTies.
+template <typename Text, typename Prefix, typename Compare>
+void SortPrefixed(TPrefixedIt first, TPrefixedIt last, std::size_t from, const Text& text,
+                  const Prefix& prefix, const Compare& compare) {
+    std::sort(first, last, PrefixBefore);
+    SortTies(first, last, from, text, prefix, compare);
 }
 
-// How many of the first `taken` items of the merge of two sorted runs come from the first run.
-template <typename Compare>
+// How many of the first `taken` items of the merge of two runs sorted by prefix come from the
+// first run, which goes first among equal prefixes.
 std::size_t MergeSplit(std::span<const TPrefixed> first, std::span<const TPrefixed> later,
-                       std::size_t taken, const Compare& compare) {
+                       std::size_t taken) noexcept {
     std::size_t low = taken > later.size() ? taken - later.size() : 0;
     std::size_t high = std::min(taken, first.size());
     // The smallest count from the first run whose next item does not go after the later run's
@@ -243,7 +241,7 @@ std::size_t MergeSplit(std::span<const TPrefixed> first, std::span<const TPrefix
     while (low < high) {
         const std::size_t mid = low + (high - low) / 2;
         const std::size_t fromLater = taken - mid;
-        if (fromLater == 0 || SortsBefore(later[fromLater - 1], first[mid], compare))
+        if (fromLater == 0 || PrefixBefore(later[fromLater - 1], first[mid]))
             high = mid;
         else
             low = mid + 1;
@@ -251,39 +249,32 @@ std::size_t MergeSplit(std::span<const TPrefixed> first, std::span<const TPrefix
     return low;
 }
 
-// The indices of the items, whose halves before and from `half` are each sorted, in the order of
-// both. The two halves of the result are merged one on each core, each from where it starts in
-// both runs.
-template <typename Compare, typename MakeCompare>
-std::vector<int> MergeHalves(const std::vector<TPrefixed>& items, std::size_t half,
-                             const Compare& compare, const MakeCompare& makeCompare) {
+// The items, whose halves before and from `half` are each sorted by prefix, merged by prefix.
+// The two halves of the result are merged one on each core, each from where it starts in both
+// runs. Only the prefixes are read: no text is reached for.
+std::vector<TPrefixed> MergeHalves(const std::vector<TPrefixed>& items, std::size_t half) {
     const std::span<const TPrefixed> first(items.data(), half);
     const std::span<const TPrefixed> later(items.data() + half, items.size() - half);
-    std::vector<int> order(items.size());
+    std::vector<TPrefixed> merged(items.size());
     const std::size_t taken = items.size() / 2;
-    const std::size_t split = later.empty() ? half : MergeSplit(first, later, taken, compare);
-    const auto mergeFrom = [&](std::size_t i, std::size_t j, std::size_t end,
-                               const auto& partCompare) {
+    const std::size_t split = MergeSplit(first, later, taken);
+    const auto mergeFrom = [&](std::size_t i, std::size_t j, std::size_t end) {
         for (std::size_t at = i + j; at < end; ++at) {
             const bool takeLater =
-                j < later.size() &&
-                (i == first.size() || SortsBefore(later[j], first[i], partCompare));
-            order[at] = (takeLater ? later[j++] : first[i++]).Index;
+                j < later.size() && (i == first.size() || PrefixBefore(later[j], first[i]));
+            merged[at] = takeLater ? later[j++] : first[i++];
         }
     };
-    if (later.empty()) {
-        mergeFrom(0, 0, items.size(), compare);
-        return order;
-    }
     OnTwoCores(
-        items.size(), taken, [&](std::size_t, std::size_t end) { mergeFrom(0, 0, end, compare); },
-        [&](std::size_t, std::size_t end) {
-            mergeFrom(split, taken - split, end, makeCompare(true));
-        });
-    return order;
+        items.size(), taken, [&](std::size_t, std::size_t end) { mergeFrom(0, 0, end); },
+        [&](std::size_t, std::size_t end) { mergeFrom(split, taken - split, end); });
+    return merged;
 }
 
-// With `parallel`, many texts are sorted in two halves, one on each core, and the halves merged.
+// With `parallel`, many texts are sorted by their prefixes in two halves, one on each core, and
+// the halves merged by their prefixes, on both cores; the ties are put in order last, each core
+// taking the groups of equal prefixes in its half of the result. Reaching into the texts (the
+// slow part) is left to that last step: no merge step waits for a text.
 // makeCompare(onOtherThread) gives the compare of each thread; text and prefix may be called by
 // both at once.
 template <typename Text, typename Prefix, typename MakeCompare>
@@ -301,22 +292,36 @@ std::vector<int> OrderByPrefixes(std::size_t count, Text text, Prefix prefix,
     }
     std::vector<TPrefixed> items(count);
     const auto compare = makeCompare(false);
-    // Each half makes its prefixes and sorts them on its own core.
-    const std::size_t half = parallel && count >= TwoCoreItems ? count / 2 : count;
-    const auto sortPart = [&](std::size_t begin, std::size_t end, const auto& partCompare) {
-        for (std::size_t i = begin; i < end; ++i)
+    if (!parallel || count < TwoCoreItems) {
+        for (std::size_t i = 0; i < count; ++i)
             items[i] = prefix(i, shared);
-        SortPrefixed(items.begin() + static_cast<std::ptrdiff_t>(begin),
+        SortPrefixed(items.begin(), items.end(), shared, text, prefix, compare);
+    } else {
+        const auto sortPart = [&](std::size_t begin, std::size_t end) {
+            for (std::size_t i = begin; i < end; ++i)
+                items[i] = prefix(i, shared);
+            std::sort(items.begin() + static_cast<std::ptrdiff_t>(begin),
+                      items.begin() + static_cast<std::ptrdiff_t>(end), PrefixBefore);
+        };
+        OnTwoCores(count, count / 2, sortPart, sortPart);
+        items = MergeHalves(items, count / 2);
+        // Split where a group of equal prefixes ends, so that each core has whole groups.
+        std::size_t split = count / 2;
+        while (split < count && SamePrefix(items[split - 1], items[split]))
+            ++split;
+        const auto tiesOf = [&](std::size_t begin, std::size_t end, const auto& partCompare) {
+            SortTies(items.begin() + static_cast<std::ptrdiff_t>(begin),
                      items.begin() + static_cast<std::ptrdiff_t>(end), shared, text, prefix,
                      partCompare);
-    };
-    if (half == count)
-        sortPart(0, count, compare);
-    else
+        };
         OnTwoCores(
-            count, half, [&](std::size_t begin, std::size_t end) { sortPart(begin, end, compare); },
-            [&](std::size_t begin, std::size_t end) { sortPart(begin, end, makeCompare(true)); });
-    return MergeHalves(items, half, compare, makeCompare);
+            count, split, [&](std::size_t begin, std::size_t end) { tiesOf(begin, end, compare); },
+            [&](std::size_t begin, std::size_t end) { tiesOf(begin, end, makeCompare(true)); });
+    }
+    std::vector<int> order(count);
+    for (std::size_t i = 0; i < count; ++i)
+        order[i] = items[i].Index;
+    return order;
 }
 
 // Eight bytes of a key from the given one, the first in the highest byte, zeros after its end.
