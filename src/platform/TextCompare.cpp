@@ -1,5 +1,6 @@
 #include "platform/TextCompare.h"
 
+#include "base/Prefetch.h"
 #include "base/SecureWipe.h"
 #include "base/TwoCores.h"
 #include "platform/AsciiCollation.h"
@@ -174,6 +175,20 @@ TPrefixed FoldedPrefix(const TFoldTable& table, std::string_view text, int index
     return prefixed;
 }
 
+// How many of the first `shared` bytes of head the other text shares, the bytes before `from`
+// being known to match. Most texts share them all, which one memcmp tells.
+std::size_t SharedStart(std::string_view head, std::size_t shared, std::string_view other,
+                        std::size_t from) noexcept {
+    if (other.size() >= shared &&
+        std::memcmp(head.data() + from, other.data() + from, shared - from) == 0)
+        return shared;
+    const auto end = head.begin() + static_cast<std::ptrdiff_t>(shared);
+    const auto mismatch =
+        std::mismatch(head.begin() + static_cast<std::ptrdiff_t>(from), end,
+                      other.begin() + static_cast<std::ptrdiff_t>(from), other.end());
+    return static_cast<std::size_t>(mismatch.first - head.begin());
+}
+
 // Fewer ties than this are left to the whole comparison at once.
 constexpr std::ptrdiff_t RefinedTies = 8;
 
@@ -198,11 +213,11 @@ void SortTies(TPrefixedIt first, TPrefixedIt last, std::size_t from, const Text&
             const std::string_view head = text(static_cast<std::size_t>(begin->Index));
             shared = head.size();
             for (TPrefixedIt it = std::next(begin); it != end && shared > from; ++it) {
-                const std::string_view other = text(static_cast<std::size_t>(it->Index));
-                const auto mismatch =
-                    std::mismatch(head.begin(), head.begin() + static_cast<std::ptrdiff_t>(shared),
-                                  other.begin(), other.end());
-                shared = static_cast<std::size_t>(mismatch.first - head.begin());
+                // The texts lie apart from one another: each is asked for some steps early.
+                if (end - it > static_cast<std::ptrdiff_t>(PrefetchDistance))
+                    PrefetchForRead(
+                        text(static_cast<std::size_t>(it[PrefetchDistance].Index)).data());
+                shared = SharedStart(head, shared, text(static_cast<std::size_t>(it->Index)), from);
             }
         }
         if (shared > from) {
@@ -283,13 +298,8 @@ std::vector<int> OrderByPrefixes(std::size_t count, Text text, Prefix prefix,
     // The start that all texts share, as in a vault whose every name begins alike, is passed at
     // once.
     std::size_t shared = count == 0 ? 0 : text(0).size();
-    for (std::size_t i = 1; i < count && shared > 0; ++i) {
-        const std::string_view head = text(0).substr(0, shared);
-        const std::string_view other = text(i);
-        shared = static_cast<std::size_t>(
-            std::mismatch(head.begin(), head.end(), other.begin(), other.end()).first -
-            head.begin());
-    }
+    for (std::size_t i = 1; i < count && shared > 0; ++i)
+        shared = SharedStart(text(0), shared, text(i), 0);
     std::vector<TPrefixed> items(count);
     const auto compare = makeCompare(false);
     if (!parallel || count < TwoCoreItems) {
