@@ -381,9 +381,24 @@ std::string TBlowfish::DecodeText(std::string_view text) {
 }
 
 void TBlowfish::DecodeTextInto(std::string_view text, std::uint8_t* out) {
+    // Whole groups of four characters at once: a character outside the form has the top bits of
+    // its value set, so that one test covers all four.
+    std::size_t at = 0;
+    for (; at + 4 <= text.size(); at += 4) {
+        const std::uint32_t a = TextFormValue(text[at]);
+        const std::uint32_t b = TextFormValue(text[at + 1]);
+        const std::uint32_t c = TextFormValue(text[at + 2]);
+        const std::uint32_t d = TextFormValue(text[at + 3]);
+        if (((a | b | c | d) & ~std::uint32_t{0x3F}) != 0)
+            throw EConvertError(InvalidCharMessage);
+        const std::uint32_t group = (a << 18) | (b << 12) | (c << 6) | d;
+        *out++ = static_cast<std::uint8_t>(group >> 16);
+        *out++ = static_cast<std::uint8_t>((group >> 8) & 0xFF);
+        *out++ = static_cast<std::uint8_t>(group & 0xFF);
+    }
     std::uint32_t group = 0;
     std::size_t count = 0;
-    for (const char ch : text) {
+    for (const char ch : text.substr(at)) {
         group = (group << 6) | DecodeChar(ch);
         if (++count == 4) {
             *out++ = static_cast<std::uint8_t>(group >> 16);

@@ -395,6 +395,14 @@ TEST(BlowfishTextForm, RoundTripsAndIgnoresLeftoverBits) {
     EXPECT_EQ(TTextForm::DecodeText("MF"), "a"); // "ME" with a stray low bit
     EXPECT_EQ(TTextForm::DecodeText("MK7"), "ab");
     EXPECT_EQ(TTextForm::DecodeText("MK7XM"), "abc");
+    // A character outside the form is refused wherever it stands: in a whole group or the rest.
+    for (std::size_t at = 0; at < 7; ++at) {
+        for (const char wrong : {'/', '\xC1', '\0'}) {
+            std::string text = "MK7XMK7";
+            text[at] = wrong;
+            ExpectError<EConvertError>([&] { TTextForm::DecodeText(text); }, BadChar);
+        }
+    }
 }
 
 } // namespace
