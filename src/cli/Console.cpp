@@ -146,25 +146,23 @@ void TOutputBuffer::AppendShown(std::string_view ansi, bool lineEnd) {
     bool plain = true;
     for (const char ch : ansi)
         plain &= ch >= ' ' && ch <= '~';
-    std::size_t length = ansi.size();
-    if (!plain) {
-        length = 0;
+    // Within the capacity, as checked above: no copy is left behind.
+    if (plain) {
+        FBuffer.append(ansi);
+    } else {
+        std::size_t length = 0;
         for (const char ch : ansi)
             length += shownBytes.Count[static_cast<unsigned char>(ch)];
-    }
-    const std::size_t at = FBuffer.size();
-    FBuffer.resize(at + length + (lineEnd ? 1 : 0)); // within the capacity: no copy is left behind
-    char* out = FBuffer.data() + at;
-    if (plain) {
-        out = std::copy(ansi.begin(), ansi.end(), out);
-    } else {
+        const std::size_t at = FBuffer.size();
+        FBuffer.resize(at + length);
+        char* out = FBuffer.data() + at;
         for (const char ch : ansi) {
             const auto byte = static_cast<unsigned char>(ch);
             out = std::copy_n(shownBytes.Bytes[byte].data(), shownBytes.Count[byte], out);
         }
     }
     if (lineEnd)
-        *out = '\n';
+        FBuffer.push_back('\n');
 }
 
 void TOutputBuffer::Flush() {

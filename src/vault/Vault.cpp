@@ -23,6 +23,7 @@
 #include <numeric>
 #include <stdexcept>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -63,9 +64,27 @@ std::string StrandedLinesList(const std::vector<TStrandedLine>& stranded) {
 TVault::~TVault() {
     ForgetMasterPassword();
     ForgetCurrent();
-    FAccounts.Clear();
     if (FDisposal.valid())
         FDisposal.get();
+    // A large vault's names are wiped and freed on the other core while this one gives back its
+    // lines; here, should no thread start.
+    std::vector<TAccountEntry> accounts = FAccounts.Take();
+    const auto dispose = [&accounts]() noexcept {
+        WipeNames(accounts);
+        std::vector<TAccountEntry>().swap(accounts);
+    };
+    std::future<void> disposed;
+    if (accounts.size() >= ParallelLines) {
+        try {
+            disposed = std::async(std::launch::async, dispose);
+        } catch (const std::system_error&) {
+        }
+    }
+    FLines.Clear();
+    if (disposed.valid())
+        disposed.get();
+    else
+        dispose();
 }
 
 std::string TVaultOpening::Refusal() const {
