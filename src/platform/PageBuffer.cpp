@@ -18,19 +18,17 @@ constexpr std::size_t MappedSize = std::size_t{4} << 20;
 
 } // namespace
 
-TPageBuffer::TPageBuffer(std::size_t size) : FSize(size) {
+TPageBuffer::TPageBuffer(std::size_t size, TPages pages) : FSize(size) {
     if (size == 0)
         return;
 #ifdef __linux__
     if (size >= MappedSize) {
-        void* const pages =
+        void* const mapped =
             ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (pages != MAP_FAILED) {
-            FData = static_cast<char*>(pages);
-            // A hint: without it, the pages are faulted in one by one as the read fills them.
-#ifdef MADV_POPULATE_WRITE
-            ::madvise(pages, size, MADV_POPULATE_WRITE);
-#endif
+        if (mapped != MAP_FAILED) {
+            FData = static_cast<char*>(mapped);
+            if (pages == TPages::Now)
+                Prefault(0, size);
             return;
         }
     }
@@ -55,6 +53,21 @@ TPageBuffer& TPageBuffer::operator=(TPageBuffer&& other) noexcept {
         FSize = std::exchange(other.FSize, 0);
     }
     return *this;
+}
+
+void TPageBuffer::Prefault(std::size_t from, std::size_t to) noexcept {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    to = std::min(to, FSize);
+    if (FData == nullptr || FHeap || from >= to)
+        return;
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t first = from / page * page; // the buffer starts on a page
+    // A hint: without it, the pages are faulted in one by one as a read fills them.
+    ::madvise(FData + first, to - first, MADV_POPULATE_WRITE);
+#else
+    static_cast<void>(from);
+    static_cast<void>(to);
+#endif
 }
 
 std::size_t TPageBuffer::Discard(std::size_t from, std::size_t to) noexcept {

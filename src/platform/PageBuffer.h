@@ -9,8 +9,10 @@
 
 class TPageBuffer {
 public:
+    // Later: the pages are faulted in by Prefault, or one by one as they are written.
+    enum class TPages { Now, Later };
     TPageBuffer() = default;
-    explicit TPageBuffer(std::size_t size);
+    explicit TPageBuffer(std::size_t size, TPages pages = TPages::Now);
     ~TPageBuffer();
     TPageBuffer(TPageBuffer&& other) noexcept;
     TPageBuffer& operator=(TPageBuffer&& other) noexcept;
@@ -21,6 +23,9 @@ public:
     const char* data() const noexcept { return FData; }
     std::size_t size() const noexcept { return FSize; }
 
+    // Faults in the pages of bytes [from, to) at once, ahead of writing them; two threads may do
+    // it for two ranges at once.
+    void Prefault(std::size_t from, std::size_t to) noexcept;
     // Gives the memory of the whole pages within bytes [from, to) back ahead of the rest; they
     // read as zeros after. Bytes on the heap stay until the buffer goes. Returns where the next
     // range may start: the page that holds `to`, which is not given back yet.

@@ -118,6 +118,30 @@ std::size_t TRegularFileReader::ReadAt(std::uint64_t offset, char* buffer, std::
     return done;
 }
 
+void TRegularFileReader::RequireEndAtSize() {
+    char probe = 0;
+    for (;;) {
+        ClearSystemError();
+#ifndef Q_OS_WIN
+        const ssize_t got = ::pread(FFile->handle(), &probe, 1, static_cast<off_t>(FSize));
+#else
+        const qint64 got =
+            FFile->seek(static_cast<qint64>(FSize)) ? FFile->read(&probe, 1) : qint64{-1};
+#endif
+        const int err = LastSystemError();
+        if (got < 0) {
+#ifndef Q_OS_WIN
+            if (err == EINTR)
+                continue;
+#endif
+            throw EInOutError(FromSystemError(err, ReadFault), FPath);
+        }
+        if (got != 0)
+            throw EInOutError(FileChangedWhileRead, FPath);
+        return;
+    }
+}
+
 std::size_t TRegularFileReader::Read(char* buffer, std::size_t count) {
     char probe = 0;
     const bool atSize = FRead >= FSize;

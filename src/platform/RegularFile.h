@@ -48,6 +48,9 @@ public:
     // large file: fewer only where the file ends. A file shorter than its size at opening raises
     // EInOutError(FileChangedWhileRead).
     std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t count);
+    // After reading Size() bytes with ReadAt: raises EInOutError(FileChangedWhileRead) when the
+    // file has grown meanwhile, as Read does.
+    void RequireEndAtSize();
 
 private:
     std::unique_ptr<QFile> FFile;

@@ -1,6 +1,7 @@
 #include "platform/TextFile.h"
 
 #include "base/SecureWipe.h"
+#include "base/TwoCores.h"
 #include "platform/FileSystem.h"
 #include "platform/IoErrorCodes.h"
 #include "platform/PlatformErrors.h"
@@ -32,10 +33,29 @@ constexpr std::size_t FirstLineChunkSize = 256;
 TPageBuffer ReadWholeFile(TRegularFileReader& reader) {
     if (reader.Size() >= std::string().max_size())
         throw EInOutError(FileTooLarge, reader.Path());
-    TPageBuffer data(static_cast<std::size_t>(reader.Size()));
-    std::size_t used = 0;
-    while (const std::size_t count = reader.Read(data.data() + used, data.size() - used))
-        used += count;
+    const auto size = static_cast<std::size_t>(reader.Size());
+    if (size < TwoCoreBytes) {
+        TPageBuffer data(size);
+        std::size_t used = 0;
+        while (const std::size_t count = reader.Read(data.data() + used, data.size() - used))
+            used += count;
+        return data;
+    }
+    // A large file is read in two halves, one on each core, each faulting in its own pages
+    // first: that costs as much as the copy.
+    TPageBuffer data(size, TPageBuffer::TPages::Later);
+    const auto readPart = [&](std::size_t begin, std::size_t end) {
+        data.Prefault(begin, end);
+        reader.ReadAt(begin, data.data() + begin, end - begin); // all of it, or it raises
+    };
+    try {
+        OnTwoCores(size, size / 2, readPart, readPart);
+        reader.RequireEndAtSize();
+    } catch (const EInOutError& error) {
+        if (!error.Path().empty())
+            throw;
+        throw EInOutError(error.ErrorCode(), reader.Path());
+    }
     return data;
 }
 
