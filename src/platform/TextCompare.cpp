@@ -380,9 +380,12 @@ public:
         };
         OnTwoCores(count, count / 2, lengthPart, lengthPart);
         std::size_t total = 0;
-        for (std::size_t& start : FStarts)
+        for (std::size_t& start : FStarts) {
             if (start != NoKey)
                 total += std::exchange(start, total);
+            else
+                ++FMissing;
+        }
         // Not cleared first: the keys fill every byte, each on the core that writes it.
         FBytes = std::make_unique_for_overwrite<char[]>(total);
         FSize = total;
@@ -402,6 +405,8 @@ public:
     TKeyBlock& operator=(const TKeyBlock&) = delete;
 
     bool Has(std::size_t i) const noexcept { return FStarts[i] != NoKey; }
+    // How many texts have no key.
+    std::size_t Missing() const noexcept { return FMissing; }
     // The key of every text, empty for one that has none.
     const std::vector<std::string_view>& Keys() const noexcept { return FKeys; }
 
@@ -410,6 +415,7 @@ private:
     std::size_t FSize = 0;
     std::vector<std::string_view> FKeys;
     std::vector<std::size_t> FStarts; // where each key starts in FBytes, or NoKey
+    std::size_t FMissing = 0;
 };
 
 std::vector<int> FoldedOrder(const std::vector<std::string_view>& texts) {
@@ -540,19 +546,23 @@ public:
     // The locale is the shared collator's, taken on the thread that uses that collator.
     TPrimaryTie(const TPrimaryKeys& primaries, const QCollator& shared, const QLocale& locale,
                 bool own, const std::vector<std::string_view>& texts,
-                const std::vector<int>& knownIndex)
+                const std::vector<int>* knownIndex)
         : FPrimaries(primaries), FShared(shared), FLocale(locale), FCase(shared.caseSensitivity()),
           FOwn(own), FTexts(texts), FKnownIndex(knownIndex) {}
 
     int operator()(std::size_t a, std::size_t b) const {
-        const std::string_view textA = FTexts[static_cast<std::size_t>(FKnownIndex[a])];
-        const std::string_view textB = FTexts[static_cast<std::size_t>(FKnownIndex[b])];
+        const std::string_view textA = FTexts[TextIndex(a)];
+        const std::string_view textB = FTexts[TextIndex(b)];
         if (FPrimaries.SameIgnoringCase(textA, textB))
             return 0;
         return Collator().compare(ToQString(textA), ToQString(textB));
     }
 
 private:
+    std::size_t TextIndex(std::size_t key) const noexcept {
+        return FKnownIndex ? static_cast<std::size_t>((*FKnownIndex)[key]) : key;
+    }
+
     const QCollator& Collator() const {
         if (!FOwn)
             return FShared;
@@ -569,7 +579,7 @@ private:
     Qt::CaseSensitivity FCase;
     bool FOwn;
     const std::vector<std::string_view>& FTexts;
-    const std::vector<int>& FKnownIndex;
+    const std::vector<int>* FKnownIndex; // the text of each key, or none where all have keys
     mutable std::optional<QCollator> FMade;
 };
 
@@ -586,6 +596,15 @@ std::vector<int> PrimaryOrder(const TCollation& collation,
             return primaries.KnownKeyLength(text).value_or(TKeyBlock::NoKey);
         },
         [&](std::string_view text, char* out) { return primaries.WriteKey(text, out); });
+    const QLocale locale = collator.locale();
+    if (block.Missing() == 0) {
+        return OrderByByteKeys(
+            block.Keys(),
+            [&](bool onOtherThread) {
+                return TPrimaryTie(primaries, collator, locale, onOtherThread, texts, nullptr);
+            },
+            true);
+    }
     std::vector<int> knownIndex;
     std::vector<int> otherIndex;
     std::vector<std::string_view> keys;
@@ -603,11 +622,10 @@ std::vector<int> PrimaryOrder(const TCollation& collation,
         return CollatedOrder(collator, texts);
 
     const auto text = [&](int i) { return texts[static_cast<std::size_t>(i)]; };
-    const QLocale locale = collator.locale();
     std::vector<int> knownOrder = OrderByByteKeys(
         keys,
         [&](bool onOtherThread) {
-            return TPrimaryTie(primaries, collator, locale, onOtherThread, texts, knownIndex);
+            return TPrimaryTie(primaries, collator, locale, onOtherThread, texts, &knownIndex);
         },
         true);
     for (int& at : knownOrder)
