@@ -721,7 +721,7 @@ TEST_F(cli, ListOfManyNamesIsWholeAndInOrder) {
     WriteVault(vault, {});
     std::vector<std::string> names;
     for (int i = 0; i < 6000; ++i) {
-        char number[8];
+        char number[16];
         std::snprintf(number, sizeof number, "%05d", i);
         names.push_back("n" + std::string(number) +
                         (i % 1000 == 999 ? std::string(30000, 'x') : ""));
