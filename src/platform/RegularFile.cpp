@@ -88,58 +88,46 @@ int TRegularFileReader::Handle() const noexcept {
     return FFile->handle();
 }
 
+std::size_t TRegularFileReader::ReadSomeAt(std::uint64_t offset, char* buffer, std::size_t count,
+                                           const std::string& path) {
+    for (;;) {
+        ClearSystemError();
+#ifndef Q_OS_WIN
+        const ssize_t got = ::pread(FFile->handle(), buffer, count, static_cast<off_t>(offset));
+#else
+        const qint64 got = FFile->seek(static_cast<qint64>(offset))
+                               ? FFile->read(buffer, static_cast<qint64>(count))
+                               : -1;
+#endif
+        const int err = LastSystemError();
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+#ifndef Q_OS_WIN
+        if (err == EINTR)
+            continue;
+#endif
+        throw EInOutError(FromSystemError(err, ReadFault), path);
+    }
+}
+
 std::size_t TRegularFileReader::ReadAt(std::uint64_t offset, char* buffer, std::size_t count) {
     if (offset >= FSize)
         return 0;
     const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(count, FSize - offset));
     std::size_t done = 0;
     while (done < wanted) {
-        ClearSystemError();
-#ifndef Q_OS_WIN
-        const ssize_t got = ::pread(FFile->handle(), buffer + done, wanted - done,
-                                    static_cast<off_t>(offset + done));
-#else
-        const qint64 got = FFile->seek(static_cast<qint64>(offset + done))
-                               ? FFile->read(buffer + done, static_cast<qint64>(wanted - done))
-                               : -1;
-#endif
-        const int err = LastSystemError();
-        if (got < 0) {
-#ifndef Q_OS_WIN
-            if (err == EINTR)
-                continue;
-#endif
-            throw EInOutError(FromSystemError(err, ReadFault));
-        }
+        const std::size_t got = ReadSomeAt(offset + done, buffer + done, wanted - done, {});
         if (got == 0)
             throw EInOutError(FileChangedWhileRead);
-        done += static_cast<std::size_t>(got);
+        done += got;
     }
     return done;
 }
 
 void TRegularFileReader::RequireEndAtSize() {
     char probe = 0;
-    for (;;) {
-        ClearSystemError();
-#ifndef Q_OS_WIN
-        const ssize_t got = ::pread(FFile->handle(), &probe, 1, static_cast<off_t>(FSize));
-#else
-        const qint64 got =
-            FFile->seek(static_cast<qint64>(FSize)) ? FFile->read(&probe, 1) : qint64{-1};
-#endif
-        const int err = LastSystemError();
-        if (got < 0) {
-#ifndef Q_OS_WIN
-            if (err == EINTR)
-                continue;
-#endif
-            throw EInOutError(FromSystemError(err, ReadFault), FPath);
-        }
-        if (got != 0)
-            throw EInOutError(FileChangedWhileRead, FPath);
-        return;
-    }
+    if (ReadSomeAt(FSize, &probe, 1, FPath) != 0)
+        throw EInOutError(FileChangedWhileRead, FPath);
 }
 
 std::size_t TRegularFileReader::Read(char* buffer, std::size_t count) {

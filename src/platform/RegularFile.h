@@ -53,6 +53,10 @@ public:
     void RequireEndAtSize();
 
 private:
+    // Up to count bytes from offset, fewer where the file ends; a failure names the path given.
+    std::size_t ReadSomeAt(std::uint64_t offset, char* buffer, std::size_t count,
+                           const std::string& path);
+
     std::unique_ptr<QFile> FFile;
     std::string FPath;
     std::uint64_t FSize = 0;
