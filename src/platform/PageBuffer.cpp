@@ -16,6 +16,12 @@ namespace {
 // Below this a heap block is as quick.
 constexpr std::size_t MappedSize = std::size_t{4} << 20;
 
+#ifdef __linux__
+std::size_t PageSize() noexcept {
+    return static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+#endif
+
 } // namespace
 
 TPageBuffer::TPageBuffer(std::size_t size, TPages pages) : FSize(size) {
@@ -60,7 +66,7 @@ void TPageBuffer::Prefault(std::size_t from, std::size_t to) noexcept {
     to = std::min(to, FSize);
     if (FData == nullptr || FHeap || from >= to)
         return;
-    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t page = PageSize();
     const std::size_t first = from / page * page; // the buffer starts on a page
     // A hint: without it, the pages are faulted in one by one as a read fills them.
     ::madvise(FData + first, to - first, MADV_POPULATE_WRITE);
@@ -75,7 +81,7 @@ std::size_t TPageBuffer::Discard(std::size_t from, std::size_t to) noexcept {
 #ifdef __linux__
     if (FData == nullptr || FHeap)
         return to;
-    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t page = PageSize();
     const std::size_t first = (from + page - 1) / page * page; // the buffer starts on a page
     const std::size_t last = to / page * page;
     if (first < last)

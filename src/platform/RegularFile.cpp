@@ -110,18 +110,26 @@ std::size_t TRegularFileReader::ReadSomeAt(std::uint64_t offset, char* buffer, s
     }
 }
 
+void TRegularFileReader::ReadAllAt(std::uint64_t offset, char* buffer, std::size_t count,
+                                   const std::string& path) {
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t got = ReadSomeAt(offset + done, buffer + done, count - done, path);
+        if (got == 0)
+            throw EInOutError(FileChangedWhileRead, path);
+        done += got;
+    }
+}
+
 std::size_t TRegularFileReader::ReadAt(std::uint64_t offset, char* buffer, std::size_t count) {
     if (offset >= FSize)
         return 0;
     const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(count, FSize - offset));
-    std::size_t done = 0;
-    while (done < wanted) {
-        const std::size_t got = ReadSomeAt(offset + done, buffer + done, wanted - done, {});
-        if (got == 0)
-            throw EInOutError(FileChangedWhileRead);
-        done += got;
-    }
-    return done;
+    ReadAllAt(offset, buffer, wanted, {});
+    return wanted;
+}
+
+void TRegularFileReader::ReadPartAt(std::uint64_t offset, char* buffer, std::size_t count) {
+    ReadAllAt(offset, buffer, count, FPath);
 }
 
 void TRegularFileReader::RequireEndAtSize() {

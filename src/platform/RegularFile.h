@@ -48,14 +48,20 @@ public:
     // large file: fewer only where the file ends. A file shorter than its size at opening raises
     // EInOutError(FileChangedWhileRead).
     std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t count);
-    // After reading Size() bytes with ReadAt: raises EInOutError(FileChangedWhileRead) when the
-    // file has grown meanwhile, as Read does.
+    // Exactly bytes [offset, offset + count), apart from Read's position, for a file read in
+    // parts; two threads may read two parts at once. A file shorter than that raises
+    // EInOutError(FileChangedWhileRead), naming the path as Read does.
+    void ReadPartAt(std::uint64_t offset, char* buffer, std::size_t count);
+    // After reading Size() bytes in parts: raises EInOutError(FileChangedWhileRead) when the file
+    // has grown meanwhile, as Read does.
     void RequireEndAtSize();
 
 private:
     // Up to count bytes from offset, fewer where the file ends; a failure names the path given.
     std::size_t ReadSomeAt(std::uint64_t offset, char* buffer, std::size_t count,
                            const std::string& path);
+    // All count bytes from offset; a file that ends before raises, naming the path given.
+    void ReadAllAt(std::uint64_t offset, char* buffer, std::size_t count, const std::string& path);
 
     std::unique_ptr<QFile> FFile;
     std::string FPath;

@@ -597,14 +597,19 @@ std::vector<int> PrimaryOrder(const TCollation& collation,
         },
         [&](std::string_view text, char* out) { return primaries.WriteKey(text, out); });
     const QLocale locale = collator.locale();
-    if (block.Missing() == 0) {
+    // The keys' order; knownIndex gives the text of each key, or none the text of the same index.
+    const auto orderOfKeys = [&](const std::vector<std::string_view>& keys,
+                                 const std::vector<int>* knownIndex) {
         return OrderByByteKeys(
-            block.Keys(),
+            keys,
             [&](bool onOtherThread) {
-                return TPrimaryTie(primaries, collator, locale, onOtherThread, texts, nullptr);
+                return TPrimaryTie(primaries, collator, locale, onOtherThread, texts, knownIndex);
             },
             true);
-    }
+    };
+    // As a rule every name has a key: the keys are sorted where they stand.
+    if (block.Missing() == 0)
+        return orderOfKeys(block.Keys(), nullptr);
     std::vector<int> knownIndex;
     std::vector<int> otherIndex;
     std::vector<std::string_view> keys;
@@ -622,16 +627,9 @@ std::vector<int> PrimaryOrder(const TCollation& collation,
         return CollatedOrder(collator, texts);
 
     const auto text = [&](int i) { return texts[static_cast<std::size_t>(i)]; };
-    std::vector<int> knownOrder = OrderByByteKeys(
-        keys,
-        [&](bool onOtherThread) {
-            return TPrimaryTie(primaries, collator, locale, onOtherThread, texts, &knownIndex);
-        },
-        true);
+    std::vector<int> knownOrder = orderOfKeys(keys, &knownIndex);
     for (int& at : knownOrder)
         at = knownIndex[static_cast<std::size_t>(at)];
-    if (otherIndex.empty())
-        return knownOrder;
 
     std::vector<QString> others;
     others.reserve(otherIndex.size());

@@ -46,16 +46,10 @@ TPageBuffer ReadWholeFile(TRegularFileReader& reader) {
     TPageBuffer data(size, TPageBuffer::TPages::Later);
     const auto readPart = [&](std::size_t begin, std::size_t end) {
         data.Prefault(begin, end);
-        reader.ReadAt(begin, data.data() + begin, end - begin); // all of it, or it raises
+        reader.ReadPartAt(begin, data.data() + begin, end - begin);
     };
-    try {
-        OnTwoCores(size, size / 2, readPart, readPart);
-        reader.RequireEndAtSize();
-    } catch (const EInOutError& error) {
-        if (!error.Path().empty())
-            throw;
-        throw EInOutError(error.ErrorCode(), reader.Path());
-    }
+    OnTwoCores(size, size / 2, readPart, readPart);
+    reader.RequireEndAtSize();
     return data;
 }
 

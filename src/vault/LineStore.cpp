@@ -60,18 +60,21 @@ void TLineStore::SettleOrder() {
     AdoptOrder(std::move(*found));
 }
 
-void TLineStore::AwaitLearner() const noexcept {
+void TLineStore::WaitForLearner() const noexcept {
+    // A deferred order is never learnt; one learnt beside is waited for.
     if (FPendingOrder.valid() &&
         FPendingOrder.wait_for(std::chrono::seconds(0)) != std::future_status::deferred)
         FPendingOrder.wait();
 }
 
+void TLineStore::AwaitLearner() const noexcept {
+    // Lines held as strings stay where they are; only those in the bytes read move.
+    if (FLines.InBlock())
+        WaitForLearner();
+}
+
 void TLineStore::DropPendingOrder() noexcept {
-    // A deferred order is never learnt; one learnt beside is waited for (and what it raised
-    // dropped with it).
-    if (FPendingOrder.valid() &&
-        FPendingOrder.wait_for(std::chrono::seconds(0)) != std::future_status::deferred)
-        FPendingOrder.wait();
+    WaitForLearner(); // what it raised goes with it
     FPendingOrder = {};
 }
 

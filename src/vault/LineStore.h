@@ -133,6 +133,7 @@ private:
     // Waits for an order learnt on the other core, which reads the lines where they are held, so
     // that they can be taken as strings.
     void AwaitLearner() const noexcept;
+    void WaitForLearner() const noexcept;
 
     // Lines whose places from..to were rotated so that the line at `from` went to `to`.
     struct TRotation {

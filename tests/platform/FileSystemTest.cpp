@@ -102,7 +102,7 @@ TEST_F(FileSystemTest, PipesAndDevicesAreRefusedWithoutWaiting) {
                  "Not a file but a device, pipe or socket");
 }
 
-// In order with Read, or in parts with ReadAt (as a large file is read on two cores) and then
+// In order with Read, or in parts with ReadPartAt (as a large file is read on two cores) and then
 // RequireEndAtSize.
 TEST_F(FileSystemTest, ReadingStopsAtTheSizeSeenAtOpening) {
     for (const bool inParts : {false, true}) {
@@ -120,8 +120,8 @@ TEST_F(FileSystemTest, ReadingStopsAtTheSizeSeenAtOpening) {
             }
             const auto readToTheEnd = [&] {
                 if (inParts) {
-                    reader.ReadAt(5, buffer + 5, 5);
-                    reader.ReadAt(0, buffer, 5);
+                    reader.ReadPartAt(5, buffer + 5, 5);
+                    reader.ReadPartAt(0, buffer, 5);
                     reader.RequireEndAtSize();
                     return;
                 }
