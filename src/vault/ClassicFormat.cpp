@@ -11,57 +11,60 @@
 
 namespace {
 
-// The names of lines [begin, end), each line by its index, added to scan.
-void ScanRange(TRecordCipher& codec, TLineSpan lines, std::size_t begin, std::size_t end,
-               TNameScan& scan) {
-    for (std::size_t i = begin; i < end; ++i) {
-        const int index = static_cast<int>(i);
-        if (lines[i].empty()) {
-            scan.Blank.push_back(index);
-            continue;
-        }
-        if (!RecordLineReadable(lines[i])) {
-            scan.Damaged.push_back(index);
-            continue;
-        }
-        std::string name = codec.DecodeAccount(lines[i]);
-        if (!codec.LastDecodeWhole()) {
-            // Enciphered under another password: its fields are noise under this one, and an
-            // edit or a new password would turn the line itself into noise.
-            WipeString(name);
-            scan.Damaged.push_back(index);
-            continue;
-        }
-        scan.Accounts.push_back(TAccountEntry{std::move(name), index});
-        WipeString(name); // a short name moved out leaves its bytes behind
+// Line i's name added to scan, or the line counted as blank or damaged.
+void ScanLine(TRecordCipher& codec, TLineSpan lines, std::size_t i, TNameScan& scan) {
+    const int index = static_cast<int>(i);
+    if (lines[i].empty()) {
+        scan.Blank.push_back(index);
+        return;
     }
+    if (!RecordLineReadable(lines[i])) {
+        scan.Damaged.push_back(index);
+        return;
+    }
+    std::string name = codec.DecodeAccount(lines[i]);
+    if (!codec.LastDecodeWhole()) {
+        // Enciphered under another password: its fields are noise under this one, and an edit
+        // or a new password would turn the line itself into noise.
+        WipeString(name);
+        scan.Damaged.push_back(index);
+        return;
+    }
+    scan.Accounts.push_back(TAccountEntry{std::move(name), index});
+    WipeString(name); // a short name moved out leaves its bytes behind
 }
+
+// Lines are taken in chunks of this many: few enough to share them at little cost, small enough
+// that the two threads end close together.
+constexpr std::size_t ScanChunk = 512;
 
 class TClassicCodec final : public TAccountCodec {
 public:
     explicit TClassicCodec(const std::string& password) : FCodec(FCipher, password) {}
 
     TNameScan ScanNames(TLineSpan lines) override {
-        // Room for every name before any is placed, so that joining the halves moves none: a
-        // short name moved to new room would leave its bytes behind.
+        // Room for every name before any is placed, so that joining the two threads' finds
+        // moves none: a short name moved to new room would leave its bytes behind.
         TNameScan scan;
         scan.Accounts.reserve(lines.size());
-        TNameScan rest;
-        rest.Accounts.reserve(lines.size() - lines.size() / 2);
+        TNameScan fromBack;
+        fromBack.Accounts.reserve(lines.size());
+        TChunksFromBothEnds chunks(lines.size(), ScanChunk);
         OnTwoCores(
-            lines.size(), lines.size() / 2,
-            [&](std::size_t begin, std::size_t end) { ScanRange(FCodec, lines, begin, end, scan); },
-            [&](std::size_t begin, std::size_t end) {
+            lines.size(), 0,
+            [&](std::size_t, std::size_t) {
+                chunks.EachFromFront([&](std::size_t i) { ScanLine(FCodec, lines, i, scan); });
+            },
+            [&](std::size_t, std::size_t) {
                 // Under a copy of this key schedule: one cipher serves one thread.
                 TBlowfish cipher;
                 TRecordCipher codec(cipher, FCipher);
-                ReserveThreadHeap((end - begin) * NameHeapBytes);
-                ScanRange(codec, lines, begin, end, rest);
+                ReserveThreadHeap(lines.size() / 2 * NameHeapBytes);
+                chunks.EachFromBack([&](std::size_t i) { ScanLine(codec, lines, i, fromBack); });
             });
-        for (TAccountEntry& entry : rest.Accounts)
-            scan.Accounts.push_back(std::move(entry));
-        scan.Damaged.insert(scan.Damaged.end(), rest.Damaged.begin(), rest.Damaged.end());
-        scan.Blank.insert(scan.Blank.end(), rest.Blank.begin(), rest.Blank.end());
+        TChunksFromBothEnds::AppendFromBack(scan.Accounts, fromBack.Accounts);
+        TChunksFromBothEnds::AppendFromBack(scan.Damaged, fromBack.Damaged);
+        TChunksFromBothEnds::AppendFromBack(scan.Blank, fromBack.Blank);
         return scan;
     }
     std::string DecodeName(std::string_view line) override { return FCodec.DecodeAccount(line); }

@@ -6,6 +6,7 @@
 
 #include <sodium.h>
 
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -75,63 +76,80 @@ void TKvf2Session::RequireKeys() const {
         throw std::logic_error("The vault is locked; no line can be read or written");
 }
 
-void TKvf2Session::ScanRange(TLineSpan lines, std::size_t begin, std::size_t end,
-                             TKvf2Scan& scan) const {
-    TKvf2Codec codec(FKeys, FHeader.Id);
-    std::string name;
-    TWipeGuard wipeName(name);
-    for (std::size_t i = begin; i < end; ++i) {
+namespace {
+
+// Line i's name added to scan, or the line counted as kept or damaged.
+class TNameReader {
+public:
+    TNameReader(const TKvf2Keys& keys, const TKvf2Id& id, TLineSpan lines, TKvf2Scan& scan)
+        : FCodec(keys, id), FLines(lines), FScan(scan) {}
+
+    void operator()(std::size_t i) {
         const int index = static_cast<int>(i);
-        switch (codec.ReadName(lines[i], name)) {
+        switch (FCodec.ReadName(FLines[i], FName)) {
         case TKvf2LineKind::Account:
-            scan.Accounts.push_back(TAccountEntry{std::move(name), index});
-            WipeString(name); // a short name moved out leaves its bytes behind
+            FScan.Accounts.push_back(TAccountEntry{std::move(FName), index});
+            WipeString(FName); // a short name moved out leaves its bytes behind
             break;
         case TKvf2LineKind::Kept:
-            scan.Kept.push_back(index);
+            FScan.Kept.push_back(index);
             break;
         case TKvf2LineKind::Damaged:
-            scan.Damaged.push_back(index);
+            FScan.Damaged.push_back(index);
             break;
         }
     }
-}
+
+private:
+    TKvf2Codec FCodec;
+    TLineSpan FLines;
+    TKvf2Scan& FScan;
+    std::string FName;
+    TWipeGuard FWipeName{FName};
+};
+
+// Lines are taken in chunks of this many: few enough to share them at little cost, small enough
+// that the two threads end close together.
+constexpr std::size_t ScanChunk = 512;
+
+} // namespace
 
 template <typename TAlso>
-void TKvf2Session::ScanWithSeal(TLineSpan lines, std::size_t split, TKvf2Scan& scan,
-                                TAlso also) const {
+void TKvf2Session::ScanWithSeal(TLineSpan lines, TKvf2Scan& scan, TAlso also) const {
     RequireKeys();
-    // Room for every name before any is placed, so that joining the halves moves none: a short
-    // name moved to new room would leave its bytes behind.
+    // Room for every name before any is placed, so that joining the two threads' finds moves
+    // none: a short name moved to new room would leave its bytes behind.
     scan.Accounts.reserve(lines.size());
-    TKvf2Scan rest;
-    rest.Accounts.reserve(lines.size() - split);
+    TKvf2Scan fromBack;
+    fromBack.Accounts.reserve(lines.size());
+    TChunksFromBothEnds chunks(lines.size(), ScanChunk);
     OnTwoCores(
-        lines.size(), split,
-        [&](std::size_t begin, std::size_t end) { ScanRange(lines, begin, end, scan); },
-        [&](std::size_t begin, std::size_t end) {
+        lines.size(), 0,
+        [&](std::size_t, std::size_t) {
+            chunks.EachFromFront(TNameReader(FKeys, FHeader.Id, lines, scan));
+        },
+        [&](std::size_t, std::size_t) {
             also();
-            ReserveThreadHeap((end - begin) * NameHeapBytes);
-            ScanRange(lines, begin, end, rest);
+            ReserveThreadHeap(lines.size() / 2 * NameHeapBytes);
+            chunks.EachFromBack(TNameReader(FKeys, FHeader.Id, lines, fromBack));
         });
-    for (TAccountEntry& entry : rest.Accounts)
-        scan.Accounts.push_back(std::move(entry));
-    scan.Kept.insert(scan.Kept.end(), rest.Kept.begin(), rest.Kept.end());
-    scan.Damaged.insert(scan.Damaged.end(), rest.Damaged.begin(), rest.Damaged.end());
+    TChunksFromBothEnds::AppendFromBack(scan.Accounts, fromBack.Accounts);
+    TChunksFromBothEnds::AppendFromBack(scan.Kept, fromBack.Kept);
+    TChunksFromBothEnds::AppendFromBack(scan.Damaged, fromBack.Damaged);
 }
 
 TKvf2Scan TKvf2Session::Scan(TLineSpan lines) const {
     TKvf2Scan scan;
-    ScanWithSeal(lines, lines.size() / 2, scan, [] {});
+    ScanWithSeal(lines, scan, [] {});
     return scan;
 }
 
 TKvf2Scan TKvf2Session::ScanAndVerifySeal(const TKvf2HeaderRead& read, TLineSpan lines,
                                           TKvf2SealVerdict& verdict) const {
-    // The seal is one pass of a hash over the file, about a third of the work of the names: the
-    // other core takes it with the last part of the names.
+    // The seal is one pass of a hash over the file: the other thread takes it first, and then
+    // fewer of the names.
     TKvf2Scan scan;
-    ScanWithSeal(lines, lines.size() * 5 / 8, scan, [&] { verdict = VerifySeal(read, lines); });
+    ScanWithSeal(lines, scan, [&] { verdict = VerifySeal(read, lines); });
     return scan;
 }
 

@@ -102,9 +102,7 @@ public:
 
 private:
     void RequireKeys() const;
-    void ScanRange(TLineSpan lines, std::size_t begin, std::size_t end, TKvf2Scan& scan) const;
-    template <typename TAlso>
-    void ScanWithSeal(TLineSpan lines, std::size_t split, TKvf2Scan& scan, TAlso also) const;
+    template <typename TAlso> void ScanWithSeal(TLineSpan lines, TKvf2Scan& scan, TAlso also) const;
 
     TKvf2Header FHeader;
     bool FHasHeader = false;
