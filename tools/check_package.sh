@@ -25,6 +25,12 @@ appstreamcli validate --no-net --pedantic "$stage/usr/share/metainfo/$id.metainf
 xmllint --noout "$stage/usr/share/mime/packages/$id.xml" || problem "MIME type is not valid XML"
 # lintian below reads the manual pages as man does and names what groff finds wrong in them.
 
+# Qt GUI, and the libraries it brings, load for clip alone, from its module.
+if [ -x "$stage/usr/bin/kestovar-cli" ] &&
+    readelf -d "$stage/usr/bin/kestovar-cli" | grep -q 'NEEDED.*libQt6Gui'; then
+    problem "kestovar-cli needs Qt GUI at start"
+fi
+
 # The package.
 rm -f "$build"/kestovar_*.deb
 (cd "$build" && cpack -G DEB >/dev/null) || { problem "cpack failed"; exit 1; }
@@ -51,7 +57,9 @@ for size in 16 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x$size/apps/$id.png")
 done
 if grep -qx /usr/bin/kestovar-cli <<<"$contents"; then
-    expected+=(/usr/share/man/man1/kestovar-cli.1.gz
+    expected+=("$(grep -x '/usr/lib/.*kestovar/modules/kestovar-clipboard\.so' <<<"$contents" ||
+        echo /usr/lib/kestovar/modules/kestovar-clipboard.so)"
+        /usr/share/man/man1/kestovar-cli.1.gz
         /usr/share/bash-completion/completions/kestovar-cli
         /usr/share/zsh/vendor-completions/_kestovar-cli)
 fi

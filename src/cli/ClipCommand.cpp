@@ -4,15 +4,13 @@
 
 #include "base/SecureWipe.h"
 #include "cli/CliErrors.h"
-#include "cli/ClipboardHold.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "cli/DesktopClipboard.h"
 #include "cli/NotesFields.h"
 #include "cli/VaultAccess.h"
 #include "platform/Codepage.h"
 #include "vault/FieldText.h"
-
-#include <QGuiApplication>
 
 namespace {
 
@@ -43,9 +41,7 @@ std::string FieldValue(const TPassRecord& record, TClipField field) {
 } // namespace
 
 void RunClip(const TArguments& args, TPasswordInput& input) {
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        throw EUserError("clip needs the desktop's clipboard through an X11 display, and DISPLAY "
-                         "is not set (on Wayland, XWayland sets it)");
+    const std::unique_ptr<IDesktopClipboard> clipboard = OpenDesktopClipboard();
     const std::string name = AccountNameText(args.Name, "The account name");
     TVault vault;
     vault.LearnLineOrderBeside(false); // only read: no change needs the order
@@ -58,8 +54,7 @@ void RunClip(const TArguments& args, TPasswordInput& input) {
     if (value.empty())
         throw EUserError(what + " is empty; nothing was copied.");
     QString text = AnsiToQString(value);
-    TClipboardHold hold(*QGuiApplication::clipboard());
-    const bool copied = hold.Copy(text);
+    const bool copied = clipboard->Copy(text);
     WipeQString(text);
     WipeString(value);
     // Nothing of the vault is needed while the clipboard is served.
@@ -72,7 +67,7 @@ void RunClip(const TArguments& args, TPasswordInput& input) {
                                     : std::to_string(args.ClipSeconds) + " seconds";
     WriteOut(what + " is on the clipboard; it is cleared in " + seconds +
              " (Ctrl+C clears it now).\n");
-    if (hold.Hold(std::chrono::seconds(args.ClipSeconds)) == TClipboardHold::TEnd::Cleared)
+    if (clipboard->HoldThenClear(std::chrono::seconds(args.ClipSeconds)))
         WriteOut("The clipboard is cleared.\n");
     else
         WriteOut("Something else was copied meanwhile; the clipboard is left as it is.\n");

@@ -4,12 +4,12 @@
 #include "cli/CliErrors.h"
 #include "cli/CommandTable.h"
 #include "cli/Console.h"
+#include "cli/DesktopClipboard.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformErrors.h"
 #include "platform/ProcessHardening.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 
 #include <cstdlib>
 #include <memory>
@@ -42,14 +42,16 @@ bool Set(const char* variable) {
 
 // clip serves the desktop's clipboard; every other command runs without a display. clip speaks
 // X11, on Wayland through XWayland: a Wayland client with no window of its own cannot set the
-// clipboard. QT_QPA_PLATFORM, where set, still chooses.
+// clipboard. QT_QPA_PLATFORM, where set, still chooses. Without its module, clip says why.
 std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
     const bool clip = argc > 1 && std::string_view(argv[1]) == "clip";
-    if (!clip || !(Set("DISPLAY") || Set("QT_QPA_PLATFORM")))
-        return std::make_unique<QCoreApplication>(argc, argv);
-    if (!Set("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    return std::make_unique<QGuiApplication>(argc, argv);
+    if (clip && (Set("DISPLAY") || Set("QT_QPA_PLATFORM"))) {
+        if (!Set("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        if (std::unique_ptr<QCoreApplication> desktop = MakeDesktopApplication(argc, argv))
+            return desktop;
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include "PassphraseWords.h"
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -825,10 +826,11 @@ TEST_F(cli, GenerateMakesPasswordsAndPassphrasesWithoutAVault) {
 class cliClip : public cli {
 protected:
     // The command with this environment instead of the test's.
-    static TRun RunWith(const QProcessEnvironment& environment, const QStringList& args) {
+    static TRun RunWith(const QProcessEnvironment& environment, const QStringList& args,
+                        const QString& program = QStringLiteral(KESTOVAR_CLI)) {
         QProcess process;
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(KESTOVAR_CLI), args);
+        process.start(program, args);
         process.write("pw\n");
         process.closeWriteChannel();
         process.waitForFinished(60000);
@@ -861,19 +863,25 @@ TEST_F(cliClip, CopiesTheChosenFieldAndClearsItWhenTheTimeIsUp) {
     QProcessEnvironment noDesktop = QProcessEnvironment::systemEnvironment();
     for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         noDesktop.remove(QString::fromLatin1(variable));
+    // The program alone, without the module that brings the clipboard.
+    const QString alone = QString::fromStdString(File("kestovar-cli"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KESTOVAR_CLI), alone));
+    const QString cli = QStringLiteral(KESTOVAR_CLI);
     const struct {
         QProcessEnvironment environment;
         QStringList args;
         const char* said;
+        QString program;
     } refused[] = {
-        {noDesktop, {"clip", v, "mail"}, "clip needs the desktop's clipboard"},
-        {Offscreen(), {"clip", v, "bank", "--field", "login"}, "The login of bank is empty"},
-        {Offscreen(), {"clip", v, "broken", "--field", "totp"}, "is not base32"},
-        {Offscreen(), {"clip", v, "nobody"}, "No account named nobody"},
+        {noDesktop, {"clip", v, "mail"}, "clip needs the desktop's clipboard", cli},
+        {Offscreen(), {"clip", v, "mail"}, "clip needs its clipboard module", alone},
+        {Offscreen(), {"clip", v, "bank", "--field", "login"}, "The login of bank is empty", cli},
+        {Offscreen(), {"clip", v, "broken", "--field", "totp"}, "is not base32", cli},
+        {Offscreen(), {"clip", v, "nobody"}, "No account named nobody", cli},
     };
     for (const auto& r : refused) {
         SCOPED_TRACE(r.said);
-        const TRun run = RunWith(r.environment, r.args);
+        const TRun run = RunWith(r.environment, r.args, r.program);
         EXPECT_EQ(run.Status, 1);
         EXPECT_NE(run.Err.find(r.said), std::string::npos) << run.Err;
         EXPECT_EQ(run.Out.find("on the clipboard"), std::string::npos);
