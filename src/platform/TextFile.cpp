@@ -82,6 +82,39 @@ std::size_t CountLines(std::string_view text) noexcept {
     return count;
 }
 
+// The lines of text as NextLine cuts them, counted first so that they take no more room than they
+// need. A large text is cut on two cores, split where a line begins.
+std::vector<std::string_view> CutLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    if (text.size() < TwoCoreBytes) {
+        lines.reserve(CountLines(text));
+        for (std::size_t at = 0; at < text.size();)
+            lines.push_back(NextLine(text, at));
+        return lines;
+    }
+    std::size_t split = text.size() / 2;
+    NextLine(text, split); // to the start of the line after the middle
+    std::size_t firstCount = 0;
+    std::size_t secondCount = 0;
+    OnTwoCores(
+        text.size(), split,
+        [&](std::size_t begin, std::size_t end) {
+            firstCount = CountLines(text.substr(begin, end - begin));
+        },
+        [&](std::size_t begin, std::size_t end) {
+            secondCount = CountLines(text.substr(begin, end - begin));
+        });
+    lines.resize(firstCount + secondCount);
+    const auto cutPart = [&](std::size_t begin, std::size_t end) {
+        const std::string_view part = text.substr(begin, end - begin);
+        std::size_t index = begin == 0 ? 0 : firstCount;
+        for (std::size_t at = 0; at < part.size();)
+            lines[index++] = NextLine(part, at);
+    };
+    OnTwoCores(text.size(), split, cutPart, cutPart);
+    return lines;
+}
+
 #ifndef Q_OS_WIN
 
 // Why the file cannot be replaced, before anything is written: 0 when it can. A file without any
@@ -190,12 +223,8 @@ std::string TTextFile::ReadTextLine() {
 
 TLineBlock TTextFile::ReadRemainingLineBlock() {
     RequireMode(TMode::tmReading);
-    const std::string_view text = FText.substr(FPosition, FEnd - FPosition);
-    std::vector<std::string_view> lines;
-    lines.reserve(CountLines(text));
-    for (std::size_t at = 0; at < text.size();)
-        lines.push_back(NextLine(text, at));
-    TLineBlock block(std::move(FData), FPosition, std::move(lines));
+    TLineBlock block(std::move(FData), FPosition,
+                     CutLines(FText.substr(FPosition, FEnd - FPosition)));
     ReleaseReadData();
     FMode = TMode::tmClosed;
     return block;
