@@ -14,6 +14,7 @@ namespace {
 
 constexpr unsigned char FirstAscii = ' ';
 constexpr unsigned char LastAscii = '~';
+constexpr std::size_t Ascii = LastAscii - FirstAscii + 1;
 
 bool IsAscii(unsigned char byte) noexcept {
     return byte >= FirstAscii && byte <= LastAscii;
@@ -147,60 +148,86 @@ void TPrimaryKeys::LearnCase(const QCollator& collator) {
 
 bool TPrimaryKeys::Verified(const QCollator& collator,
                             const std::vector<unsigned char>& learnt) const {
-    std::vector<std::string> texts;
+    // Every text of one or two bytes that holds a learnt byte, and every such text of ASCII, each
+    // with its key beside it: thousands of them for every sort, so none is a string of its own.
+    struct TProbe {
+        // The key's bytes, padded with zeros, then its length: in the order of the keys.
+        std::uint64_t Key = 0;
+        std::array<char, 2> Text{};
+        std::uint8_t Size = 0;
+        bool Learnt = false;
+    };
+    static_assert(2 * MaxWeights * 8 + 3 <= 64);
+    std::vector<TProbe> probes;
+    probes.reserve((1 + Ascii + learnt.size()) * (Ascii + learnt.size()));
+    const auto add = [&](std::initializer_list<unsigned char> bytes) {
+        TProbe& probe = probes.emplace_back();
+        for (const unsigned char byte : bytes) {
+            probe.Text[probe.Size++] = static_cast<char>(byte);
+            probe.Learnt = probe.Learnt || !IsAscii(byte);
+        }
+        std::array<char, 2 * MaxWeights> key{};
+        const std::string_view text(probe.Text.data(), probe.Size);
+        const std::size_t keySize = KeyLength(text);
+        WriteKey(text, key.data());
+        for (const char weight : key)
+            probe.Key = probe.Key << 8 | static_cast<unsigned char>(weight);
+        probe.Key = probe.Key << 3 | keySize;
+    };
     for (unsigned char a = FirstAscii; a <= LastAscii; ++a) {
-        texts.emplace_back(1, static_cast<char>(a));
+        add({a});
         for (unsigned char b = FirstAscii; b <= LastAscii; ++b)
-            texts.push_back({static_cast<char>(a), static_cast<char>(b)});
+            add({a, b});
     }
     for (const unsigned char x : learnt) {
-        texts.emplace_back(1, static_cast<char>(x));
+        add({x});
         for (const unsigned char y : learnt)
-            texts.push_back({static_cast<char>(x), static_cast<char>(y)});
+            add({x, y});
         for (unsigned char a = FirstAscii; a <= LastAscii; ++a) {
-            texts.push_back({static_cast<char>(x), static_cast<char>(a)});
-            texts.push_back({static_cast<char>(a), static_cast<char>(x)});
+            add({x, a});
+            add({a, x});
         }
     }
-    std::vector<std::string> keys;
-    keys.reserve(texts.size());
-    for (const std::string& text : texts) {
-        std::string key(KeyLength(text), '\0');
-        WriteKey(text, key.data());
-        keys.push_back(std::move(key));
-    }
-    std::vector<std::size_t> order(texts.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::stable_sort(probes.begin(), probes.end(),
+                     [](const TProbe& a, const TProbe& b) { return a.Key < b.Key; });
 
+    // Each byte stands for one character, so a text's characters are those of its bytes; a byte
+    // that stood for more is not vouched for.
+    std::array<char16_t, 256> characters{};
+    for (std::size_t byte = 0; byte < characters.size(); ++byte) {
+        const QString character = OneByte(static_cast<unsigned char>(byte));
+        if (character.size() != 1 && std::count(learnt.begin(), learnt.end(), byte) > 0)
+            return false;
+        characters[byte] = character.isEmpty() ? u'\0' : character[0].unicode();
+    }
+    const auto compare = [&](const TProbe& a, const TProbe& b) {
+        std::array<char16_t, 2> textA{};
+        std::array<char16_t, 2> textB{};
+        for (std::size_t i = 0; i < a.Size; ++i)
+            textA[i] = characters[static_cast<unsigned char>(a.Text[i])];
+        for (std::size_t i = 0; i < b.Size; ++i)
+            textB[i] = characters[static_cast<unsigned char>(b.Text[i])];
+        return collator.compare(QStringView(textA.data(), a.Size),
+                                QStringView(textB.data(), b.Size));
+    };
     // Texts of equal keys may stand in any order among themselves, as the collator orders them
     // when names tie; each group must come wholly before the next. Groups of ASCII only are
     // TAsciiCollation's, checked already.
-    const auto holdsLearnt = [&](std::size_t i) {
-        return !std::all_of(texts[i].begin(), texts[i].end(),
-                            [](char ch) { return IsAscii(static_cast<unsigned char>(ch)); });
-    };
-    const auto compare = [&](std::size_t a, std::size_t b) {
-        return collator.compare(AnsiToQString(texts[a]), AnsiToQString(texts[b]));
-    };
     bool previousLearnt = false;
-    std::size_t previousLast = 0;
-    for (std::size_t from = 0; from < order.size();) {
-        std::size_t to = from + 1;
-        while (to < order.size() && keys[order[to]] == keys[order[from]])
+    const TProbe* previousLast = nullptr;
+    for (auto from = probes.begin(); from != probes.end();) {
+        auto to = from + 1;
+        while (to != probes.end() && to->Key == from->Key)
             ++to;
         const bool groupLearnt =
-            std::any_of(order.begin() + static_cast<std::ptrdiff_t>(from),
-                        order.begin() + static_cast<std::ptrdiff_t>(to), holdsLearnt);
+            std::any_of(from, to, [](const TProbe& probe) { return probe.Learnt; });
         if (groupLearnt)
-            std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(from),
-                             order.begin() + static_cast<std::ptrdiff_t>(to),
-                             [&](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
-        if (from > 0 && (groupLearnt || previousLearnt) && compare(previousLast, order[from]) >= 0)
+            std::stable_sort(from, to,
+                             [&](const TProbe& a, const TProbe& b) { return compare(a, b) < 0; });
+        if (previousLast && (groupLearnt || previousLearnt) && compare(*previousLast, *from) >= 0)
             return false;
         previousLearnt = groupLearnt;
-        previousLast = order[to - 1];
+        previousLast = &*(to - 1);
         from = to;
     }
     return true;
