@@ -33,6 +33,10 @@ void OnTwoCores(std::size_t count, std::size_t split, THere here, TThere there) 
     other.get();
 }
 
+// Items are taken from both ends in chunks of this many: few enough to share them at little cost,
+// small enough that the two threads end close together.
+inline constexpr std::size_t TwoCoreChunk = 512;
+
 // Chunks of the items [0, count) taken from the front by one thread and from the back by another
 // until they meet. Neither waits while work is left: the thread with more to do first, or slowed
 // by the rest of the machine, simply takes fewer chunks. The back's items come in descending
@@ -86,3 +90,14 @@ private:
     std::size_t FBack;
     const std::size_t FChunk;
 };
+
+// Runs here(chunks) on this thread and there(chunks) on another one, as OnTwoCores does, over the
+// chunks of [0, count) taken from both ends: each takes its items with EachFromFront or
+// EachFromBack, after any work of its own.
+template <typename THere, typename TThere>
+void OnTwoCoresFromBothEnds(std::size_t count, THere here, TThere there) {
+    TChunksFromBothEnds chunks(count, TwoCoreChunk);
+    OnTwoCores(
+        count, 0, [&](std::size_t, std::size_t) { here(chunks); },
+        [&](std::size_t, std::size_t) { there(chunks); });
+}

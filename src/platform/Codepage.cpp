@@ -51,6 +51,10 @@ constexpr int ByteForChar(char16_t ch) {
 
 } // namespace
 
+char16_t AnsiByteCharacter(unsigned char byte) noexcept {
+    return CharForByte(byte);
+}
+
 QString AnsiToQString(const std::string& bytes) {
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar* out = text.data();

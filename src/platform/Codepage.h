@@ -13,6 +13,8 @@
 #include <string_view>
 
 QString AnsiToQString(const std::string& bytes);
+// The character that a byte stands for: every byte stands for exactly one.
+char16_t AnsiByteCharacter(unsigned char byte) noexcept;
 // Every character of text must be representable (IsAnsiText); others raise EConvertError.
 std::string QStringToAnsi(const QString& text);
 bool IsAnsiChar(QChar ch);

@@ -191,22 +191,16 @@ bool TPrimaryKeys::Verified(const QCollator& collator,
     std::stable_sort(probes.begin(), probes.end(),
                      [](const TProbe& a, const TProbe& b) { return a.Key < b.Key; });
 
-    // Each byte stands for one character, so a text's characters are those of its bytes; a byte
-    // that stood for more is not vouched for.
-    std::array<char16_t, 256> characters{};
-    for (std::size_t byte = 0; byte < characters.size(); ++byte) {
-        const QString character = OneByte(static_cast<unsigned char>(byte));
-        if (character.size() != 1 && std::count(learnt.begin(), learnt.end(), byte) > 0)
-            return false;
-        characters[byte] = character.isEmpty() ? u'\0' : character[0].unicode();
-    }
+    // Each byte stands for one character: a text's characters are those of its bytes.
     const auto compare = [&](const TProbe& a, const TProbe& b) {
-        std::array<char16_t, 2> textA{};
-        std::array<char16_t, 2> textB{};
-        for (std::size_t i = 0; i < a.Size; ++i)
-            textA[i] = characters[static_cast<unsigned char>(a.Text[i])];
-        for (std::size_t i = 0; i < b.Size; ++i)
-            textB[i] = characters[static_cast<unsigned char>(b.Text[i])];
+        const auto characters = [](const TProbe& probe) {
+            std::array<char16_t, 2> text{};
+            for (std::size_t i = 0; i < probe.Size; ++i)
+                text[i] = AnsiByteCharacter(static_cast<unsigned char>(probe.Text[i]));
+            return text;
+        };
+        const std::array<char16_t, 2> textA = characters(a);
+        const std::array<char16_t, 2> textB = characters(b);
         return collator.compare(QStringView(textA.data(), a.Size),
                                 QStringView(textB.data(), b.Size));
     };

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 #ifndef Q_OS_WIN
@@ -93,21 +94,16 @@ std::vector<std::string_view> CutLines(std::string_view text) {
         return lines;
     }
     std::size_t split = text.size() / 2;
-    NextLine(text, split); // to the start of the line after the middle
-    std::size_t firstCount = 0;
-    std::size_t secondCount = 0;
-    OnTwoCores(
-        text.size(), split,
-        [&](std::size_t begin, std::size_t end) {
-            firstCount = CountLines(text.substr(begin, end - begin));
-        },
-        [&](std::size_t begin, std::size_t end) {
-            secondCount = CountLines(text.substr(begin, end - begin));
-        });
-    lines.resize(firstCount + secondCount);
+    NextLine(text, split);               // to the start of the line after the middle
+    std::array<std::size_t, 2> counts{}; // of the first half and of the second
+    const auto countPart = [&](std::size_t begin, std::size_t end) {
+        counts[begin == 0 ? 0 : 1] = CountLines(text.substr(begin, end - begin));
+    };
+    OnTwoCores(text.size(), split, countPart, countPart);
+    lines.resize(counts[0] + counts[1]);
     const auto cutPart = [&](std::size_t begin, std::size_t end) {
         const std::string_view part = text.substr(begin, end - begin);
-        std::size_t index = begin == 0 ? 0 : firstCount;
+        std::size_t index = begin == 0 ? 0 : counts[0];
         for (std::size_t at = 0; at < part.size();)
             lines[index++] = NextLine(part, at);
     };

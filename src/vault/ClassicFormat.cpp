@@ -34,10 +34,6 @@ void ScanLine(TRecordCipher& codec, TLineSpan lines, std::size_t i, TNameScan& s
     WipeString(name); // a short name moved out leaves its bytes behind
 }
 
-// Lines are taken in chunks of this many: few enough to share them at little cost, small enough
-// that the two threads end close together.
-constexpr std::size_t ScanChunk = 512;
-
 class TClassicCodec final : public TAccountCodec {
 public:
     explicit TClassicCodec(const std::string& password) : FCodec(FCipher, password) {}
@@ -49,13 +45,12 @@ public:
         scan.Accounts.reserve(lines.size());
         TNameScan fromBack;
         fromBack.Accounts.reserve(lines.size());
-        TChunksFromBothEnds chunks(lines.size(), ScanChunk);
-        OnTwoCores(
-            lines.size(), 0,
-            [&](std::size_t, std::size_t) {
+        OnTwoCoresFromBothEnds(
+            lines.size(),
+            [&](TChunksFromBothEnds& chunks) {
                 chunks.EachFromFront([&](std::size_t i) { ScanLine(FCodec, lines, i, scan); });
             },
-            [&](std::size_t, std::size_t) {
+            [&](TChunksFromBothEnds& chunks) {
                 // Under a copy of this key schedule: one cipher serves one thread.
                 TBlowfish cipher;
                 TRecordCipher codec(cipher, FCipher);

@@ -6,7 +6,6 @@
 
 #include <sodium.h>
 
-#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -108,10 +107,6 @@ private:
     TWipeGuard FWipeName{FName};
 };
 
-// Lines are taken in chunks of this many: few enough to share them at little cost, small enough
-// that the two threads end close together.
-constexpr std::size_t ScanChunk = 512;
-
 } // namespace
 
 template <typename TAlso>
@@ -122,13 +117,12 @@ void TKvf2Session::ScanWithSeal(TLineSpan lines, TKvf2Scan& scan, TAlso also) co
     scan.Accounts.reserve(lines.size());
     TKvf2Scan fromBack;
     fromBack.Accounts.reserve(lines.size());
-    TChunksFromBothEnds chunks(lines.size(), ScanChunk);
-    OnTwoCores(
-        lines.size(), 0,
-        [&](std::size_t, std::size_t) {
+    OnTwoCoresFromBothEnds(
+        lines.size(),
+        [&](TChunksFromBothEnds& chunks) {
             chunks.EachFromFront(TNameReader(FKeys, FHeader.Id, lines, scan));
         },
-        [&](std::size_t, std::size_t) {
+        [&](TChunksFromBothEnds& chunks) {
             also();
             ReserveThreadHeap(lines.size() / 2 * NameHeapBytes);
             chunks.EachFromBack(TNameReader(FKeys, FHeader.Id, lines, fromBack));
