@@ -20,10 +20,10 @@
 #include <exception>
 #include <functional>
 #include <future>
+#include <memory>
 #include <numeric>
 #include <stdexcept>
 #include <string_view>
-#include <system_error>
 #include <utility>
 
 namespace {
@@ -35,6 +35,30 @@ bool CanBeKey(const std::string& password) {
 
 // Below this many lines a second thread costs more than it saves.
 constexpr std::size_t ParallelLines = 4096;
+
+// What a vault gives up when it closes: its names wiped, and both freed.
+struct TDropped {
+    std::vector<std::string> Lines;
+    std::vector<TAccountEntry> Accounts;
+
+    void Dispose() noexcept {
+        WipeNames(Accounts);
+        std::vector<std::string>().swap(Lines);
+        std::vector<TAccountEntry>().swap(Accounts);
+    }
+};
+
+// Disposes of a large vault's names on the other core, or here when no thread starts: the thread
+// only shares them, so whatever stops it leaves them here to wipe, and the work is done all the
+// same.
+std::future<void> DisposeBeside(const std::shared_ptr<TDropped>& dropped) {
+    try {
+        return std::async(std::launch::async, [dropped] { dropped->Dispose(); });
+    } catch (...) {
+        dropped->Dispose();
+        return {};
+    }
+}
 
 } // namespace
 
@@ -67,24 +91,17 @@ TVault::~TVault() {
     if (FDisposal.valid())
         FDisposal.get();
     // A large vault's names are wiped and freed on the other core while this one gives back its
-    // lines; here, should no thread start.
-    std::vector<TAccountEntry> accounts = FAccounts.Take();
-    const auto dispose = [&accounts]() noexcept {
-        WipeNames(accounts);
-        std::vector<TAccountEntry>().swap(accounts);
-    };
+    // lines.
+    const auto dropped = std::make_shared<TDropped>();
+    dropped->Accounts = FAccounts.Take();
     std::future<void> disposed;
-    if (accounts.size() >= ParallelLines) {
-        try {
-            disposed = std::async(std::launch::async, dispose);
-        } catch (const std::system_error&) {
-        }
-    }
+    if (dropped->Accounts.size() >= ParallelLines)
+        disposed = DisposeBeside(dropped);
     FLines.Clear();
     if (disposed.valid())
         disposed.get();
     else
-        dispose();
+        dropped->Dispose();
 }
 
 std::string TVaultOpening::Refusal() const {
@@ -628,22 +645,17 @@ void TVault::DropAccounts() {
     if (FDisposal.valid())
         FDisposal.get();
     const bool large = FLines.Count() >= static_cast<int>(ParallelLines);
+    const auto dropped = std::make_shared<TDropped>(); // first, so that nothing taken is stranded
     // Lines still in the bytes read go with them at once.
-    std::vector<std::string> stored;
     if (FLines.HeldAsRead())
         FLines.Clear();
     else
-        stored = FLines.Take();
-    auto dispose = [lines = std::move(stored), accounts = FAccounts.Take()]() mutable {
-        WipeNames(accounts);
-        // Freed here: the captures themselves go with the future, on the thread that waits.
-        std::vector<std::string>().swap(lines);
-        std::vector<TAccountEntry>().swap(accounts);
-    };
+        dropped->Lines = FLines.Take();
+    dropped->Accounts = FAccounts.Take();
     if (large)
-        FDisposal = std::async(std::launch::async, std::move(dispose));
+        FDisposal = DisposeBeside(dropped);
     else
-        dispose();
+        dropped->Dispose();
 }
 
 void TVault::DetachFile() {

@@ -9,7 +9,14 @@
 #include "vault/DataFile.h"
 #include "vault/Vault.h"
 
+#include <fstream>
 #include <functional>
+#include <future>
+#include <system_error>
+#include <thread>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -437,4 +444,47 @@ TEST_F(VaultTest, ALargeVaultReadOnBothCoresListsEveryNameAndKeepsItsOrderForThe
         EXPECT_TRUE(InTextLocaleOrder(saved)) << "the first Add puts the file in order";
         Write(lines);
     }
+}
+
+TEST_F(VaultTest, ALargeVaultStillClosesWhenNoOtherThreadCanStart) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizer's shadow memory leaves no address space to limit";
+#else
+    std::vector<std::string> lines;
+    for (int i = 0; i < 5000; ++i)
+        lines.push_back(Line({"n" + std::to_string(i), "", "", ""}));
+    Write(lines);
+    // In a child: the address space is capped where it stands, and threads parked on the stacks
+    // that earlier threads left behind until none is left to start another.
+    EXPECT_EXIT(
+        {
+            TVault vault;
+            vault.LearnLineOrderBeside(false); // no thread of its own left running
+            if (vault.Open(Path, "secret") != TOpenResult::Opened || vault.AccountCount() != 5000)
+                std::_Exit(3);
+            std::vector<std::thread> parked(1000);
+            std::promise<void> never;
+            const std::shared_future<void> parking = never.get_future().share();
+            long pages = 0;
+            std::ifstream("/proc/self/statm") >> pages;
+            rlimit capped{};
+            ::getrlimit(RLIMIT_AS, &capped);
+            capped.rlim_cur = static_cast<rlim_t>(pages * ::sysconf(_SC_PAGESIZE) + (1 << 20));
+            if (pages == 0 || ::setrlimit(RLIMIT_AS, &capped) != 0)
+                std::_Exit(4);
+            try {
+                for (std::thread& thread : parked)
+                    thread = std::thread([parking] { parking.wait(); });
+                std::_Exit(5); // threads still start: nothing is tested
+            } catch (const std::system_error&) {
+            }
+            try {
+                vault.Close();
+            } catch (...) {
+                std::_Exit(2);
+            }
+            std::_Exit(vault.AccountCount() == 0 && vault.Path().empty() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+#endif
 }
